@@ -1,0 +1,71 @@
+// Command-line option parsing.
+#include "cli/cli_options.h"
+
+#include "engine/file_names.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+bool Contains(const std::vector<std::string>& list, const std::string& name)
+{
+    return std::find(list.begin(), list.end(), name) != list.end();
+}
+
+} // namespace
+
+CCommandLine::CCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
+                           const std::vector<std::string>& flags)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (Contains(flags, arg)) {
+            m_values[arg] = "1";
+        } else if (Contains(valueOptions, arg)) {
+            if (i + 1 >= args.size())
+                throw SUsageError("option " + arg + " needs a value");
+            m_values[arg] = args[++i];
+        } else {
+            throw SUsageError("unknown option: " + arg);
+        }
+    }
+}
+
+std::string CCommandLine::Text(const std::string& name, const std::string& fallback) const
+{
+    const auto it = m_values.find(name);
+    return it == m_values.end() ? fallback : it->second;
+}
+
+std::string CCommandLine::Required(const std::string& name) const
+{
+    if (!Has(name))
+        throw SUsageError("option " + name + " is required");
+    return Text(name);
+}
+
+int CCommandLine::Number(const std::string& name, int nDefault, int nMin, int nMax) const
+{
+    if (!Has(name))
+        return nDefault;
+    const std::string text = Text(name);
+    const bool bDigits = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const long value = bDigits && text.size() <= 6 ? std::strtol(text.c_str(), nullptr, 10) : -1;
+    if (value < nMin || value > nMax)
+        throw SUsageError("option " + name + " takes a whole number from " + std::to_string(nMin) + " to " +
+                          std::to_string(nMax) + ", not \"" + text + "\"");
+    return static_cast<int>(value);
+}
+
+int ParseFormat(const std::string& text)
+{
+    if (text == "bmp")
+        return kFormatBmp;
+    if (text == "png")
+        return kFormatPng;
+    if (text == "tif" || text == "tiff")
+        return kFormatTiff;
+    throw SUsageError("option --format takes bmp, png or tif, not \"" + text + "\"");
+}

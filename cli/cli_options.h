@@ -1,0 +1,34 @@
+// Command-line option parsing shared by the tool's commands.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A usage error: the tool prints it with the usage text and exits with 2.
+struct SUsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Options of one command: "--name value" pairs and "--flag" switches.
+class CCommandLine {
+public:
+    // Throws SUsageError for an unknown option or a missing value.
+    CCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
+                 const std::vector<std::string>& flags);
+
+    bool Has(const std::string& name) const { return m_values.count(name) != 0; }
+    bool Flag(const std::string& name) const { return Has(name); }
+    std::string Text(const std::string& name, const std::string& fallback = {}) const;
+    // A whole decimal number within [nMin, nMax], else SUsageError.
+    int Number(const std::string& name, int nDefault, int nMin, int nMax) const;
+    std::string Required(const std::string& name) const;
+
+private:
+    std::map<std::string, std::string> m_values;
+};
+
+// "bmp", "png", "tif" or "tiff" to the format index; SUsageError otherwise.
+int ParseFormat(const std::string& text);

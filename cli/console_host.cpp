@@ -1,0 +1,93 @@
+// CConsoleHost: messages on stderr, status and progress bar on a terminal.
+#include "cli/console_host.h"
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+std::atomic<bool> g_bInterrupted{false};
+
+namespace {
+
+extern "C" void OnInterrupt(int)
+{
+    g_bInterrupted = true;
+}
+
+constexpr int kBarWidth = 30;
+
+} // namespace
+
+CConsoleHost::CConsoleHost() : m_bTerminal(::isatty(STDOUT_FILENO) != 0)
+{
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+}
+
+CConsoleHost::~CConsoleHost()
+{
+    FinishLine();
+}
+
+void CConsoleHost::FinishLine()
+{
+    if (m_bLineOpen)
+        std::fputs("\n", stdout);
+    std::fflush(stdout);
+    m_bLineOpen = false;
+}
+
+void CConsoleHost::ShowMessage(const std::string& text)
+{
+    FinishLine();
+    std::fprintf(stderr, "%s\n", text.c_str());
+    ++m_nMessages;
+}
+
+void CConsoleHost::SetStatus(const std::string& text)
+{
+    m_strStatus = text;
+    m_nDrawn = -1;
+    Draw();
+}
+
+void CConsoleHost::SetProgressRange(int nRows)
+{
+    m_nRange = nRows;
+    m_nPosition = 0;
+    Draw();
+}
+
+void CConsoleHost::StepProgress()
+{
+    if (m_nPosition < m_nRange)
+        ++m_nPosition;
+    Draw();
+}
+
+void CConsoleHost::ResetProgress()
+{
+    m_nPosition = 0;
+    m_nRange = 0;
+    Draw();
+}
+
+bool CConsoleHost::IsCancelled() const
+{
+    return g_bInterrupted;
+}
+
+void CConsoleHost::Draw()
+{
+    if (!m_bTerminal)
+        return;
+    const int nFilled = m_nRange > 0 ? m_nPosition * kBarWidth / m_nRange : 0;
+    if (nFilled == m_nDrawn)
+        return;
+    m_nDrawn = nFilled;
+    std::string bar(static_cast<std::size_t>(nFilled), '#');
+    bar.resize(kBarWidth, '.');
+    std::printf("\r\033[K%-26s [%s]", m_strStatus.c_str(), bar.c_str());
+    std::fflush(stdout);
+    m_bLineOpen = true;
+}

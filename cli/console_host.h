@@ -1,0 +1,41 @@
+// CConsoleHost: the stage host of the command-line tool.
+#pragma once
+
+#include "engine/stage_host.h"
+
+#include <atomic>
+#include <string>
+
+// Messages go to stderr, one a line. On a terminal the status text and a
+// progress bar are drawn on one line of stdout; when stdout is not a
+// terminal nothing but the tool's results is printed there.
+class CConsoleHost : public CStageHost {
+public:
+    CConsoleHost();
+    ~CConsoleHost() override;
+
+    void ShowMessage(const std::string& text) override;
+    void SetStatus(const std::string& text) override;
+    void SetProgressRange(int nRows) override;
+    void StepProgress() override;
+    void ResetProgress() override;
+    bool IsCancelled() const override;
+
+    int MessageCount() const { return m_nMessages; }
+    // Ends the progress line so that later output starts on a line of its own.
+    void FinishLine();
+
+private:
+    void Draw();
+
+    bool m_bTerminal;
+    std::string m_strStatus;
+    int m_nRange = 0;
+    int m_nPosition = 0;
+    int m_nDrawn = -1;
+    bool m_bLineOpen = false;
+    int m_nMessages = 0;
+};
+
+// Set by Ctrl+C; the running stage stops at its next row and writes nothing.
+extern std::atomic<bool> g_bInterrupted;

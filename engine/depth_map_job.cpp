@@ -1,0 +1,210 @@
+// CDepthMapJob: the depth-map job and its file-level stages.
+#include "engine/depth_map_job.h"
+
+#include "engine/depth_map_assembly.h"
+#include "engine/file_names.h"
+#include "engine/gradient_image.h"
+#include "engine/image_file.h"
+#include "engine/numeric.h"
+#include "engine/working_scale.h"
+
+#include <algorithm>
+#include <new>
+
+std::string CreateFileMessage(const std::string& path)
+{
+    return "Couldn't create file: " + path;
+}
+
+CDepthMapJob::CDepthMapJob(CStageHost& host) : m_pHost(&host), m_pSearch(std::make_unique<CParallaxSearch>()) {}
+
+CDepthMapJob::~CDepthMapJob() = default;
+
+std::string CDepthMapJob::MakeDerivedName(const std::string& base, const char* suffix) const
+{
+    return ::MakeDerivedName(base, suffix, m_nSaveFormat);
+}
+
+bool CDepthMapJob::SaveImage(const CImage& image, const std::string& path)
+{
+    if (SaveImageFile(image, path, m_nSaveFormat))
+        return true;
+    m_pHost->ShowMessage(CreateFileMessage(path));
+    return false;
+}
+
+bool CDepthMapJob::LoadStageImage(const std::string& path, const char* loadMessage, CImage& image)
+{
+    SLoadResult loaded = LoadImageFile(path);
+    if (loaded.status == ELoadStatus::kOk) {
+        image = std::move(loaded.image);
+        return true;
+    }
+    const std::string detail = DescribeLoadFailure(loaded, path);
+    m_pHost->ShowMessage(detail.empty() ? loadMessage : detail);
+    return false;
+}
+
+// Saves the output of a stage that drove the progress bar, then resets it.
+bool CDepthMapJob::SaveRowStage(const CImage& image, const std::string& path)
+{
+    const bool bSaved = SaveImage(image, path);
+    m_pHost->ResetProgress();
+    return bSaved;
+}
+
+void CDepthMapJob::AssignRoles(bool bRightMap)
+{
+    m_bRightMap = bRightMap ? 1 : 0;
+    m_strMainImage = bRightMap ? m_strRightPath : m_strLeftPath;
+    m_strMainBase = bRightMap ? m_strRightBase : m_strLeftBase;
+    m_strOtherImage = bRightMap ? m_strLeftPath : m_strRightPath;
+    m_strOtherBase = bRightMap ? m_strLeftBase : m_strRightBase;
+    m_strLeftGradient = MakeDerivedName(m_strLeftBase, kSuffixGradient);
+    m_strRightGradient = MakeDerivedName(m_strRightBase, kSuffixGradient);
+}
+
+bool CDepthMapJob::RunJob(bool bRightMap)
+{
+    bool bDone = false;
+    try {
+        AssignRoles(bRightMap);
+        bool bReady = true;
+        if (!m_bAnalyzeSource) {
+            bReady = CreateGradientImage(m_strLeftPath, m_strLeftGradient) &&
+                     CreateGradientImage(m_strRightPath, m_strRightGradient);
+            m_strMainImage = bRightMap ? m_strRightGradient : m_strLeftGradient;
+            m_strOtherImage = bRightMap ? m_strLeftGradient : m_strRightGradient;
+        }
+        bDone = bReady && CreateDepthMap();
+    } catch (const std::bad_alloc&) {
+        m_pHost->ShowMessage("Not enough memory to make the depth map of these images.");
+        m_pHost->ResetProgress();
+    }
+    m_pHost->SetStatus(kStatusReady);
+    return bDone;
+}
+
+bool CDepthMapJob::CreateGradientImage(std::string source, std::string destination)
+{
+    m_pHost->SetStatus(kStatusGradient);
+    CImage image;
+    if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
+        return false;
+    CImage gradient(image.Width(), image.Height());
+    m_pHost->SetProgressRange(image.Height());
+    for (int y = 1; y <= image.Height() - 2; ++y) {
+        ComputeGradientRow(image, gradient, y);
+        m_pHost->StepProgress();
+    }
+    return SaveRowStage(gradient, destination);
+}
+
+bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int nFactor)
+{
+    CImage image;
+    if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
+        return false;
+    if (image.Width() < nFactor || image.Height() < nFactor) {
+        m_pHost->ShowMessage("The image " + source + " is too small to be reduced by the speed factor " +
+                             std::to_string(nFactor) + ".");
+        return false;
+    }
+    return SaveImage(ReduceImageBy(image, nFactor), destination);
+}
+
+bool CDepthMapJob::EnlargeImage(std::string source, std::string destination, int nFactor)
+{
+    CImage image;
+    if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
+        return false;
+    if (image.Width() < 2 || image.Height() < 2) {
+        m_pHost->ShowMessage("The depth map " + source + " is too small to be enlarged by the speed factor " +
+                             std::to_string(nFactor) + ".");
+        return false;
+    }
+    if (!SaveImage(EnlargeImageBy(image, nFactor), destination))
+        return false;
+    m_strDepthMapPath = destination;
+    return true;
+}
+
+// At a speed factor above 1 the search runs on reduced copies, with the
+// parallax limits scaled down alike.
+bool CDepthMapJob::ScaleToWorkingSize()
+{
+    const int nFactor = m_nSpeedFactor;
+    m_nMaxParallaxX = RoundToInt(m_nMaxParallaxX / static_cast<double>(nFactor));
+    m_nMaxParallaxY = RoundToInt(m_nMaxParallaxY / static_cast<double>(nFactor));
+    const std::string mainReduced = MakeDerivedName(m_strMainBase, kSuffixResize);
+    if (!ReduceImage(m_strMainImage, mainReduced, nFactor))
+        return false;
+    m_strMainImage = mainReduced;
+    const std::string otherReduced = MakeDerivedName(m_strOtherBase, kSuffixResize);
+    if (!ReduceImage(m_strOtherImage, otherReduced, nFactor))
+        return false;
+    m_strOtherImage = otherReduced;
+    return true;
+}
+
+bool CDepthMapJob::Search(const CImage& main, const CImage& other, SSearchResult& result)
+{
+    const SSearchSettings settings{m_nFragmentSize, m_nMaxParallaxX, m_nMaxParallaxY};
+    return m_pSearch->Run(main, other, settings, *m_pHost, result);
+}
+
+bool CDepthMapJob::CreateDepthMap()
+{
+    m_pHost->SetStatus(kStatusDepthMap);
+    const SSearchSettings requested{m_nFragmentSize, m_nMaxParallaxX, m_nMaxParallaxY};
+    if (!IsValidSearch(requested) || m_nSpeedFactor < 1 || m_nSpeedFactor > 10) {
+        m_pHost->ShowMessage("The analysis settings are out of range: the fragment size must be even, 2 to 128, "
+                             "the parallax limits 0 to 128 and the speed factor 1 to 10.");
+        return false;
+    }
+    if (m_nSpeedFactor != 1 && !ScaleToWorkingSize())
+        return false;
+    CImage main;
+    CImage other;
+    if (!LoadStageImage(m_strMainImage, kMsgLoadBitmap, main) ||
+        !LoadStageImage(m_strOtherImage, kMsgLoadBitmap, other))
+        return false;
+    m_nMinDx = m_nMaxDx = m_nMinDy = m_nMaxDy = 0;
+    SSearchResult result;
+    if (!Search(main, other, result)) {
+        m_pHost->ResetProgress();
+        return false;
+    }
+    m_nMinDx = result.nMinDx;
+    m_nMaxDx = result.nMaxDx;
+    m_nMinDy = result.nMinDy;
+    m_nMaxDy = result.nMaxDy;
+    const std::string xdPath = MakeDerivedName(m_strMainBase, kSuffixXd);
+    const std::string ydPath = MakeDerivedName(m_strMainBase, kSuffixYd);
+    const bool bSaved = SaveImage(result.xd, xdPath) && SaveImage(result.yd, ydPath);
+    m_pHost->ResetProgress();
+    if (!bSaved || !AssembleDepthMap(xdPath, ydPath, m_strMainBase))
+        return false;
+    return m_nSpeedFactor == 1 || EnlargeImage(m_strDepthMapPath, m_strDepthMapPath, m_nSpeedFactor);
+}
+
+bool CDepthMapJob::AssembleDepthMap(std::string xdPath, std::string ydPath, std::string basePath)
+{
+    m_pHost->SetStatus(kStatusDepthMap);
+    CImage xd;
+    CImage yd;
+    if (!LoadStageImage(xdPath, kMsgLoadXd, xd) || !LoadStageImage(ydPath, kMsgLoadYd, yd))
+        return false;
+    const SDisplacementRange range{m_nMinDx, m_nMaxDx, m_nMinDy, m_nMaxDy};
+    const std::string path = MakeDerivedName(basePath, kSuffixDepthMap);
+    CImage map(std::min(xd.Width(), yd.Width()), std::min(xd.Height(), yd.Height()));
+    m_pHost->SetProgressRange(map.Height());
+    for (int y = 0; y < map.Height(); ++y) {
+        AssembleDepthRow(xd, yd, range, m_bRightMap != 0, map, y);
+        m_pHost->StepProgress();
+    }
+    if (!SaveRowStage(map, path))
+        return false;
+    m_strDepthMapPath = path;
+    return true;
+}

@@ -1,0 +1,85 @@
+// CDepthMapJob: the state and the stages of a depth-map job, from the source pair to the "-3dmap." file.
+#pragma once
+
+#include "engine/image.h"
+#include "engine/parallax_search.h"
+#include "engine/stage_host.h"
+
+#include <memory>
+#include <string>
+
+// Owned by the main dialog (or the command-line tool), which fills in the
+// image pair and the settings and then runs a job for a side. Stages hand
+// their results to each other through the derived files beside the source
+// images; a stage that cannot load its input or save its output shows its
+// message and ends the job, so no stage ever reads a stale file of an
+// earlier job.
+class CDepthMapJob {
+public:
+    explicit CDepthMapJob(CStageHost& host);
+    ~CDepthMapJob();
+
+    // Runs the whole job for the left (false) or right (true) map and sets
+    // the status line to "Ready" at the end. Returns whether a depth map was
+    // written; m_strDepthMapPath names it (after a failure it still names
+    // the map of an earlier job, or is empty).
+    bool RunJob(bool bRightMap);
+
+    // The stages; each returns whether it wrote its output.
+    bool CreateGradientImage(std::string source, std::string destination);
+    bool ReduceImage(std::string source, std::string destination, int nFactor);
+    bool EnlargeImage(std::string source, std::string destination, int nFactor);
+    bool CreateDepthMap();
+    bool AssembleDepthMap(std::string xdPath, std::string ydPath, std::string basePath);
+
+    std::string MakeDerivedName(const std::string& base, const char* suffix) const;
+    // Saves in the current format; a failed save shows "Couldn't create file: %s".
+    bool SaveImage(const CImage& image, const std::string& path);
+    void SetHost(CStageHost& host) { m_pHost = &host; }
+
+    // The image pair, set by the front end when the user opens an image.
+    std::string m_strLeftPath, m_strRightPath;
+    std::string m_strLeftBase, m_strRightBase;
+
+    // Settings, set by the front end before each job. The search replaces
+    // the parallax limits by their values at the working scale.
+    int m_bAnalyzeSource = 1;
+    int m_bPreview = 1;
+    int m_nSaveFormat = 0;
+    int m_nFragmentSize = 2;
+    int m_nMaxParallaxX = 0;
+    int m_nMaxParallaxY = 0;
+    int m_nSpeedFactor = 1;
+    // Run the literal search instead of the fast one (same results, slower).
+    bool m_bReferenceSearch = true;
+
+    // Job state, kept after the job for the front end and the next stages.
+    int m_bRightMap = 0;
+    std::string m_strMainImage, m_strOtherImage;
+    std::string m_strMainBase, m_strOtherBase;
+    std::string m_strLeftGradient, m_strRightGradient;
+    int m_nMinDx = 0, m_nMaxDx = 0, m_nMinDy = 0, m_nMaxDy = 0;
+    std::string m_strDepthMapPath;
+
+private:
+    void AssignRoles(bool bRightMap);
+    bool LoadStageImage(const std::string& path, const char* loadMessage, CImage& image);
+    bool ScaleToWorkingSize();
+    bool Search(const CImage& main, const CImage& other, SSearchResult& result);
+    bool SaveRowStage(const CImage& image, const std::string& path);
+
+    CStageHost* m_pHost;
+    std::unique_ptr<CParallaxSearch> m_pSearch;
+};
+
+// The messages of the depth-map stages.
+inline constexpr const char* kMsgLoadLeftOrRight = "Couldn't load left or right bitmap!";
+inline constexpr const char* kMsgLoadBitmap = "Couldn't load bitmap!";
+inline constexpr const char* kMsgLoadXd = "Couldn't load -xd bitmap!";
+inline constexpr const char* kMsgLoadYd = "Couldn't load -yd bitmap!";
+inline constexpr const char* kStatusGradient = "Gradient image creating";
+inline constexpr const char* kStatusDepthMap = "Depth map creating";
+inline constexpr const char* kStatusReady = "Ready";
+
+// "Couldn't create file: <path>".
+std::string CreateFileMessage(const std::string& path);

@@ -1,0 +1,46 @@
+// Derived file names on POSIX paths.
+#include "engine/file_names.h"
+
+const char* SaveExtension(int nSaveFormat)
+{
+    switch (nSaveFormat) {
+    case kFormatPng:
+        return "png";
+    case kFormatTiff:
+        return "tif";
+    default:
+        return "bmp";
+    }
+}
+
+std::string GetDirectory(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string GetFileName(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string GetFileTitle(std::string_view path)
+{
+    const std::string name = GetFileName(path);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string MakeBase(std::string_view path)
+{
+    return GetDirectory(path) + GetFileTitle(path);
+}
+
+std::string MakeDerivedName(std::string_view base, std::string_view suffix, int nSaveFormat)
+{
+    std::string name(base);
+    name += suffix;
+    name += SaveExtension(nSaveFormat);
+    return name;
+}

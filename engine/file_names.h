@@ -1,0 +1,33 @@
+// Derived file names: the base of an opened image, the output formats and their extensions.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Output format index of the "Save as:" list.
+enum ESaveFormat { kFormatBmp = 0, kFormatPng = 1, kFormatTiff = 2 };
+
+// "bmp", "png" or "tif"; an index outside the list falls back to "bmp".
+const char* SaveExtension(int nSaveFormat);
+
+// Directory part of a path with its trailing separator ("" when there is none).
+std::string GetDirectory(std::string_view path);
+// File name of a path without its directory.
+std::string GetFileName(std::string_view path);
+// File name cut before its last "."; a name without "." is taken whole.
+std::string GetFileTitle(std::string_view path);
+// Directory + file title: the base every derived name is built on.
+std::string MakeBase(std::string_view path);
+
+// base + suffix + extension of the format, e.g. ("/p/tower", "-3dmap.", PNG)
+// gives "/p/tower-3dmap.png". Suffixes end in a dot.
+std::string MakeDerivedName(std::string_view base, std::string_view suffix, int nSaveFormat);
+
+// The suffixes of the derived files.
+inline constexpr const char* kSuffixGradient = "-gradient.";
+inline constexpr const char* kSuffixResize = "-resize.";
+inline constexpr const char* kSuffixXd = "-xd.";
+inline constexpr const char* kSuffixYd = "-yd.";
+inline constexpr const char* kSuffixDepthMap = "-3dmap.";
+inline constexpr const char* kSuffixOutline = "-outline.";
+inline constexpr const char* kSuffixDepthMapNew = "-3dmapNew.";

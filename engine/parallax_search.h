@@ -1,0 +1,85 @@
+// The parallax search: the displacement of every pixel's fragment between the two working images.
+#pragma once
+
+#include "engine/image.h"
+#include "engine/stage_host.h"
+
+#include <vector>
+
+struct SSearchSettings {
+    int nFragmentSize = 2; // S: even, 2..128
+    int nMaxParallaxX = 0; // HP: 0..128
+    int nMaxParallaxY = 0; // VP: 0..128
+};
+
+// What a search leaves: the "-xd." and "-yd." images (W x H, the common area
+// of the two working images) and the range of the displacements it chose.
+struct SSearchResult {
+    CImage xd;
+    CImage yd;
+    int nMinDx = 0;
+    int nMaxDx = 0;
+    int nMinDy = 0;
+    int nMaxDy = 0;
+};
+
+// The largest settings the search accepts.
+inline constexpr int kMaxFragmentSize = 128;
+inline constexpr int kMaxParallax = 128;
+bool IsValidSearch(const SSearchSettings& settings);
+
+// The definition of the search, kept literal: for every position the
+// candidates are tried dy outer, dx inner, both ascending, each scored by
+// FragmentDifference with its sums in their written order, and the first
+// strictly smaller score wins. Faster searches are checked against this one.
+class CParallaxSearch {
+public:
+    CParallaxSearch();
+
+    // Searches every pixel of the common area. Per row: host.PumpEvents()
+    // while copying and while searching, host.StepProgress() after each
+    // searched row (after SetProgressRange(H)). Returns false, with `result`
+    // unspecified, when host.IsCancelled() turns true.
+    bool Run(const CImage& main, const CImage& other, const SSearchSettings& settings, CStageHost& host,
+             SSearchResult& result);
+
+    // The window operations of one position (X, Y) = (m_nPosX, m_nPosY) in
+    // padded coordinates; public so that tests can reach single candidates.
+    void Prepare(const CImage& main, const CImage& other, const SSearchSettings& settings);
+    void LoadFragment();
+    void ShiftFragment();
+    void LoadSearchWindow();
+    void ShiftSearchWindow();
+    double FragmentDifference(int dx, int dy) const;
+    void SearchPosition();
+
+    int m_nPosX = 0;
+    int m_nPosY = 0;
+    int m_nBestDx = 0;
+    int m_nBestDy = 0;
+    int m_nBestScore = 0;
+
+private:
+    static constexpr int kFragmentSide = 256;
+    static constexpr int kWindowSide = 512;
+
+    bool CopyIntoPadding(const CImage& main, const CImage& other, CStageHost& host);
+    void WritePixel(SSearchResult& result) const;
+    int& Fragment(int i, int j, int c) { return m_fragmentPixels[(i * kFragmentSide + j) * 3 + c]; }
+    const int& Fragment(int i, int j, int c) const { return m_fragmentPixels[(i * kFragmentSide + j) * 3 + c]; }
+    void StoreWindowEntry(int i, int j, const std::uint8_t* pPixel);
+
+    int m_nFragmentSize = 2;
+    int m_nHalf = 1;
+    int m_nMaxParallaxX = 0;
+    int m_nMaxParallaxY = 0;
+    int m_nWorkWidth = 0;
+    int m_nWorkHeight = 0;
+    double m_dFragmentArea = 4.0;
+    CImage m_pPaddedMain;
+    CImage m_pPaddedOther;
+    std::vector<int> m_fragmentPixels;   // [i][j][c], 256 x 256 x 3
+    std::vector<int> m_searchWindowBlue; // [i][j], 512 x 512 each
+    std::vector<int> m_searchWindowGreen;
+    std::vector<int> m_searchWindowRed;
+};

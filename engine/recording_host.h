@@ -1,0 +1,31 @@
+// CRecordingHost: a stage host that records what a user would see, for tests and tools.
+#pragma once
+
+#include "engine/stage_host.h"
+
+#include <string>
+#include <vector>
+
+class CRecordingHost : public CStageHost {
+public:
+    void ShowMessage(const std::string& text) override;
+    void SetStatus(const std::string& text) override;
+    void SetProgressRange(int nRows) override;
+    void StepProgress() override;
+    void ResetProgress() override;
+    void PumpEvents() override { ++m_nPumps; }
+    bool IsCancelled() const override { return m_bCancelled; }
+
+    // Every call in order: "message: ...", "status: ...", "range: n",
+    // "steps: k" (consecutive steps folded into one entry) and "reset".
+    std::vector<std::string> m_events;
+    std::vector<std::string> m_messages;
+    std::string m_strStatus;
+    int m_nSteps = 0;
+    int m_nPumps = 0;
+    bool m_bCancelled = false;
+
+private:
+    void FoldSteps();
+    int m_nPendingSteps = 0;
+};

@@ -1,0 +1,92 @@
+// Helpers shared by the tests.
+#include "test_images.h"
+
+#include <FreeImage.h>
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+CTempFolder::CTempFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "tessaly-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+CTempFolder::~CTempFolder()
+{
+    std::error_code error;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 error);
+    std::filesystem::remove_all(m_path, error);
+}
+
+std::vector<std::string> CTempFolder::Files() const
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_path))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+CImage RandomImage(int nWidth, int nHeight, std::mt19937& random)
+{
+    CImage image(nWidth, nHeight);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int y = 0; y < nHeight; ++y)
+        for (std::uint8_t& b : image.Row(y))
+            b = static_cast<std::uint8_t>(byte(random));
+    return image;
+}
+
+CImage ShiftedCopy(const CImage& image, int dx, std::mt19937& random)
+{
+    CImage shifted = RandomImage(image.Width(), image.Height(), random);
+    for (int y = 0; y < image.Height(); ++y)
+        for (int x = 0; x < image.Width(); ++x)
+            if (x + dx >= 0 && x + dx < image.Width())
+                std::copy_n(image.Pixel(x + dx, y), 3, shifted.Pixel(x, y));
+    return shifted;
+}
+
+CImage UniformImage(int nWidth, int nHeight, std::uint8_t blue, std::uint8_t green, std::uint8_t red)
+{
+    CImage image(nWidth, nHeight);
+    for (int y = 0; y < nHeight; ++y)
+        for (int x = 0; x < nWidth; ++x) {
+            image.Pixel(x, y)[0] = blue;
+            image.Pixel(x, y)[1] = green;
+            image.Pixel(x, y)[2] = red;
+        }
+    return image;
+}
+
+void SaveWithDepth(const std::string& path, int nWidth, int nHeight, int nBitsPerPixel)
+{
+    FIBITMAP* pBitmap = nBitsPerPixel == 48 ? FreeImage_AllocateT(FIT_RGB16, nWidth, nHeight, 48)
+                                            : FreeImage_Allocate(nWidth, nHeight, nBitsPerPixel);
+    if (nBitsPerPixel == 8) {
+        RGBQUAD* pPalette = FreeImage_GetPalette(pBitmap);
+        for (int i = 0; i < 256; ++i)
+            pPalette[i].rgbRed = pPalette[i].rgbGreen = pPalette[i].rgbBlue = static_cast<BYTE>(i);
+    }
+    FreeImage_Save(FreeImage_GetFIFFromFilename(path.c_str()), pBitmap, path.c_str(), 0);
+    FreeImage_Unload(pBitmap);
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}

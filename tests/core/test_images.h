@@ -1,0 +1,38 @@
+// Helpers shared by the tests: temporary folders, random images and odd image files.
+#pragma once
+
+#include "engine/image.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <string>
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+class CTempFolder {
+public:
+    CTempFolder();
+    ~CTempFolder();
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+    // Names of the files in the folder, sorted.
+    std::vector<std::string> Files() const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Uniform noise in every byte.
+CImage RandomImage(int nWidth, int nHeight, std::mt19937& random);
+// A copy of `image` shifted `dx` columns to the left (a point at x lies at x - dx), with noise filling the edge.
+CImage ShiftedCopy(const CImage& image, int dx, std::mt19937& random);
+CImage UniformImage(int nWidth, int nHeight, std::uint8_t blue, std::uint8_t green, std::uint8_t red);
+
+// Saves an image with the library at another bit depth (8, 32 or 48 bits
+// per pixel) to check that the stages refuse it.
+void SaveWithDepth(const std::string& path, int nWidth, int nHeight, int nBitsPerPixel);
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
