@@ -8,6 +8,14 @@ void CRecordingHost::FoldSteps()
     m_nPendingSteps = 0;
 }
 
+std::vector<std::string> CRecordingHost::Events() const
+{
+    std::vector<std::string> events = m_events;
+    if (m_nPendingSteps > 0)
+        events.push_back("steps: " + std::to_string(m_nPendingSteps));
+    return events;
+}
+
 void CRecordingHost::ShowMessage(const std::string& text)
 {
     FoldSteps();

@@ -18,7 +18,8 @@ public:
 
     // Every call in order: "message: ...", "status: ...", "range: n",
     // "steps: k" (consecutive steps folded into one entry) and "reset".
-    std::vector<std::string> m_events;
+    std::vector<std::string> Events() const;
+
     std::vector<std::string> m_messages;
     std::string m_strStatus;
     int m_nSteps = 0;
@@ -27,5 +28,6 @@ public:
 
 private:
     void FoldSteps();
+    std::vector<std::string> m_events;
     int m_nPendingSteps = 0;
 };

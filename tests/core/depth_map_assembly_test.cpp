@@ -1,0 +1,53 @@
+// Depth map assembly: levels from displacements and the recorded range.
+#include "engine/depth_map_assembly.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One pixel's level for a displacement (dx, dy).
+int Level(int dx, int dy, const SDisplacementRange& range, bool bRightMap)
+{
+    CImage xd(1, 1), yd(1, 1), map(1, 1);
+    xd.Pixel(0, 0)[dx < 0 ? 0 : 1] = static_cast<std::uint8_t>(dx < 0 ? -dx : dx);
+    yd.Pixel(0, 0)[dy < 0 ? 0 : 1] = static_cast<std::uint8_t>(dy < 0 ? -dy : dy);
+    xd.Pixel(0, 0)[2] = 200; // the score byte has no influence
+    AssembleDepthRow(xd, yd, range, bRightMap, map, 0);
+    EXPECT_EQ(map.Pixel(0, 0)[0], map.Pixel(0, 0)[2]);
+    return map.Pixel(0, 0)[0];
+}
+
+} // namespace
+
+TEST(DepthMapAssembly, LevelsFollowTheLengthFromTheRangesLowerCorner)
+{
+    const SDisplacementRange range{-10, 5, -2, 3};
+    EXPECT_NEAR(RangeDiagonal(range), 15.8114, 1e-4);
+    const struct {
+        int dx, dy, left, right;
+    } cases[] = {{0, 0, 91, 164}, {-3, 1, 132, 123}, {5, -2, 13, 242}, {-10, -2, 255, 0}, {5, 3, 0, 255}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Level(c.dx, c.dy, range, false), c.left) << c.dx << "," << c.dy;
+        EXPECT_EQ(Level(c.dx, c.dy, range, true), c.right) << c.dx << "," << c.dy;
+    }
+}
+
+TEST(DepthMapAssembly, ExactHalfRoundsUp)
+{
+    const SDisplacementRange range{0, 2, 0, 0};
+    EXPECT_EQ(Level(1, 0, range, false), 127);
+    EXPECT_EQ(Level(1, 0, range, true), 128);
+}
+
+TEST(DepthMapAssembly, EmptyRangeGivesWhiteLeftAndBlackRightMaps)
+{
+    EXPECT_EQ(Level(0, 0, {}, false), 255);
+    EXPECT_EQ(Level(0, 0, {}, true), 0);
+}
+
+TEST(DepthMapAssembly, DisplacementsOutsideTheRangeAreClamped)
+{
+    const SDisplacementRange range{0, 2, 0, 0};
+    EXPECT_EQ(Level(9, 0, range, true), 255);
+    EXPECT_EQ(Level(9, 0, range, false), 0);
+}

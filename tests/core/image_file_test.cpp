@@ -1,0 +1,65 @@
+// Image files: round trips in every format, refusal of other depths, and saves that lose nothing.
+#include "engine/file_names.h"
+#include "engine/image_file.h"
+#include "test_images.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+TEST(ImageFile, RoundTripsEveryFormatKeepingRowOrderAndByteOrder)
+{
+    CTempFolder folder;
+    std::mt19937 random(4);
+    const CImage image = RandomImage(13, 7, random);
+    for (const int nFormat : {kFormatBmp, kFormatPng, kFormatTiff}) {
+        const std::string path = folder.File(std::string("x.") + SaveExtension(nFormat));
+        ASSERT_TRUE(SaveImageFile(image, path, nFormat));
+        const SLoadResult loaded = LoadImageFile(path);
+        ASSERT_EQ(loaded.status, ELoadStatus::kOk) << path;
+        EXPECT_EQ(loaded.image, image) << path;
+    }
+    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"x.bmp", "x.png", "x.tif"}));
+}
+
+TEST(ImageFile, RefusesEverythingButTwentyFourBitColour)
+{
+    CTempFolder folder;
+    for (const auto& [name, bpp] : {std::pair<std::string, int>{"grey.png", 8}, {"alpha.png", 32}, {"deep.tif", 48}}) {
+        SaveWithDepth(folder.File(name), 4, 3, bpp);
+        const SLoadResult loaded = LoadImageFile(folder.File(name));
+        EXPECT_EQ(loaded.status, ELoadStatus::kNotRgb) << name;
+        EXPECT_EQ(loaded.nBitsPerPixel, bpp) << name;
+        EXPECT_EQ(ReadBitsPerPixel(folder.File(name)), bpp) << name;
+    }
+}
+
+TEST(ImageFile, UnreadableInputsFailWithoutCrashing)
+{
+    CTempFolder folder;
+    WriteBytes(folder.File("garbage.png"), "definitely not a PNG file");
+    WriteBytes(folder.File("empty.bmp"), "");
+    std::filesystem::create_directory(folder.File("folder.png"));
+    std::mt19937 random(8);
+    ASSERT_TRUE(SaveImageFile(RandomImage(30, 30, random), folder.File("whole.png"), kFormatPng));
+    const std::string bytes = ReadBytes(folder.File("whole.png"));
+    WriteBytes(folder.File("truncated.png"), bytes.substr(0, bytes.size() / 2));
+    for (const char* name : {"garbage.png", "empty.bmp", "folder.png", "missing.png", "whole.xyz", "truncated.png"})
+        EXPECT_NE(LoadImageFile(folder.File(name)).status, ELoadStatus::kOk) << name;
+    EXPECT_EQ(LoadImageFile("").status, ELoadStatus::kUnreadable);
+    EXPECT_EQ(ReadBitsPerPixel(folder.File("missing.png")), 0);
+}
+
+TEST(ImageFile, FailedSaveKeepsTheEarlierFileAndLeavesNoTemporary)
+{
+    CTempFolder folder;
+    const std::string path = folder.File("map.bmp");
+    ASSERT_TRUE(SaveImageFile(UniformImage(3, 3, 1, 2, 3), path, kFormatBmp));
+    const std::string before = ReadBytes(path);
+    EXPECT_FALSE(SaveImageFile(CImage(), path, kFormatBmp));
+    EXPECT_FALSE(SaveImageFile(UniformImage(3, 3, 9, 9, 9), folder.File("no/such/folder/map.bmp"), kFormatBmp));
+    std::filesystem::create_directory(folder.File("taken.bmp"));
+    EXPECT_FALSE(SaveImageFile(UniformImage(3, 3, 9, 9, 9), folder.File("taken.bmp"), kFormatBmp));
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"map.bmp", "taken.bmp"}));
+}
