@@ -4,6 +4,7 @@
 #include "engine/file_names.h"
 
 #include <FreeImage.h>
+#include <tiffio.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,12 +36,21 @@ void DLL_CALLCONV OnLibraryMessage(FREE_IMAGE_FORMAT, const char* text)
         std::fprintf(stderr, "image library: %s\n", text);
 }
 
+// libtiff writes its warnings and errors (an unknown tag per EXIF field of
+// every file) straight to stderr; the outcome of a load already tells us
+// whether the file was usable.
+void QuietTiffHandler(const char*, const char*, va_list) {}
+
 void InitialiseLibrary()
 {
     static std::once_flag once;
     std::call_once(once, [] {
         FreeImage_Initialise(FALSE);
         FreeImage_SetOutputMessage(OnLibraryMessage);
+        if (std::getenv("TESSALY_IMAGE_DIAGNOSTICS") == nullptr) {
+            TIFFSetWarningHandler(QuietTiffHandler);
+            TIFFSetErrorHandler(QuietTiffHandler);
+        }
     });
 }
 
