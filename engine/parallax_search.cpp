@@ -50,57 +50,56 @@ bool CParallaxSearch::CopyIntoPadding(const CImage& main, const CImage& other, C
     return true;
 }
 
+void CParallaxSearch::LoadFragmentColumn(int i, int nColumn)
+{
+    int* pEntry = &m_fragmentPixels[FragmentIndex(i, 0)];
+    for (int j = 0; j < m_nFragmentSize; ++j, pEntry += 3) {
+        const std::uint8_t* p = m_pPaddedMain.Pixel(nColumn, m_nPosY - m_nHalf + j);
+        pEntry[0] = p[0];
+        pEntry[1] = p[1];
+        pEntry[2] = p[2];
+    }
+}
+
 void CParallaxSearch::LoadFragment()
 {
+    m_nFragmentStart = 0;
     for (int i = 0; i < m_nFragmentSize; ++i)
-        for (int j = 0; j < m_nFragmentSize; ++j) {
-            const std::uint8_t* p = m_pPaddedMain.Pixel(m_nPosX - m_nHalf + i, m_nPosY - m_nHalf + j);
-            for (int c = 0; c < 3; ++c)
-                Fragment(i, j, c) = p[c];
-        }
+        LoadFragmentColumn(i, m_nPosX - m_nHalf + i);
 }
 
 void CParallaxSearch::ShiftFragment()
 {
-    const int nColumnInts = kFragmentSide * 3;
-    std::copy_n(&Fragment(1, 0, 0), (m_nFragmentSize - 1) * nColumnInts, &Fragment(0, 0, 0));
-    const int i = m_nFragmentSize - 1;
-    for (int j = 0; j < m_nFragmentSize; ++j) {
-        const std::uint8_t* p = m_pPaddedMain.Pixel(m_nPosX + m_nHalf - 1, m_nPosY - m_nHalf + j);
-        for (int c = 0; c < 3; ++c)
-            Fragment(i, j, c) = p[c];
-    }
+    ++m_nFragmentStart;
+    LoadFragmentColumn(m_nFragmentSize - 1, m_nPosX + m_nHalf - 1);
 }
 
-void CParallaxSearch::StoreWindowEntry(int i, int j, const std::uint8_t* pPixel)
+void CParallaxSearch::LoadWindowColumn(int i, int nColumn)
 {
-    const int n = i * kWindowSide + j;
-    m_searchWindowBlue[n] = pPixel[0];
-    m_searchWindowGreen[n] = pPixel[1];
-    m_searchWindowRed[n] = pPixel[2];
+    const int nRows = 2 * (m_nMaxParallaxY + m_nHalf);
+    const int nBottom = m_nPosY - m_nMaxParallaxY - m_nHalf;
+    const int n = WindowIndex(i, 0);
+    for (int j = 0; j < nRows; ++j) {
+        const std::uint8_t* p = m_pPaddedOther.Pixel(nColumn, nBottom + j);
+        m_searchWindowBlue[n + j] = p[0];
+        m_searchWindowGreen[n + j] = p[1];
+        m_searchWindowRed[n + j] = p[2];
+    }
 }
 
 void CParallaxSearch::LoadSearchWindow()
 {
+    m_nWindowStart = 0;
     const int nCols = 2 * (m_nMaxParallaxX + m_nHalf);
-    const int nRows = 2 * (m_nMaxParallaxY + m_nHalf);
-    const int nLeft = m_nPosX - m_nMaxParallaxX - m_nHalf;
-    const int nBottom = m_nPosY - m_nMaxParallaxY - m_nHalf;
     for (int i = 0; i < nCols; ++i)
-        for (int j = 0; j < nRows; ++j)
-            StoreWindowEntry(i, j, m_pPaddedOther.Pixel(nLeft + i, nBottom + j));
+        LoadWindowColumn(i, m_nPosX - m_nMaxParallaxX - m_nHalf + i);
 }
 
 void CParallaxSearch::ShiftSearchWindow()
 {
+    ++m_nWindowStart;
     const int nCols = 2 * (m_nMaxParallaxX + m_nHalf);
-    const int nRows = 2 * (m_nMaxParallaxY + m_nHalf);
-    for (std::vector<int>* pTable : {&m_searchWindowBlue, &m_searchWindowGreen, &m_searchWindowRed})
-        std::copy_n(pTable->begin() + kWindowSide, (nCols - 1) * kWindowSide, pTable->begin());
-    const int nColumn = m_nPosX + m_nMaxParallaxX + m_nHalf - 1;
-    const int nBottom = m_nPosY - m_nMaxParallaxY - m_nHalf;
-    for (int j = 0; j < nRows; ++j)
-        StoreWindowEntry(nCols - 1, j, m_pPaddedOther.Pixel(nColumn, nBottom + j));
+    LoadWindowColumn(nCols - 1, m_nPosX + m_nMaxParallaxX + m_nHalf - 1);
 }
 
 double CParallaxSearch::FragmentDifference(int dx, int dy) const
@@ -108,11 +107,11 @@ double CParallaxSearch::FragmentDifference(int dx, int dy) const
     constexpr double K = 0.3333333333333333;
     double sum = 0.0;
     for (int i = 0; i < m_nFragmentSize; ++i) {
-        const int nColumn = (i + m_nMaxParallaxX + dx) * kWindowSide + m_nMaxParallaxY + dy;
-        const int* pBlue = &m_searchWindowBlue[nColumn];
-        const int* pGreen = &m_searchWindowGreen[nColumn];
-        const int* pRed = &m_searchWindowRed[nColumn];
-        const int* pFragment = &Fragment(i, 0, 0);
+        const int nWindow = WindowIndex(i + m_nMaxParallaxX + dx, m_nMaxParallaxY + dy);
+        const int* pBlue = &m_searchWindowBlue[nWindow];
+        const int* pGreen = &m_searchWindowGreen[nWindow];
+        const int* pRed = &m_searchWindowRed[nWindow];
+        const int* pFragment = &m_fragmentPixels[FragmentIndex(i, 0)];
         for (int j = 0; j < m_nFragmentSize; ++j, pFragment += 3) {
             const int t = std::abs(pFragment[0] - pBlue[j]) + std::abs(pFragment[2] - pRed[j]) +
                           std::abs(pFragment[1] - pGreen[j]);

@@ -65,9 +65,12 @@ private:
 
     bool CopyIntoPadding(const CImage& main, const CImage& other, CStageHost& host);
     void WritePixel(SSearchResult& result) const;
-    int& Fragment(int i, int j, int c) { return m_fragmentPixels[(i * kFragmentSide + j) * 3 + c]; }
-    const int& Fragment(int i, int j, int c) const { return m_fragmentPixels[(i * kFragmentSide + j) * 3 + c]; }
-    void StoreWindowEntry(int i, int j, const std::uint8_t* pPixel);
+    // Sliding moves a ring start instead of copying: column i of the
+    // fragment or window lives at (start + i) modulo the table's side.
+    int FragmentIndex(int i, int j) const { return (((m_nFragmentStart + i) & (kFragmentSide - 1)) * kFragmentSide + j) * 3; }
+    int WindowIndex(int i, int j) const { return ((m_nWindowStart + i) & (kWindowSide - 1)) * kWindowSide + j; }
+    void LoadFragmentColumn(int i, int nColumn);
+    void LoadWindowColumn(int i, int nColumn);
 
     int m_nFragmentSize = 2;
     int m_nHalf = 1;
@@ -76,6 +79,8 @@ private:
     int m_nWorkWidth = 0;
     int m_nWorkHeight = 0;
     double m_dFragmentArea = 4.0;
+    int m_nFragmentStart = 0;
+    int m_nWindowStart = 0;
     CImage m_pPaddedMain;
     CImage m_pPaddedOther;
     std::vector<int> m_fragmentPixels;   // [i][j][c], 256 x 256 x 3

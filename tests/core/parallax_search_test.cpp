@@ -160,3 +160,69 @@ TEST(ParallaxSearch, ScoreRoundsEveryProductAndKeepsTheSumOrder)
     }
     FAIL() << "no value set distinguishes the orders";
 }
+
+namespace {
+
+// The search read straight off the padded images, with no sliding tables:
+// the sliding fragment and window must give the same bits.
+SSearchResult DirectSearch(const CImage& main, const CImage& other, int s, int hp, int vp)
+{
+    const int h = s / 2, w = std::min(main.Width(), other.Width()), ht = std::min(main.Height(), other.Height());
+    const auto at = [](const CImage& image, int x, int y, int c) {
+        return x >= 0 && y >= 0 && x < image.Width() && y < image.Height() ? int{image.Pixel(x, y)[c]} : 0;
+    };
+    SSearchResult r{CImage(w, ht), CImage(w, ht)};
+    for (int y = 0; y < ht; ++y)
+        for (int x = 0; x < w; ++x) {
+            double best = 300.0;
+            int bestDx = 0, bestDy = 0;
+            for (int dy = -vp; dy <= vp; ++dy)
+                for (int dx = -hp; dx <= hp; ++dx) {
+                    double sum = 0.0;
+                    for (int i = 0; i < s; ++i)
+                        for (int j = 0; j < s; ++j) {
+                            const int mx = x - h + i, my = y - h + j;
+                            const bool bInside = mx < w && my < ht; // the padding hides the rest of a larger image
+                            int t = 0;
+                            for (const int c : {0, 2, 1}) {
+                                const int a = bInside ? at(main, mx, my, c) : 0;
+                                const int ox = mx + dx, oy = my + dy;
+                                const int b = ox < w && oy < ht ? at(other, ox, oy, c) : 0;
+                                t += std::abs(a - b);
+                            }
+                            sum = sum + t * 0.3333333333333333;
+                        }
+                    const double score = sum / (static_cast<double>(s) * s);
+                    if (score < best) {
+                        best = score;
+                        bestDx = dx;
+                        bestDy = dy;
+                    }
+                }
+            r.xd.Pixel(x, y)[bestDx < 0 ? 0 : 1] = static_cast<std::uint8_t>(std::abs(bestDx));
+            r.xd.Pixel(x, y)[2] = static_cast<std::uint8_t>(static_cast<int>(best));
+            r.yd.Pixel(x, y)[bestDy < 0 ? 0 : 1] = static_cast<std::uint8_t>(std::abs(bestDy));
+        }
+    return r;
+}
+
+} // namespace
+
+TEST(ParallaxSearch, SlidingTablesMatchADirectReadingOfThePaddedImages)
+{
+    std::mt19937 random(17);
+    const struct {
+        int w1, h1, w2, h2, s, hp, vp;
+    } cases[] = {{17, 9, 17, 9, 2, 3, 2}, {12, 11, 9, 14, 4, 2, 1}, {21, 6, 21, 6, 6, 5, 0}, {5, 4, 5, 4, 8, 1, 3}};
+    for (const auto& c : cases) {
+        const CImage main = RandomImage(c.w1, c.h1, random);
+        CImage other = RandomImage(c.w2, c.h2, random);
+        for (int y = 0; y < c.h2; y += 2) // flat stripes give ties
+            for (int x = 0; x < c.w2; ++x)
+                std::copy_n(main.Pixel(std::min(x, c.w1 - 1), std::min(y, c.h1 - 1)), 3, other.Pixel(x, y));
+        const SSearchResult expected = DirectSearch(main, other, c.s, c.hp, c.vp);
+        const SSearchResult actual = Search(main, other, c.s, c.hp, c.vp);
+        EXPECT_EQ(actual.xd, expected.xd) << c.s << " " << c.hp << " " << c.vp;
+        EXPECT_EQ(actual.yd, expected.yd) << c.s << " " << c.hp << " " << c.vp;
+    }
+}
