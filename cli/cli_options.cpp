@@ -51,11 +51,12 @@ int CCommandLine::Number(const std::string& name, int nDefault, int nMin, int nM
     if (!Has(name))
         return nDefault;
     const std::string text = Text(name);
-    const bool bDigits = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool bDigits
+        = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     const long value = bDigits && text.size() <= 6 ? std::strtol(text.c_str(), nullptr, 10) : -1;
     if (value < nMin || value > nMax)
-        throw SUsageError("option " + name + " takes a whole number from " + std::to_string(nMin) + " to " +
-                          std::to_string(nMax) + ", not \"" + text + "\"");
+        throw SUsageError("option " + name + " takes a whole number from " + std::to_string(nMin) + " to "
+                          + std::to_string(nMax) + ", not \"" + text + "\"");
     return static_cast<int>(value);
 }
 

@@ -18,7 +18,8 @@ constexpr int kBarWidth = 30;
 
 } // namespace
 
-CConsoleHost::CConsoleHost() : m_bTerminal(::isatty(STDOUT_FILENO) != 0)
+CConsoleHost::CConsoleHost()
+    : m_bTerminal(::isatty(STDOUT_FILENO) != 0)
 {
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);

@@ -7,14 +7,14 @@
 
 #include <cstdio>
 
-const char* const kDepthUsage =
-    "tessaly-cli depth --left L.png --right R.png [--side left|right] [--fragment 2..128, even]\n"
-    "    [--max-parallax-x 0..128] [--max-parallax-y 0..128] [--speed 1..10]\n"
-    "    [--gradient] [--format bmp|png|tif] [--reference]\n"
-    "  Makes the depth map of one side of the pair beside its source image and prints its path.\n"
-    "  Defaults: --side left --fragment 2 --max-parallax-x 0 --max-parallax-y 0 --speed 1 --format bmp,\n"
-    "  source-image comparison. --gradient compares the gradient (edge) images instead.\n"
-    "  --reference runs the literal search (same result, much slower).\n";
+const char* const kDepthUsage
+    = "tessaly-cli depth --left L.png --right R.png [--side left|right] [--fragment 2..128, even]\n"
+      "    [--max-parallax-x 0..128] [--max-parallax-y 0..128] [--speed 1..10]\n"
+      "    [--gradient] [--format bmp|png|tif] [--reference]\n"
+      "  Makes the depth map of one side of the pair beside its source image and prints its path.\n"
+      "  Defaults: --side left --fragment 2 --max-parallax-x 0 --max-parallax-y 0 --speed 1 --format bmp,\n"
+      "  source-image comparison. --gradient compares the gradient (edge) images instead.\n"
+      "  --reference runs the literal search (same result, much slower).\n";
 
 namespace {
 
@@ -52,8 +52,8 @@ int RunDepthCommand(const std::vector<std::string>& args)
     bool bRightMap = false;
     try {
         const CCommandLine line(args,
-                                {"--left", "--right", "--side", "--fragment", "--max-parallax-x",
-                                 "--max-parallax-y", "--speed", "--format"},
+                                {"--left", "--right", "--side", "--fragment", "--max-parallax-x", "--max-parallax-y",
+                                 "--speed", "--format"},
                                 {"--gradient", "--reference"});
         Configure(line, job);
         bRightMap = ParseSide(line);

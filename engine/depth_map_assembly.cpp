@@ -13,8 +13,8 @@ double RangeDiagonal(const SDisplacementRange& r)
     return std::sqrt(static_cast<double>(ny * ny + nx * nx));
 }
 
-void AssembleDepthRow(const CImage& xd, const CImage& yd, const SDisplacementRange& range, bool bRightMap,
-                      CImage& map, int y)
+void AssembleDepthRow(const CImage& xd, const CImage& yd, const SDisplacementRange& range, bool bRightMap, CImage& map,
+                      int y)
 {
     const double dMax = RangeDiagonal(range);
     for (int x = 0; x < map.Width(); ++x) {

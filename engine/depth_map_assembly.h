@@ -17,5 +17,5 @@ double RangeDiagonal(const SDisplacementRange& range);
 // length of each displacement measured from the range's lower corner, scaled
 // so that the diagonal gives 255, inverted for a left map. A level outside
 // 0..255 (images that do not match the range) is clamped.
-void AssembleDepthRow(const CImage& xd, const CImage& yd, const SDisplacementRange& range, bool bRightMap,
-                      CImage& map, int y);
+void AssembleDepthRow(const CImage& xd, const CImage& yd, const SDisplacementRange& range, bool bRightMap, CImage& map,
+                      int y);

@@ -16,7 +16,10 @@ std::string CreateFileMessage(const std::string& path)
     return "Couldn't create file: " + path;
 }
 
-CDepthMapJob::CDepthMapJob(CStageHost& host) : m_pHost(&host), m_pSearch(std::make_unique<CParallaxSearch>()) {}
+CDepthMapJob::CDepthMapJob(CStageHost& host)
+    : m_pHost(&host)
+    , m_pSearch(std::make_unique<CParallaxSearch>())
+{ }
 
 CDepthMapJob::~CDepthMapJob() = default;
 
@@ -71,8 +74,8 @@ bool CDepthMapJob::RunJob(bool bRightMap)
         AssignRoles(bRightMap);
         bool bReady = true;
         if (!m_bAnalyzeSource) {
-            bReady = CreateGradientImage(m_strLeftPath, m_strLeftGradient) &&
-                     CreateGradientImage(m_strRightPath, m_strRightGradient);
+            bReady = CreateGradientImage(m_strLeftPath, m_strLeftGradient)
+                && CreateGradientImage(m_strRightPath, m_strRightGradient);
             m_strMainImage = bRightMap ? m_strRightGradient : m_strLeftGradient;
             m_strOtherImage = bRightMap ? m_strLeftGradient : m_strRightGradient;
         }
@@ -106,8 +109,8 @@ bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int 
     if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
         return false;
     if (image.Width() < nFactor || image.Height() < nFactor) {
-        m_pHost->ShowMessage("The image " + source + " is too small to be reduced by the speed factor " +
-                             std::to_string(nFactor) + ".");
+        m_pHost->ShowMessage("The image " + source + " is too small to be reduced by the speed factor "
+                             + std::to_string(nFactor) + ".");
         return false;
     }
     return SaveImage(ReduceImageBy(image, nFactor), destination);
@@ -119,8 +122,8 @@ bool CDepthMapJob::EnlargeImage(std::string source, std::string destination, int
     if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
         return false;
     if (image.Width() < 2 || image.Height() < 2) {
-        m_pHost->ShowMessage("The depth map " + source + " is too small to be enlarged by the speed factor " +
-                             std::to_string(nFactor) + ".");
+        m_pHost->ShowMessage("The depth map " + source + " is too small to be enlarged by the speed factor "
+                             + std::to_string(nFactor) + ".");
         return false;
     }
     if (!SaveImage(EnlargeImageBy(image, nFactor), destination))
@@ -166,8 +169,8 @@ bool CDepthMapJob::CreateDepthMap()
         return false;
     CImage main;
     CImage other;
-    if (!LoadStageImage(m_strMainImage, kMsgLoadBitmap, main) ||
-        !LoadStageImage(m_strOtherImage, kMsgLoadBitmap, other))
+    if (!LoadStageImage(m_strMainImage, kMsgLoadBitmap, main)
+        || !LoadStageImage(m_strOtherImage, kMsgLoadBitmap, other))
         return false;
     m_nMinDx = m_nMaxDx = m_nMinDy = m_nMaxDy = 0;
     SSearchResult result;

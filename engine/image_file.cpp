@@ -4,9 +4,9 @@
 #include "engine/file_names.h"
 
 #include <FreeImage.h>
-#include <tiffio.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <tiffio.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -39,7 +39,8 @@ void DLL_CALLCONV OnLibraryMessage(FREE_IMAGE_FORMAT, const char* text)
 // libtiff writes its warnings and errors (an unknown tag per EXIF field of
 // every file) straight to stderr; the outcome of a load already tells us
 // whether the file was usable.
-void QuietTiffHandler(const char*, const char*, va_list) {}
+void QuietTiffHandler(const char*, const char*, va_list)
+{ }
 
 void InitialiseLibrary()
 {
@@ -56,7 +57,7 @@ void InitialiseLibrary()
 
 bool IsRegularFile(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
@@ -159,9 +160,8 @@ std::string DescribeLoadFailure(const SLoadResult& result, const std::string& pa
 {
     const std::string size = std::to_string(result.nWidth) + " x " + std::to_string(result.nHeight);
     if (result.status == ELoadStatus::kTooLarge)
-        return "The image " + path + " is too large (" + size + " pixels; the limit is " +
-               std::to_string(kMaxImageSide) + " pixels a side and " + std::to_string(kMaxImagePixels / 1'000'000) +
-               " million pixels in all).";
+        return "The image " + path + " is too large (" + size + " pixels; the limit is " + std::to_string(kMaxImageSide)
+            + " pixels a side and " + std::to_string(kMaxImagePixels / 1'000'000) + " million pixels in all).";
     if (result.status == ELoadStatus::kNoMemory)
         return "Not enough memory for the image " + path + " (" + size + " pixels).";
     return {};
@@ -218,8 +218,8 @@ int CreateTemporary(const std::string& path, std::string& tempPath)
     static std::atomic<unsigned> counter{0};
     const auto ticks = static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count());
     for (int nTry = 0; nTry < 100; ++nTry) {
-        tempPath = GetDirectory(path) + "." + GetFileName(path) + "." + std::to_string(::getpid()) + "-" +
-                   std::to_string(ticks % 1000000) + "-" + std::to_string(counter++) + ".tmp";
+        tempPath = GetDirectory(path) + "." + GetFileName(path) + "." + std::to_string(::getpid()) + "-"
+            + std::to_string(ticks % 1000000) + "-" + std::to_string(counter++) + ".tmp";
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;

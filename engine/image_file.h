@@ -21,8 +21,8 @@ enum class ELoadStatus {
 
 struct SLoadResult {
     ELoadStatus status = ELoadStatus::kUnreadable;
-    CImage image;           // set when status is kOk
-    int nWidth = 0;         // from the header, when it could be read
+    CImage image;   // set when status is kOk
+    int nWidth = 0; // from the header, when it could be read
     int nHeight = 0;
     int nBitsPerPixel = 0;
 };

@@ -7,18 +7,17 @@
 
 bool IsValidSearch(const SSearchSettings& s)
 {
-    return s.nFragmentSize >= 2 && s.nFragmentSize <= kMaxFragmentSize && s.nFragmentSize % 2 == 0 &&
-           s.nMaxParallaxX >= 0 && s.nMaxParallaxX <= kMaxParallax && s.nMaxParallaxY >= 0 &&
-           s.nMaxParallaxY <= kMaxParallax;
+    return s.nFragmentSize >= 2 && s.nFragmentSize <= kMaxFragmentSize && s.nFragmentSize % 2 == 0
+        && s.nMaxParallaxX >= 0 && s.nMaxParallaxX <= kMaxParallax && s.nMaxParallaxY >= 0
+        && s.nMaxParallaxY <= kMaxParallax;
 }
 
 CParallaxSearch::CParallaxSearch()
-    : m_fragmentPixels(kFragmentSide * kFragmentSide * 3),
-      m_searchWindowBlue(kWindowSide * kWindowSide),
-      m_searchWindowGreen(kWindowSide * kWindowSide),
-      m_searchWindowRed(kWindowSide * kWindowSide)
-{
-}
+    : m_fragmentPixels(kFragmentSide * kFragmentSide * 3)
+    , m_searchWindowBlue(kWindowSide * kWindowSide)
+    , m_searchWindowGreen(kWindowSide * kWindowSide)
+    , m_searchWindowRed(kWindowSide * kWindowSide)
+{ }
 
 void CParallaxSearch::Prepare(const CImage& main, const CImage& other, const SSearchSettings& settings)
 {
@@ -113,8 +112,8 @@ double CParallaxSearch::FragmentDifference(int dx, int dy) const
         const int* pRed = &m_searchWindowRed[nWindow];
         const int* pFragment = &m_fragmentPixels[FragmentIndex(i, 0)];
         for (int j = 0; j < m_nFragmentSize; ++j, pFragment += 3) {
-            const int t = std::abs(pFragment[0] - pBlue[j]) + std::abs(pFragment[2] - pRed[j]) +
-                          std::abs(pFragment[1] - pGreen[j]);
+            const int t = std::abs(pFragment[0] - pBlue[j]) + std::abs(pFragment[2] - pRed[j])
+                + std::abs(pFragment[1] - pGreen[j]);
             sum = sum + t * K;
         }
     }
@@ -150,8 +149,8 @@ void CParallaxSearch::WritePixel(SSearchResult& result) const
     pYd[2] = 0;
 }
 
-bool CParallaxSearch::Run(const CImage& main, const CImage& other, const SSearchSettings& settings,
-                          CStageHost& host, SSearchResult& result)
+bool CParallaxSearch::Run(const CImage& main, const CImage& other, const SSearchSettings& settings, CStageHost& host,
+                          SSearchResult& result)
 {
     Prepare(main, other, settings);
     if (!CopyIntoPadding(main, other, host))

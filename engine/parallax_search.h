@@ -67,7 +67,10 @@ private:
     void WritePixel(SSearchResult& result) const;
     // Sliding moves a ring start instead of copying: column i of the
     // fragment or window lives at (start + i) modulo the table's side.
-    int FragmentIndex(int i, int j) const { return (((m_nFragmentStart + i) & (kFragmentSide - 1)) * kFragmentSide + j) * 3; }
+    int FragmentIndex(int i, int j) const
+    {
+        return (((m_nFragmentStart + i) & (kFragmentSide - 1)) * kFragmentSide + j) * 3;
+    }
     int WindowIndex(int i, int j) const { return ((m_nWindowStart + i) & (kWindowSide - 1)) * kWindowSide + j; }
     void LoadFragmentColumn(int i, int nColumn);
     void LoadWindowColumn(int i, int nColumn);

@@ -22,7 +22,7 @@ public:
     virtual void ResetProgress() = 0;
     // Called once per row by the long stages so that a single-threaded front
     // end can let pending window events through.
-    virtual void PumpEvents() {}
+    virtual void PumpEvents() { }
     // Polled once per row; when true the running stage stops, writes nothing
     // and the job ends without a message.
     virtual bool IsCancelled() const { return false; }

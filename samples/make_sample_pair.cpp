@@ -21,9 +21,18 @@ struct SPlane {
     bool (*pContains)(int x, int y); // in left-view coordinates, y counted from the top
 };
 
-bool Everywhere(int, int) { return true; }
-bool Board(int x, int y) { return x >= 30 && x < 120 && y >= 20 && y < 100; }
-bool Disc(int x, int y) { return (x - 130) * (x - 130) + (y - 90) * (y - 90) < 30 * 30; }
+bool Everywhere(int, int)
+{
+    return true;
+}
+bool Board(int x, int y)
+{
+    return x >= 30 && x < 120 && y >= 20 && y < 100;
+}
+bool Disc(int x, int y)
+{
+    return (x - 130) * (x - 130) + (y - 90) * (y - 90) < 30 * 30;
+}
 
 // Front to back, so the first plane that covers a point hides the others.
 const SPlane kPlanes[] = {{12, Disc}, {8, Board}, {3, Everywhere}};
@@ -83,8 +92,8 @@ int main(int argc, char** argv)
     const std::string folder = std::string(argv[1]) + "/";
     CImage left(kWidth, kHeight), right(kWidth, kHeight), truth(kWidth, kHeight);
     Render(left, right, truth);
-    const bool bOk = SaveImageFile(left, folder + "left.png", 1) && SaveImageFile(right, folder + "right.png", 1) &&
-                     SaveImageFile(truth, folder + "disparity-left.png", 1);
+    const bool bOk = SaveImageFile(left, folder + "left.png", 1) && SaveImageFile(right, folder + "right.png", 1)
+        && SaveImageFile(truth, folder + "disparity-left.png", 1);
     if (!bOk)
         std::fprintf(stderr, "Couldn't write the sample pair into %s\n", folder.c_str());
     return bOk ? 0 : 1;

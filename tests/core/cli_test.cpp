@@ -28,8 +28,8 @@ protected:
 
     SRun Run(const std::string& args) const
     {
-        const std::string command = std::string(TESSALY_CLI_PATH) + " " + args + " >" + m_folder.File("out.txt") +
-                                    " 2>" + m_folder.File("err.txt");
+        const std::string command = std::string(TESSALY_CLI_PATH) + " " + args + " >" + m_folder.File("out.txt") + " 2>"
+            + m_folder.File("err.txt");
         const int nStatus = std::system(command.c_str());
         SRun run{WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1, ReadBytes(m_folder.File("out.txt")),
                  ReadBytes(m_folder.File("err.txt"))};
@@ -47,9 +47,9 @@ protected:
 
 TEST_F(CliTest, BadOptionsAreUsageErrorsThatTouchNoFile)
 {
-    for (const char* bad : {"--fragment 3", "--fragment 130", "--fragment x", "--max-parallax-x 129",
-                            "--max-parallax-y -1", "--speed 0", "--speed 11", "--format gif", "--side up",
-                            "--colour", "--fragment"}) {
+    for (const char* bad :
+         {"--fragment 3", "--fragment 130", "--fragment x", "--max-parallax-x 129", "--max-parallax-y -1", "--speed 0",
+          "--speed 11", "--format gif", "--side up", "--colour", "--fragment"}) {
         const SRun run = Run("depth " + Pair() + " " + bad);
         EXPECT_EQ(run.nExit, 2) << bad;
         EXPECT_NE(run.err.find("Usage:"), std::string::npos) << bad;

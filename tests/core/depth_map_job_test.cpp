@@ -15,7 +15,8 @@ using Names = std::vector<std::string>;
 
 class DepthMapJobTest : public ::testing::Test {
 protected:
-    DepthMapJobTest() : m_job(m_host)
+    DepthMapJobTest()
+        : m_job(m_host)
     {
         std::mt19937 random(21);
         m_left = RandomImage(24, 16, random);
@@ -50,9 +51,9 @@ TEST_F(DepthMapJobTest, LeftSourceJobWritesTheDisplacementsAndTheMapOnTheLeftBas
     ASSERT_TRUE(m_job.RunJob(false));
     EXPECT_EQ(m_folder.Files(), (Names{"left-3dmap.bmp", "left-xd.bmp", "left-yd.bmp", "left.png", "right.png"}));
     EXPECT_EQ(m_job.m_strDepthMapPath, m_folder.File("left-3dmap.bmp"));
-    EXPECT_EQ(m_host.Events(), (Names{"status: Depth map creating", "range: 16", "steps: 16", "reset",
-                                      "status: Depth map creating", "range: 16", "steps: 16", "reset",
-                                      "status: Ready"}));
+    EXPECT_EQ(m_host.Events(),
+              (Names{"status: Depth map creating", "range: 16", "steps: 16", "reset", "status: Depth map creating",
+                     "range: 16", "steps: 16", "reset", "status: Ready"}));
     const CImage map = Load("left-3dmap.bmp");
     ASSERT_EQ(map.Width(), 24);
     // The right view is shifted by 2: inside, dx = -2 is the lower corner of the range, white in a left map.
@@ -65,8 +66,9 @@ TEST_F(DepthMapJobTest, RightGradientJobWritesBothGradientsLeftFirst)
     m_job.m_bAnalyzeSource = 0;
     m_job.m_nSaveFormat = kFormatPng;
     ASSERT_TRUE(m_job.RunJob(true));
-    EXPECT_EQ(m_folder.Files(), (Names{"left-gradient.png", "left.png", "right-3dmap.png", "right-gradient.png",
-                                       "right-xd.png", "right-yd.png", "right.png"}));
+    EXPECT_EQ(m_folder.Files(),
+              (Names{"left-gradient.png", "left.png", "right-3dmap.png", "right-gradient.png", "right-xd.png",
+                     "right-yd.png", "right.png"}));
     const Names events = m_host.Events();
     EXPECT_EQ(Names(events.begin(), events.begin() + 4),
               (Names{"status: Gradient image creating", "range: 16", "steps: 14", "reset"}));
@@ -81,8 +83,9 @@ TEST_F(DepthMapJobTest, SpeedFactorReducesBothImagesAndEnlargesTheMap)
     m_job.m_nSaveFormat = kFormatTiff;
     ASSERT_TRUE(m_job.RunJob(false));
     EXPECT_EQ(m_job.m_nMaxParallaxX, 2); // 5 / 3 = 1.67 rounds to 2
-    EXPECT_EQ(m_folder.Files(), (Names{"left-3dmap.tif", "left-resize.tif", "left-xd.tif", "left-yd.tif",
-                                       "left.png", "right-resize.tif", "right.png"}));
+    EXPECT_EQ(m_folder.Files(),
+              (Names{"left-3dmap.tif", "left-resize.tif", "left-xd.tif", "left-yd.tif", "left.png", "right-resize.tif",
+                     "right.png"}));
     const CImage map = Load("left-3dmap.tif");
     EXPECT_EQ(map.Width(), (24 / 3 - 1) * 3);
     EXPECT_EQ(map.Height(), (16 / 3 - 1) * 3);
@@ -93,7 +96,8 @@ TEST_F(DepthMapJobTest, JobWithoutImagesShowsTheFirstLoadMessageAndWritesNothing
 {
     Choose("", "");
     EXPECT_FALSE(m_job.RunJob(false));
-    EXPECT_EQ(m_host.Events(), (Names{"status: Depth map creating", "message: Couldn't load bitmap!", "status: Ready"}));
+    EXPECT_EQ(m_host.Events(),
+              (Names{"status: Depth map creating", "message: Couldn't load bitmap!", "status: Ready"}));
     m_job.m_bAnalyzeSource = 0;
     CRecordingHost gradientHost;
     m_job.SetHost(gradientHost);
@@ -149,8 +153,9 @@ TEST_F(DepthMapJobTest, ChangingTheFormatChangesEveryExtensionAndKeepsEarlierFil
     ASSERT_TRUE(m_job.RunJob(false));
     m_job.m_nSaveFormat = kFormatPng;
     ASSERT_TRUE(m_job.RunJob(false));
-    EXPECT_EQ(m_folder.Files(), (Names{"left-3dmap.bmp", "left-3dmap.png", "left-xd.bmp", "left-xd.png",
-                                       "left-yd.bmp", "left-yd.png", "left.png", "right.png"}));
+    EXPECT_EQ(m_folder.Files(),
+              (Names{"left-3dmap.bmp", "left-3dmap.png", "left-xd.bmp", "left-xd.png", "left-yd.bmp", "left-yd.png",
+                     "left.png", "right.png"}));
     EXPECT_EQ(Load("left-3dmap.bmp"), Load("left-3dmap.png"));
 }
 
@@ -171,8 +176,8 @@ TEST_F(DepthMapJobTest, OddPathsSizesAndSettingsHaveClearOutcomes)
     SaveImageFile(UniformImage(24, 8, 5, 5, 5), m_folder.File("low.png"), kFormatPng);
     Choose(m_folder.File("left.png"), m_folder.File("low.png"));
     EXPECT_FALSE(m_job.RunJob(false));
-    EXPECT_EQ(m_host.m_messages.back(), "The image " + m_folder.File("low.png") +
-                                            " is too small to be reduced by the speed factor 10.");
+    EXPECT_EQ(m_host.m_messages.back(),
+              "The image " + m_folder.File("low.png") + " is too small to be reduced by the speed factor 10.");
 
     m_job.m_nFragmentSize = 5;
     EXPECT_FALSE(m_job.RunJob(false));

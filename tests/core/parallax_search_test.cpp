@@ -23,8 +23,14 @@ SSearchResult Search(const CImage& main, const CImage& other, int s, int hp, int
     return Search(main, other, s, hp, vp, host);
 }
 
-int Dx(const SSearchResult& r, int x, int y) { return r.xd.Pixel(x, y)[1] - r.xd.Pixel(x, y)[0]; }
-int Dy(const SSearchResult& r, int x, int y) { return r.yd.Pixel(x, y)[1] - r.yd.Pixel(x, y)[0]; }
+int Dx(const SSearchResult& r, int x, int y)
+{
+    return r.xd.Pixel(x, y)[1] - r.xd.Pixel(x, y)[0];
+}
+int Dy(const SSearchResult& r, int x, int y)
+{
+    return r.yd.Pixel(x, y)[1] - r.yd.Pixel(x, y)[0];
+}
 
 } // namespace
 

@@ -19,8 +19,7 @@ CTempFolder::CTempFolder()
 CTempFolder::~CTempFolder()
 {
     std::error_code error;
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 error);
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
     std::filesystem::remove_all(m_path, error);
 }
 
