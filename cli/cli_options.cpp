@@ -22,7 +22,7 @@ CCommandLine::CCommandLine(const std::vector<std::string>& args, const std::vect
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (Contains(flags, arg)) {
-            m_values[arg] = "1";
+            m_values.insert_or_assign(arg, std::string(1, 'y'));
         } else if (Contains(valueOptions, arg)) {
             if (i + 1 >= args.size())
                 throw SUsageError("option " + arg + " needs a value");
