@@ -33,9 +33,10 @@ CConsoleHost::~CConsoleHost()
 void CConsoleHost::FinishLine()
 {
     if (m_bLineOpen)
-        std::fputs("\n", stdout);
+        std::fputs("\r\033[K", stdout);
     std::fflush(stdout);
     m_bLineOpen = false;
+    m_nDrawn = -1;
 }
 
 void CConsoleHost::ShowMessage(const std::string& text)

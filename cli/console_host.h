@@ -22,7 +22,7 @@ public:
     bool IsCancelled() const override;
 
     int MessageCount() const { return m_nMessages; }
-    // Ends the progress line so that later output starts on a line of its own.
+    // Clears the progress line so that later output starts on a clean line.
     void FinishLine();
 
 private:
