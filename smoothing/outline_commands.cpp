@@ -1,0 +1,95 @@
+// CSmoothingCommands: "Create outline images" and its sign, gradient and mask stages.
+#include "engine/depth_map_job.h"
+#include "engine/file_names.h"
+#include "engine/gradient_image.h"
+#include "smoothing/outline_mask.h"
+#include "smoothing/sign_image.h"
+#include "smoothing/smoothing_commands.h"
+
+#include <algorithm>
+#include <new>
+
+SCommandOutcome CSmoothingCommands::CreateOutlineImages(const SSmoothingInputs& inputs)
+{
+    m_nSaveFormat = inputs.nSaveFormat;
+    m_strLeftOutlinePath = MakeDerivedName(inputs.strLeftBase, kSuffixOutline, m_nSaveFormat);
+    bool bLeftReady = MakeSignImage(inputs.strLeftPath, m_strLeftOutlinePath);
+    m_strRightOutlinePath = MakeDerivedName(inputs.strRightBase, kSuffixOutline, m_nSaveFormat);
+    bool bRightReady = MakeSignImage(inputs.strRightPath, m_strRightOutlinePath);
+    m_strLeftGradientPath = MakeDerivedName(inputs.strLeftBase, kSuffixGradient, m_nSaveFormat);
+    m_strRightGradientPath = MakeDerivedName(inputs.strRightBase, kSuffixGradient, m_nSaveFormat);
+    bLeftReady = MakeGradientImage(inputs.strLeftPath, m_strLeftGradientPath) && bLeftReady;
+    bRightReady = MakeGradientImage(inputs.strRightPath, m_strRightGradientPath) && bRightReady;
+    SCommandOutcome outcome;
+    outcome.bDone = MaskBothSides(bLeftReady, bRightReady, outcome);
+    Finish(outcome, inputs.bPreview, m_strRightOutlinePath);
+    return outcome;
+}
+
+// A side whose sign or gradient image was not made is not masked: the mask
+// would read older files of those names and pass them off as new.
+bool CSmoothingCommands::MaskBothSides(bool bLeftReady, bool bRightReady, SCommandOutcome& outcome)
+{
+    bool bLeftDone = false;
+    bool bRightDone = false;
+    try {
+        bLeftDone = bLeftReady && MaskOutlineImage(m_strLeftOutlinePath, m_strLeftGradientPath, m_strLeftOutlinePath);
+        if (bLeftDone)
+            outcome.written.push_back(m_strLeftOutlinePath);
+        bRightDone =
+            bRightReady && MaskOutlineImage(m_strRightOutlinePath, m_strRightGradientPath, m_strRightOutlinePath);
+        if (bRightDone)
+            outcome.written.push_back(m_strRightOutlinePath);
+    } catch (...) {
+        m_pHost->ShowMessage(kMsgMaskFailed);
+    }
+    return bLeftDone && bRightDone;
+}
+
+bool CSmoothingCommands::MakeSignImage(std::string source, std::string outline)
+{
+    if (m_pHost->IsCancelled())
+        return false;
+    try {
+        CImage image;
+        if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
+            return false;
+        CImage sign(image.Width(), image.Height());
+        return ForEachRow(image.Height(), [&](int y) { ComputeSignRow(image, sign, y); }) && SaveImage(sign, outline);
+    } catch (const std::bad_alloc&) {
+        return ShowNoMemory(source);
+    }
+}
+
+bool CSmoothingCommands::MakeGradientImage(std::string source, std::string gradient)
+{
+    if (m_pHost->IsCancelled())
+        return false;
+    try {
+        CImage image;
+        if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
+            return false;
+        CImage edges(image.Width(), image.Height());
+        return ForEachRow(image.Height(), [&](int y) { ComputeGradientRow(image, edges, y); }) &&
+               SaveImage(edges, gradient);
+    } catch (const std::bad_alloc&) {
+        return ShowNoMemory(source);
+    }
+}
+
+// Any exception is left to the command, which reports it as "SOS".
+bool CSmoothingCommands::MaskOutlineImage(std::string outline, std::string gradient, std::string result)
+{
+    if (m_pHost->IsCancelled())
+        return false;
+    CImage outlineImage;
+    CImage gradientImage;
+    if (!LoadStageImage(outline, kMsgLoadOutline, outlineImage) ||
+        !LoadStageImage(gradient, kMsgLoadGradient, gradientImage))
+        return false;
+    CImage masked(std::min(outlineImage.Width(), gradientImage.Width()),
+                  std::min(outlineImage.Height(), gradientImage.Height()));
+    return ForEachRow(masked.Height(),
+                      [&](int y) { MaskOutlineRow(outlineImage, gradientImage, m_nLevel, masked, y); }) &&
+           SaveImage(masked, result);
+}

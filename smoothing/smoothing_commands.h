@@ -1,0 +1,108 @@
+// CSmoothingCommands: the state and the commands behind the "Segmentation Smoothing" dialog.
+#pragma once
+
+#include "engine/image.h"
+#include "engine/stage_host.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CDepthMapJob;
+
+// How a front end uses it (the dialog CSmoothingDlg, the command-line tool):
+//
+//   CSmoothingCommands commands(host);      // one per dialog opening
+//   // "Create outline images":
+//   commands.m_nLevel = TextToInt(level box text);
+//   SCommandOutcome done = commands.CreateOutlineImages(SmoothingInputsOf(mainJob));
+//   // "Smooth left depth map" / "Smooth right depth map":
+//   commands.m_nDegree = TextToInt(degree box text);
+//   SCommandOutcome done = commands.SmoothLeft(SmoothingInputsOf(mainJob));
+//   if (!done.strPreviewPath.empty()) open the preview on done.strPreviewPath;
+//
+// The inputs are read when a command starts and never written back; every
+// name is built from them at that moment. Failures reach the user only
+// through host.ShowMessage; the commands never touch the status line or the
+// progress bar. Every stage calls host.PumpEvents() and polls
+// host.IsCancelled() once per row, so a dialog can keep painting either by
+// pumping events there (then it must hold off other commands and closing
+// until the command returns, e.g. by disabling its buttons) or by running
+// the command on a worker thread (then the host must hand messages to the
+// UI thread). Cancelling stops the running stage before it writes and ends
+// the command without a message and without a preview; IsCancelled() must
+// stay true until the command has returned.
+
+// What a command reads from the main side: the image pair, its bases (as
+// Open left / Open right set them), the output format and "Preview images".
+struct SSmoothingInputs {
+    std::string strLeftPath;
+    std::string strRightPath;
+    std::string strLeftBase;
+    std::string strRightBase;
+    int nSaveFormat = 0;
+    bool bPreview = false;
+};
+
+// The inputs as the depth-map job of the main dialog holds them.
+SSmoothingInputs SmoothingInputsOf(const CDepthMapJob& job);
+
+struct SCommandOutcome {
+    bool bDone = false;      // every stage of the command wrote its file
+    bool bCancelled = false; // stopped by the host; nothing shown, no preview
+    // The outline images made (left before right), or the smoothed depth map.
+    std::vector<std::string> written;
+    // The file to preview, when "Preview images" is set and the command was
+    // not cancelled; it may not exist when the command failed.
+    std::string strPreviewPath;
+};
+
+class CSmoothingCommands {
+public:
+    explicit CSmoothingCommands(CStageHost& host) : m_pHost(&host) {}
+
+    // Sign images of both sides, then gradient images of both sides, then
+    // the masks of the sides whose sign and gradient images were made; any
+    // exception while masking is reported as "SOS". Every step runs even
+    // when an earlier one failed. Previews the right outline image.
+    SCommandOutcome CreateOutlineImages(const SSmoothingInputs& inputs);
+    // max(1, m_nDegree) passes over the side's "-3dmap." image into its
+    // "-3dmapNew." image, stopping at the first pass that fails. Previews the
+    // "-3dmapNew." name even after a failure.
+    SCommandOutcome SmoothLeft(const SSmoothingInputs& inputs) { return SmoothSide(inputs, false); }
+    SCommandOutcome SmoothRight(const SSmoothingInputs& inputs) { return SmoothSide(inputs, true); }
+
+    // The file-level stages; each shows its own failure and returns whether
+    // it wrote its output.
+    bool MakeSignImage(std::string source, std::string outline);
+    bool MakeGradientImage(std::string source, std::string gradient);
+    bool MaskOutlineImage(std::string outline, std::string gradient, std::string result);
+    // One smoothing pass; a failure sets m_bFailed.
+    bool SmoothDepthMap(std::string outline, std::string map, std::string result);
+
+    int m_nLevel = 50; // outline image level, 0..256
+    int m_nDegree = 5; // smoothing passes asked for; below 2 gives one
+    int m_bFailed = 0; // a smoothing pass failed during the current command
+    std::string m_strLeftOutlinePath, m_strRightOutlinePath;
+    std::string m_strLeftGradientPath, m_strRightGradientPath;
+    // Output format of the stages (0 BMP, 1 PNG, 2 TIFF); each command sets
+    // it from its inputs.
+    int m_nSaveFormat = 0;
+
+private:
+    SCommandOutcome SmoothSide(const SSmoothingInputs& inputs, bool bRight);
+    bool MaskBothSides(bool bLeftReady, bool bRightReady, SCommandOutcome& outcome);
+    bool LoadStageImage(const std::string& path, const char* loadMessage, CImage& image);
+    bool SaveImage(const CImage& image, const std::string& path);
+    bool ForEachRow(int nRows, const std::function<void(int)>& row);
+    bool ShowNoMemory(const std::string& path);
+    void Finish(SCommandOutcome& outcome, bool bPreview, const std::string& previewPath) const;
+
+    CStageHost* m_pHost;
+};
+
+// The messages of the smoothing stages.
+inline constexpr const char* kMsgLoadOutline = "Couldn't load outline bitmap!";
+inline constexpr const char* kMsgLoadGradient = "Couldn't load gradient bitmap!";
+inline constexpr const char* kMsgLoadDepthMap = "Couldn't load 3dmap bitmap!";
+inline constexpr const char* kMsgMaskFailed = "SOS";
