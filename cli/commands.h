@@ -13,3 +13,9 @@ inline constexpr int kExitInterrupted = 130;
 
 int RunDepthCommand(const std::vector<std::string>& args);
 extern const char* const kDepthUsage;
+
+int RunOutlineCommand(const std::vector<std::string>& args);
+extern const char* const kOutlineUsage;
+
+int RunSmoothCommand(const std::vector<std::string>& args);
+extern const char* const kSmoothUsage;

@@ -16,6 +16,8 @@ struct SCommand {
 
 const SCommand kCommands[] = {
     {"depth", RunDepthCommand, &kDepthUsage},
+    {"outline", RunOutlineCommand, &kOutlineUsage},
+    {"smooth", RunSmoothCommand, &kSmoothUsage},
 };
 
 void PrintUsage(std::FILE* pOut)

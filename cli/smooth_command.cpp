@@ -1,0 +1,54 @@
+// tessaly-cli smooth: segment smoothing of one side's depth map along its outline image.
+#include "cli/cli_options.h"
+#include "cli/command_outcome.h"
+#include "cli/commands.h"
+#include "cli/console_host.h"
+#include "engine/file_names.h"
+#include "smoothing/smoothing_commands.h"
+
+#include <cstdio>
+
+const char* const kSmoothUsage =
+    "tessaly-cli smooth --side left|right [--left L.png] [--right R.png] [--degree 0..1000]\n"
+    "    [--format bmp|png|tif]\n"
+    "  Smooths the side's \"-3dmap.\" depth map along its \"-outline.\" image (both in the chosen\n"
+    "  format, beside the side's image) into its \"-3dmapNew.\" image and prints that path. Only\n"
+    "  the path of the chosen side is needed. The degree is the number of passes; 0 and 1 both\n"
+    "  run one. Defaults: --degree 5 --format bmp.\n";
+
+namespace {
+
+constexpr int kMaxDegree = 1000;
+
+bool Configure(const CCommandLine& line, SSmoothingInputs& inputs, CSmoothingCommands& commands)
+{
+    const std::string side = line.Required("--side");
+    if (side != "left" && side != "right")
+        throw SUsageError("option --side takes left or right, not \"" + side + "\"");
+    const bool bRight = side == "right";
+    inputs.strLeftPath = bRight ? line.Text("--left") : line.Required("--left");
+    inputs.strRightPath = bRight ? line.Required("--right") : line.Text("--right");
+    inputs.strLeftBase = MakeBase(inputs.strLeftPath);
+    inputs.strRightBase = MakeBase(inputs.strRightPath);
+    inputs.nSaveFormat = ParseFormat(line.Text("--format", "bmp"));
+    commands.m_nDegree = line.Number("--degree", 5, 0, kMaxDegree);
+    return bRight;
+}
+
+} // namespace
+
+int RunSmoothCommand(const std::vector<std::string>& args)
+{
+    CConsoleHost host;
+    CSmoothingCommands commands(host);
+    SSmoothingInputs inputs;
+    bool bRight = false;
+    try {
+        const CCommandLine line(args, {"--side", "--left", "--right", "--degree", "--format"}, {});
+        bRight = Configure(line, inputs, commands);
+    } catch (const SUsageError& error) {
+        std::fprintf(stderr, "tessaly-cli smooth: %s\n\nUsage:\n%s", error.what(), kSmoothUsage);
+        return kExitUsage;
+    }
+    return ReportOutcome(bRight ? commands.SmoothRight(inputs) : commands.SmoothLeft(inputs), host);
+}
