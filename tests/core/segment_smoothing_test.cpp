@@ -1,0 +1,78 @@
+// Segment smoothing against a literal reading of its definition, and a depth step along an outline.
+#include "engine/numeric.h"
+#include "smoothing/outline_codes.h"
+#include "smoothing/segment_smoothing.h"
+#include "test_images.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+// The window as 27 integers: b and g of the outline, d of the map.
+int ReferenceLevel(const CImage& outline, const CImage& map, int x, int y)
+{
+    int b[9], g[9], d[9], nb = 0, ng = 0, n = 0, s = 0;
+    for (int k = 0; k < 9; ++k) {
+        b[k] = outline.Pixel(x + k % 3 - 1, y + k / 3 - 1)[0], nb += b[k] == 255;
+        g[k] = outline.Pixel(x + k % 3 - 1, y + k / 3 - 1)[1], ng += g[k] == 255;
+        d[k] = map.Pixel(x + k % 3 - 1, y + k / 3 - 1)[0];
+    }
+    for (int k = 0; k < 9; ++k) {
+        const bool bSelected = b[4] == g[4] ? (ng >= nb ? g[k] == 255 : b[k] == 255) : b[k] == b[4] || g[k] == g[4];
+        n += bSelected, s += bSelected ? d[k] : 0;
+    }
+    return n == 0 ? 0 : RoundToInt(static_cast<double>(s) / n);
+}
+
+CImage ReferencePass(const CImage& outline, const CImage& map)
+{
+    const int w = std::min(outline.Width(), map.Width()), h = std::min(outline.Height(), map.Height());
+    CImage out(w, h);
+    for (int y = 0; y < h && w > 2 && h > 2; ++y)
+        for (int x = 0; x < w; ++x) // a border pixel takes its inner neighbour's level; corners none
+            if ((x > 0 && x < w - 1) || (y > 0 && y < h - 1))
+                std::fill_n(out.Pixel(x, y), 3,
+                            ReferenceLevel(outline, map, std::clamp(x, 1, w - 2), std::clamp(y, 1, h - 2)));
+    return out;
+}
+
+} // namespace
+
+TEST(SegmentSmoothing, MatchesItsLiteralReadingOnRandomOutlines)
+{
+    static const std::uint8_t kCodes[5][3] = {{0, 255, 0}, {255, 0, 0}, {255, 255, 255}, {0, 0, 0}, {255, 255, 0}};
+    std::mt19937 random(3);
+    for (int n = 0; n < 80; ++n) {
+        CImage outline = RandomImage(1 + n % 11, 1 + n / 8, random); // codes, black, yellow and noise
+        for (int k = 0; k < outline.Width() * outline.Height(); ++k)
+            if (const unsigned nCode = random() % 7; nCode < 5)
+                std::copy_n(kCodes[nCode], 3, outline.Pixel(k % outline.Width(), k / outline.Width()));
+        const CImage map = RandomImage(1 + (n * 7) % 12, 1 + (n * 5) % 11, random);
+        EXPECT_EQ(SmoothDepth(outline, map), ReferencePass(outline, map)) << n;
+    }
+}
+
+TEST(SegmentSmoothing, WhiteAreaGetsThePlainRoundedMean)
+{
+    CImage map = UniformImage(3, 3, 60, 60, 60);
+    map.Pixel(1, 1)[0] = 109; // 589 / 9 = 65.44
+    EXPECT_EQ(SmoothDepth(UniformImage(3, 3, 255, 255, 255), map).Pixel(1, 1)[0], 65);
+}
+
+// Blue left of column 10 at depth 40, green from it on at depth 200.
+TEST(SegmentSmoothing, DepthStepOnAGreenBlueBoundarySurvivesPasses)
+{
+    CImage outline = UniformImage(24, 13, 255, 0, 0);
+    CImage smoothed = UniformImage(24, 13, 40, 40, 40);
+    for (int k = 0; k < 24 * 13; ++k)
+        if (k % 24 >= 10)
+            std::copy_n(kOutlineGreen.data(), 3, outline.Pixel(k % 24, k / 24)),
+                std::fill_n(smoothed.Pixel(k % 24, k / 24), 3, 200);
+    for (int nPass = 1; nPass <= 5; ++nPass) // the black corners creep in diagonally, a pixel a pass
+        smoothed = SmoothDepth(outline, smoothed);
+    for (int x = 0; x < 24; ++x)
+        EXPECT_EQ(smoothed.Pixel(x, 6)[0], x < 10 ? 40 : 200) << x;
+    EXPECT_EQ(smoothed.Pixel(23, 12)[0] + smoothed.Pixel(0, 12)[0], 0);
+}
