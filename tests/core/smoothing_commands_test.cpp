@@ -1,0 +1,133 @@
+// The outline and smoothing commands on files: results, message sequences, preview and cancelling.
+#include "engine/depth_map_job.h"
+#include "engine/gradient_image.h"
+#include "engine/image_file.h"
+#include "engine/recording_host.h"
+#include "smoothing/outline_mask.h"
+#include "smoothing/segment_smoothing.h"
+#include "smoothing/sign_image.h"
+#include "smoothing/smoothing_commands.h"
+#include "test_images.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+using TTexts = std::vector<std::string>;
+
+// Throws from the n-th event pump on, as a failing event handler would.
+class CThrowingHost : public CRecordingHost {
+public:
+    void PumpEvents() override
+    {
+        if (++m_nPumps >= m_nThrowAt)
+            throw std::runtime_error("event handler failed");
+    }
+    int m_nThrowAt = 0;
+};
+
+// A 9 x 7 pair l.png, r.png; PNG output, "Preview images" set.
+class SmoothingCommands : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SaveImageFile(m_left, m_inputs.strLeftPath, 1), SaveImageFile(m_right, m_inputs.strRightPath, 1);
+    }
+    std::string File(const std::string& name) const { return m_folder.File(name); }
+    CImage Load(const std::string& name) const { return LoadImageFile(File(name)).image; }
+    CImage Outline(const CImage& image) const
+    {
+        return MaskOutline(ComputeSignImage(image), ComputeGradientImage(image), m_commands.m_nLevel);
+    }
+
+    CTempFolder m_folder;
+    std::mt19937 m_random{8};
+    CImage m_left = RandomImage(9, 7, m_random), m_right = RandomImage(9, 7, m_random);
+    SSmoothingInputs m_inputs{File("l.png"), File("r.png"), File("l"), File("r"), 1, true};
+    CRecordingHost m_host;
+    CSmoothingCommands m_commands{m_host};
+};
+
+} // namespace
+
+TEST_F(SmoothingCommands, OutlineImagesOfBothSidesPreviewingTheRightOne)
+{
+    m_commands.m_nLevel = 120;
+    const SCommandOutcome outcome = m_commands.CreateOutlineImages(m_inputs);
+    EXPECT_TRUE(outcome.bDone && m_host.m_messages.empty());
+    EXPECT_EQ(outcome.written, (TTexts{File("l-outline.png"), File("r-outline.png")}));
+    EXPECT_EQ(outcome.strPreviewPath, File("r-outline.png"));
+    EXPECT_EQ(Load("l-outline.png"), Outline(m_left));
+    EXPECT_EQ(Load("r-outline.png"), Outline(m_right));
+}
+
+TEST_F(SmoothingCommands, OutlineFailuresSpareTheOtherSideAndThePreview)
+{
+    CRecordingHost none;
+    SCommandOutcome outcome = CSmoothingCommands(none).CreateOutlineImages({{}, {}, {}, {}, 0, true});
+    EXPECT_EQ(none.m_messages, TTexts(4, kMsgLoadLeftOrRight)); // nothing chosen: no masks
+    EXPECT_EQ(outcome.strPreviewPath, "-outline.bmp");
+
+    CThrowingHost throwing;
+    throwing.m_nThrowAt = 4 * 7 + 1; // the first row of the left mask
+    outcome = CSmoothingCommands(throwing).CreateOutlineImages(m_inputs);
+    EXPECT_EQ(throwing.m_messages, TTexts{kMsgMaskFailed});
+    EXPECT_EQ(outcome.strPreviewPath, File("r-outline.png"));
+
+    SaveWithDepth(m_inputs.strLeftPath, 9, 7, 8); // not 24-bit: as good as missing
+    WriteBytes(File("l-outline.png"), "older");
+    outcome = m_commands.CreateOutlineImages(m_inputs);
+    EXPECT_EQ(m_host.m_messages, TTexts(2, kMsgLoadLeftOrRight)); // and no mask of the older file
+    EXPECT_EQ(ReadBytes(File("l-outline.png")), "older");
+    EXPECT_EQ(outcome.written, TTexts{File("r-outline.png")});
+}
+
+TEST_F(SmoothingCommands, DegreePassesOverTheSidesOwnOutline)
+{
+    m_commands.CreateOutlineImages(m_inputs);
+    SaveImageFile(m_left, File("r-3dmap.png"), 1);
+    for (const int nPasses : {0, 1, 3}) {
+        m_commands.m_nDegree = nPasses;
+        const int nPumps = m_host.m_nPumps;
+        const SCommandOutcome outcome = m_commands.SmoothRight(m_inputs);
+        CImage expected = m_left;
+        for (int n = 0; n < std::max(nPasses, 1); ++n)
+            expected = SmoothDepth(Outline(m_right), expected);
+        EXPECT_EQ(Load("r-3dmapNew.png"), expected);
+        EXPECT_EQ(m_host.m_nPumps - nPumps, std::max(nPasses, 1) * 7); // a pump a row
+        EXPECT_TRUE(outcome.bDone && outcome.strPreviewPath == File("r-3dmapNew.png"));
+    }
+    EXPECT_EQ(m_host.m_messages, TTexts{});
+}
+
+TEST_F(SmoothingCommands, FailedPassIsReportedOnceAndStopsTheCommand)
+{
+    m_commands.CreateOutlineImages(m_inputs);
+    SCommandOutcome outcome = m_commands.SmoothLeft(m_inputs); // no "-3dmap." file
+    EXPECT_EQ(m_host.m_messages, TTexts{kMsgLoadDepthMap});
+    EXPECT_FALSE(std::filesystem::exists(File("l-3dmapNew.png")));
+    EXPECT_EQ(outcome.strPreviewPath, File("l-3dmapNew.png"));
+
+    SaveImageFile(m_left, File("l-3dmap.png"), 1);
+    std::filesystem::create_directory(File("l-3dmapNew.png")); // the result cannot be written
+    outcome = m_commands.SmoothLeft(m_inputs);
+    EXPECT_EQ(m_host.m_messages, (TTexts{kMsgLoadDepthMap, CreateFileMessage(File("l-3dmapNew.png"))}));
+    EXPECT_TRUE(!outcome.bDone && m_commands.m_bFailed);
+
+    CSmoothingCommands(m_host).SmoothLeft({}); // nothing chosen: no outline image
+    EXPECT_EQ(m_host.m_messages.back(), kMsgLoadOutline);
+    EXPECT_EQ(m_host.m_messages.size(), 3U);
+}
+
+TEST_F(SmoothingCommands, CancelledCommandsWriteNothingAndShowNothing)
+{
+    m_host.m_bCancelled = true;
+    const SCommandOutcome outline = m_commands.CreateOutlineImages(m_inputs);
+    const SCommandOutcome smooth = m_commands.SmoothLeft(m_inputs);
+    EXPECT_TRUE(outline.bCancelled && smooth.bCancelled && !outline.bDone && !smooth.bDone);
+    EXPECT_EQ(outline.strPreviewPath + smooth.strPreviewPath, "");
+    EXPECT_EQ(m_host.m_messages, TTexts{});
+    EXPECT_EQ(m_folder.Files(), (TTexts{"l.png", "r.png"}));
+}
