@@ -1,10 +1,13 @@
 // Outline image kernels on hand-made images: signs, the gradient limit and the mask threshold.
 #include "engine/gradient_image.h"
+#include "engine/numeric.h"
 #include "smoothing/outline_mask.h"
 #include "smoothing/sign_image.h"
 #include "test_images.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -30,6 +33,17 @@ TEST(OutlineImages, EdgeCasesOfSignAndGradient)
     for (const auto& [x, y] : {std::pair{0, 0}, {1, 0}, {2, 0}, {0, 1}})
         std::fill_n(corner.Pixel(x, y), 3, 255);
     EXPECT_EQ(At(ComputeGradientImage(corner), 1, 1), (std::vector<int>{255, 255, 255}));
+}
+
+// The engine's operator takes (gy^2 + gx^2)^0.5 with pow, the outline stage a square root: the two
+// differ in the last bit for some sums, never in the rounded byte.
+TEST(OutlineImages, PowerAndSquareRootGiveTheSameGradientBytes)
+{
+    for (int gy = -255; gy <= 255; ++gy)
+        for (int gx = -255; gx <= 255; ++gx)
+            ASSERT_EQ(RoundToInt(std::pow(std::pow(gy, 2.0) + std::pow(gx, 2.0), 0.5)),
+                      RoundToInt(std::sqrt(gy * gy + gx * gx)))
+                << gy << "," << gx;
 }
 
 TEST(OutlineImages, MaskWhitensBelowTheLevelOverTheCommonArea)
