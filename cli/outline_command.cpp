@@ -8,11 +8,11 @@
 
 #include <cstdio>
 
-const char* const kOutlineUsage =
-    "tessaly-cli outline --left L.png --right R.png [--level 0..256] [--format bmp|png|tif]\n"
-    "  Makes the \"-outline.\" image (and the \"-gradient.\" image) of both images beside them and\n"
-    "  prints the paths of the outline images made. Pixels whose gradient is below the level turn\n"
-    "  white. Defaults: --level 50 --format bmp.\n";
+const char* const kOutlineUsage
+    = "tessaly-cli outline --left L.png --right R.png [--level 0..256] [--format bmp|png|tif]\n"
+      "  Makes the \"-outline.\" image (and the \"-gradient.\" image) of both images beside them and\n"
+      "  prints the paths of the outline images made. Pixels whose gradient is below the level turn\n"
+      "  white. Defaults: --level 50 --format bmp.\n";
 
 namespace {
 

@@ -8,13 +8,13 @@
 
 #include <cstdio>
 
-const char* const kSmoothUsage =
-    "tessaly-cli smooth --side left|right [--left L.png] [--right R.png] [--degree 0..1000]\n"
-    "    [--format bmp|png|tif]\n"
-    "  Smooths the side's \"-3dmap.\" depth map along its \"-outline.\" image (both in the chosen\n"
-    "  format, beside the side's image) into its \"-3dmapNew.\" image and prints that path. Only\n"
-    "  the path of the chosen side is needed. The degree is the number of passes; 0 and 1 both\n"
-    "  run one. Defaults: --degree 5 --format bmp.\n";
+const char* const kSmoothUsage
+    = "tessaly-cli smooth --side left|right [--left L.png] [--right R.png] [--degree 0..1000]\n"
+      "    [--format bmp|png|tif]\n"
+      "  Smooths the side's \"-3dmap.\" depth map along its \"-outline.\" image (both in the chosen\n"
+      "  format, beside the side's image) into its \"-3dmapNew.\" image and prints that path. Only\n"
+      "  the path of the chosen side is needed. The degree is the number of passes; 0 and 1 both\n"
+      "  run one. Defaults: --degree 5 --format bmp.\n";
 
 namespace {
 

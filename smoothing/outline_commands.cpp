@@ -36,8 +36,8 @@ bool CSmoothingCommands::MaskBothSides(bool bLeftReady, bool bRightReady, SComma
         bLeftDone = bLeftReady && MaskOutlineImage(m_strLeftOutlinePath, m_strLeftGradientPath, m_strLeftOutlinePath);
         if (bLeftDone)
             outcome.written.push_back(m_strLeftOutlinePath);
-        bRightDone =
-            bRightReady && MaskOutlineImage(m_strRightOutlinePath, m_strRightGradientPath, m_strRightOutlinePath);
+        bRightDone
+            = bRightReady && MaskOutlineImage(m_strRightOutlinePath, m_strRightGradientPath, m_strRightOutlinePath);
         if (bRightDone)
             outcome.written.push_back(m_strRightOutlinePath);
     } catch (...) {
@@ -70,8 +70,8 @@ bool CSmoothingCommands::MakeGradientImage(std::string source, std::string gradi
         if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
             return false;
         CImage edges(image.Width(), image.Height());
-        return ForEachRow(image.Height(), [&](int y) { ComputeGradientRow(image, edges, y); }) &&
-               SaveImage(edges, gradient);
+        return ForEachRow(image.Height(), [&](int y) { ComputeGradientRow(image, edges, y); })
+            && SaveImage(edges, gradient);
     } catch (const std::bad_alloc&) {
         return ShowNoMemory(source);
     }
@@ -84,12 +84,11 @@ bool CSmoothingCommands::MaskOutlineImage(std::string outline, std::string gradi
         return false;
     CImage outlineImage;
     CImage gradientImage;
-    if (!LoadStageImage(outline, kMsgLoadOutline, outlineImage) ||
-        !LoadStageImage(gradient, kMsgLoadGradient, gradientImage))
+    if (!LoadStageImage(outline, kMsgLoadOutline, outlineImage)
+        || !LoadStageImage(gradient, kMsgLoadGradient, gradientImage))
         return false;
     CImage masked(std::min(outlineImage.Width(), gradientImage.Width()),
                   std::min(outlineImage.Height(), gradientImage.Height()));
-    return ForEachRow(masked.Height(),
-                      [&](int y) { MaskOutlineRow(outlineImage, gradientImage, m_nLevel, masked, y); }) &&
-           SaveImage(masked, result);
+    return ForEachRow(masked.Height(), [&](int y) { MaskOutlineRow(outlineImage, gradientImage, m_nLevel, masked, y); })
+        && SaveImage(masked, result);
 }

@@ -41,8 +41,8 @@ int SmoothedLevel(const CImage& outline, const CImage& map, int x, int y)
     for (int j = -1; j <= 1; ++j)
         for (int i = -1; i <= 1; ++i) {
             const std::uint8_t* p = outline.Pixel(x + i, y + j);
-            const bool bSelected =
-                bEdgeCentre ? p[0] == nCentreBlue || p[1] == nCentreGreen : (bGreenSide ? p[1] : p[0]) == 255;
+            const bool bSelected
+                = bEdgeCentre ? p[0] == nCentreBlue || p[1] == nCentreGreen : (bGreenSide ? p[1] : p[0]) == 255;
             if (bSelected) {
                 ++nCount;
                 nSum += map.Pixel(x + i, y + j)[0];

@@ -59,7 +59,9 @@ struct SCommandOutcome {
 
 class CSmoothingCommands {
 public:
-    explicit CSmoothingCommands(CStageHost& host) : m_pHost(&host) {}
+    explicit CSmoothingCommands(CStageHost& host)
+        : m_pHost(&host)
+    { }
 
     // Sign images of both sides, then gradient images of both sides, then
     // the masks of the sides whose sign and gradient images were made; any

@@ -35,13 +35,12 @@ bool CSmoothingCommands::SmoothDepthMap(std::string outline, std::string map, st
     try {
         CImage outlineImage;
         CImage mapImage;
-        bDone = !m_pHost->IsCancelled() && LoadStageImage(outline, kMsgLoadOutline, outlineImage) &&
-                LoadStageImage(map, kMsgLoadDepthMap, mapImage);
+        bDone = !m_pHost->IsCancelled() && LoadStageImage(outline, kMsgLoadOutline, outlineImage)
+            && LoadStageImage(map, kMsgLoadDepthMap, mapImage);
         if (bDone) {
             CImage smoothed = AllocateSmoothingResult(outlineImage, mapImage);
-            bDone =
-                ForEachRow(smoothed.Height(), [&](int y) { SmoothDepthRow(outlineImage, mapImage, smoothed, y); }) &&
-                SaveImage(smoothed, result);
+            bDone = ForEachRow(smoothed.Height(), [&](int y) { SmoothDepthRow(outlineImage, mapImage, smoothed, y); })
+                && SaveImage(smoothed, result);
         }
     } catch (const std::bad_alloc&) {
         bDone = ShowNoMemory(map);
