@@ -1,0 +1,117 @@
+// CPlatform: message boxes, the "Open image" dialog, the desktop's default handler and the wait cursor.
+#include "app/platform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+
+CPlatform* g_pPlatform = nullptr;
+
+// Keeps the dialog open, as the desktop dialogs do, when the typed name
+// points into a folder that does not exist; a missing file in an existing
+// folder is accepted and reported later by whoever loads it.
+class COpenImageDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (!files.isEmpty() && !QFileInfo(files.first()).absoluteDir().exists()) {
+            QMessageBox::warning(this, windowTitle(), QStringLiteral("The folder of this file does not exist."));
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+
+void ShowBox(QMessageBox::Icon icon, const std::string& text)
+{
+    QMessageBox box(icon, QString::fromStdString(AppName()), QString::fromStdString(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+} // namespace
+
+CPlatform& CPlatform::Current()
+{
+    static CDesktopPlatform desktop;
+    return g_pPlatform != nullptr ? *g_pPlatform : desktop;
+}
+
+CPlatformOverride::CPlatformOverride(CPlatform& platform) : m_pPrevious(g_pPlatform)
+{
+    g_pPlatform = &platform;
+}
+
+CPlatformOverride::~CPlatformOverride()
+{
+    g_pPlatform = m_pPrevious;
+}
+
+std::string AppName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+void ShowMessageBox(const std::string& text)
+{
+    CPlatform::Current().ShowMessage(text);
+}
+
+void CDesktopPlatform::ShowMessage(const std::string& text)
+{
+    ShowBox(QMessageBox::Warning, text);
+}
+
+void CDesktopPlatform::ShowNote(const std::string& text)
+{
+    ShowBox(QMessageBox::Information, text);
+}
+
+void ConfigureOpenImageDialog(QFileDialog& dialog)
+{
+    dialog.setWindowTitle(QStringLiteral("Open image"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Qt's own dialog matches the patterns regardless of letter case, so
+    // IMG_0001.JPG is offered as on the desktops the program came from.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilter(QStringLiteral("Image files (*.bmp *.png *.tif *.jpg)"));
+}
+
+std::optional<std::string> CDesktopPlatform::GetOpenImagePath(QWidget* pParent)
+{
+    COpenImageDialog dialog(pParent);
+    ConfigureOpenImageDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? std::string() : QDir::toNativeSeparators(files.first()).toStdString();
+}
+
+bool CDesktopPlatform::OpenDocument(const QUrl& url)
+{
+    // The desktop's opener starts detached and cannot tell whether a local
+    // file exists, so that is checked here.
+    if (url.isLocalFile() && !QFileInfo(url.toLocalFile()).isFile())
+        return false;
+    return QDesktopServices::openUrl(url);
+}
+
+CWaitCursor::CWaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+CWaitCursor::~CWaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,15 @@
+// CStereoApp: the application object that runs the main dialog.
+#pragma once
+
+#include <QApplication>
+
+class CStereoApp : public QApplication {
+    Q_OBJECT
+
+public:
+    CStereoApp(int& argc, char** argv);
+
+    // Runs the main dialog modally; the program ends when it ends, so this
+    // returns false: there is no message loop of the application's own.
+    bool InitInstance();
+};

@@ -1,0 +1,116 @@
+// CStereoDlg: the main dialog, owner of the image pair, the settings and the depth-map job.
+#pragma once
+
+#include "app/dialog_stage_host.h"
+#include "app/template_dialog.h"
+#include "engine/depth_map_job.h"
+
+#include <QIcon>
+
+#include <string>
+#include <thread>
+
+class CDigitEdit;
+class CPreviewPane;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QRadioButton;
+class QSlider;
+
+// The program's only main window. The job state (the image pair and its
+// bases, the settings, the derived names and the result of the last job)
+// lives in m_job, which the dialog fills in; the job itself runs on a worker
+// thread so that the window keeps painting. While it runs, the commands
+// that would change its state or start another job are disabled.
+class CStereoDlg : public CTemplateDialog {
+    Q_OBJECT
+
+public:
+    explicit CStereoDlg(QWidget* pParent = nullptr);
+    ~CStereoDlg() override;
+
+    // Whether `path` holds a 24-bit colour image; says why when it cannot load it.
+    bool IsRgbImage(const std::string& path);
+    bool IsJobRunning() const { return m_worker.joinable(); }
+    // The system menu's commands (offered as the dialog's context menu).
+    void OnSysCommand(int nId);
+    QMenu* SystemMenu() const { return m_pSystemMenu; }
+
+    CDialogStageHost m_host;
+    CDepthMapJob m_job{m_host};
+    QIcon m_hIcon;
+
+protected:
+    // The two edit boxes of fragment size and horizontal parallax take digits only.
+    QWidget* CreateControl(const SControlTemplate& control) override;
+    void OnInitDialog() override;
+    // Enter (away from a push button) ends the dialog, and with it the program.
+    void OnOK() override;
+    // Escape does nothing.
+    void OnCancel() override {}
+    void closeEvent(QCloseEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+
+private:
+    // Setup (stereo_dlg.cpp).
+    void DoDataExchange();
+    void CreateSystemMenu();
+    void ConnectCommands();
+    void UpdateActions();
+    void PrepareToEnd();
+    void OnHelpButton();
+    void OnAbout();
+    void OnSmoothing();
+
+    // Settings (stereo_dlg_settings.cpp).
+    void InitSettings();
+    void OnHScroll(QSlider* pSlider);
+    void OnSourceMode();
+    void OnGradientMode();
+    void OnPreviewChanged();
+    void OnSaveFormatChanged(int nIndex);
+    void ReadSettings();
+
+    // Image pair (stereo_dlg_pair.cpp).
+    void OnOpenLeft();
+    void OnOpenRight();
+    void OpenImage(bool bRight);
+
+    // The job (stereo_dlg_job.cpp).
+    void ConnectHost();
+    void OnCreateLeftDepthMap();
+    void OnCreateRightDepthMap();
+    void StartJob(bool bRightMap);
+    void RunJobOnWorker(bool bRightMap);
+    void OnJobFinished();
+    void OnStageMessage(const QString& text);
+    void StepProgress();
+
+    QSlider* m_sliderFragment = nullptr;
+    QSlider* m_sliderParallaxX = nullptr;
+    QSlider* m_sliderParallaxY = nullptr;
+    QSlider* m_sliderSpeed = nullptr;
+    CDigitEdit* m_editFragment = nullptr;
+    CDigitEdit* m_editParallaxX = nullptr;
+    QLineEdit* m_editParallaxY = nullptr;
+    QLineEdit* m_editSpeed = nullptr;
+    QRadioButton* m_btnSourceMode = nullptr;
+    QCheckBox* m_btnPreview = nullptr;
+    QLabel* m_staticStatus = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QComboBox* m_comboFormat = nullptr;
+    QMenu* m_pSystemMenu = nullptr;
+
+    std::thread m_worker;
+    bool m_bEnding = false;
+};
+
+// The running main dialog, for the dialogs it opens; null when there is none.
+extern CStereoDlg* g_pMainDlg;
+// The thumbnails of the left and the right image.
+extern CPreviewPane g_wndLeftThumb;
+extern CPreviewPane g_wndRightThumb;

@@ -1,0 +1,54 @@
+// CStereoDlg: choosing the left and the right image, refusing images that are not 24-bit colour.
+#include "app/stereo_dlg.h"
+
+#include "app/platform.h"
+#include "engine/file_names.h"
+#include "engine/image_file.h"
+#include "preview/preview_pane.h"
+#include "resources/resource_ids.h"
+
+#include <QLabel>
+
+bool CStereoDlg::IsRgbImage(const std::string& path)
+{
+    const SLoadResult loaded = LoadImageFile(path);
+    if (loaded.status == ELoadStatus::kOk)
+        return true;
+    if (loaded.status != ELoadStatus::kNotRgb) {
+        const std::string detail = DescribeLoadFailure(loaded, path);
+        ShowMessageBox(detail.empty() ? "Couldn't load bitmap!" : detail);
+    }
+    return false;
+}
+
+void CStereoDlg::OnOpenLeft()
+{
+    OpenImage(false);
+}
+
+void CStereoDlg::OnOpenRight()
+{
+    OpenImage(true);
+}
+
+// A refused image leaves the side without a path; its name and thumbnail
+// still show the image accepted before, if any.
+void CStereoDlg::OpenImage(bool bRight)
+{
+    const std::optional<std::string> chosen = CPlatform::Current().GetOpenImagePath(this);
+    if (!chosen || chosen->empty())
+        return;
+    std::string& path = bRight ? m_job.m_strRightPath : m_job.m_strLeftPath;
+    path = *chosen;
+    (bRight ? m_job.m_strRightBase : m_job.m_strLeftBase) = MakeBase(path);
+    if (!IsRgbImage(path)) {
+        ShowMessageBox(bRight ? "The right image is not in RGB colour mode!"
+                              : "The left image is not in RGB colour mode!");
+        path.clear();
+        return;
+    }
+    GetItem<QLabel>(bRight ? IDC_RIGHT_NAME : IDC_LEFT_NAME)->setText(QString::fromStdString(GetFileName(path)));
+    CPreviewPane& thumb = bRight ? g_wndRightThumb : g_wndLeftThumb;
+    thumb.LoadFile(path);
+    thumb.UpdateScrollBars();
+}
