@@ -9,7 +9,8 @@
 SDialogBaseUnits FontBaseUnits(const QFont& font)
 {
     const QFontMetrics metrics(font);
-    const int nLetters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int nLetters
+        = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return {static_cast<double>((nLetters / 26 + 1) / 2), metrics.height()};
 }
 

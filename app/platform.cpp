@@ -46,7 +46,8 @@ CPlatform& CPlatform::Current()
     return g_pPlatform != nullptr ? *g_pPlatform : desktop;
 }
 
-CPlatformOverride::CPlatformOverride(CPlatform& platform) : m_pPrevious(g_pPlatform)
+CPlatformOverride::CPlatformOverride(CPlatform& platform)
+    : m_pPrevious(g_pPlatform)
 {
     g_pPlatform = &platform;
 }

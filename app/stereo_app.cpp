@@ -5,7 +5,8 @@
 
 #include <QStyleFactory>
 
-CStereoApp::CStereoApp(int& argc, char** argv) : QApplication(argc, argv)
+CStereoApp::CStereoApp(int& argc, char** argv)
+    : QApplication(argc, argv)
 {
     // One bevelled control look on every desktop.
     setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

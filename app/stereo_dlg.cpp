@@ -26,9 +26,9 @@ CPreviewPane g_wndLeftThumb;
 CPreviewPane g_wndRightThumb;
 
 CStereoDlg::CStereoDlg(QWidget* pParent)
-    : CTemplateDialog(StereoDialogTemplate(), pParent), m_hIcon(QStringLiteral(":/resources/tessaly.png"))
-{
-}
+    : CTemplateDialog(StereoDialogTemplate(), pParent)
+    , m_hIcon(QStringLiteral(":/resources/tessaly.png"))
+{ }
 
 CStereoDlg::~CStereoDlg()
 {

@@ -51,7 +51,7 @@ protected:
     // Enter (away from a push button) ends the dialog, and with it the program.
     void OnOK() override;
     // Escape does nothing.
-    void OnCancel() override {}
+    void OnCancel() override { }
     void closeEvent(QCloseEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 

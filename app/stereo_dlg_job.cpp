@@ -64,7 +64,8 @@ void CStereoDlg::RunJobOnWorker(bool bRightMap)
         m_host.ShowMessage(std::string("The depth map could not be made: ") + error.what());
         m_host.SetStatus(kStatusReady);
     }
-    QMetaObject::invokeMethod(this, [this] { OnJobFinished(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { OnJobFinished(); }, Qt::QueuedConnection);
 }
 
 // After every job, also a failed one, the preview shows the depth map made

@@ -112,8 +112,8 @@ QWidget* CreateWidget(const SControlTemplate& control, QWidget* pParent)
 
 int IndicatorWidth(const QWidget& widget, QStyle::PixelMetric indicator, QStyle::PixelMetric spacing)
 {
-    return widget.style()->pixelMetric(indicator, nullptr, &widget) +
-           widget.style()->pixelMetric(spacing, nullptr, &widget);
+    return widget.style()->pixelMetric(indicator, nullptr, &widget)
+        + widget.style()->pixelMetric(spacing, nullptr, &widget);
 }
 
 } // namespace
@@ -133,13 +133,13 @@ int TextWidthNeeded(const QWidget& widget, const SControlTemplate& control)
     case EControlKind::kLabel:
         return nText;
     case EControlKind::kPushButton:
-        return nText + style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &widget) +
-               2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &widget) + 4;
+        return nText + style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &widget)
+            + 2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &widget) + 4;
     case EControlKind::kCheckBox:
         return nText + IndicatorWidth(widget, QStyle::PM_IndicatorWidth, QStyle::PM_CheckBoxLabelSpacing) + 2;
     case EControlKind::kRadioButton:
-        return nText +
-               IndicatorWidth(widget, QStyle::PM_ExclusiveIndicatorWidth, QStyle::PM_RadioButtonLabelSpacing) + 2;
+        return nText + IndicatorWidth(widget, QStyle::PM_ExclusiveIndicatorWidth, QStyle::PM_RadioButtonLabelSpacing)
+            + 2;
     case EControlKind::kGroupBox:
         return nText + 2 * widget.fontMetrics().averageCharWidth();
     default:

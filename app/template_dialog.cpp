@@ -42,7 +42,8 @@ QFont DialogFont(const SDialogTemplate& dialogTemplate)
 } // namespace
 
 CTemplateDialog::CTemplateDialog(const SDialogTemplate& dialogTemplate, QWidget* pParent)
-    : QDialog(pParent, DialogFlags(dialogTemplate.style)), m_template(dialogTemplate)
+    : QDialog(pParent, DialogFlags(dialogTemplate.style))
+    , m_template(dialogTemplate)
 {
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     setFont(DialogFont(dialogTemplate));

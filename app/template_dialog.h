@@ -39,7 +39,7 @@ public:
 protected:
     // Lets a dialog put its own widget class in place of a template control.
     virtual QWidget* CreateControl(const SControlTemplate& control);
-    virtual void OnInitDialog() {}
+    virtual void OnInitDialog() { }
     virtual void OnOK() { accept(); }
     virtual void OnCancel() { reject(); }
     // Runs `handler` when the button `nId` is clicked.

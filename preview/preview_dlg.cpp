@@ -8,7 +8,9 @@
 
 CPreviewPane g_wndPreviewPane;
 
-CPreviewDlg::CPreviewDlg(QWidget* pParent) : CTemplateDialog(PreviewDialogTemplate(), pParent) {}
+CPreviewDlg::CPreviewDlg(QWidget* pParent)
+    : CTemplateDialog(PreviewDialogTemplate(), pParent)
+{ }
 
 void CPreviewDlg::DoDataExchange()
 {

@@ -142,8 +142,8 @@ double CPreviewGeometry::ZoomOut()
 void CPreviewGeometry::Scroll(bool bVertical, int nCode, int nPosition)
 {
     int& nOffset = bVertical ? m_nScrollY : m_nScrollX;
-    const double dMax = bVertical ? m_nImageHeight * m_dZoom - m_nClientHeight
-                                  : m_nImageWidth * m_dZoom - m_nClientWidth;
+    const double dMax
+        = bVertical ? m_nImageHeight * m_dZoom - m_nClientHeight : m_nImageWidth * m_dZoom - m_nClientWidth;
     if (nCode == SB_THUMBPOSITION || nCode == SB_THUMBTRACK)
         nOffset = nPosition;
     else
@@ -182,8 +182,7 @@ SPaintPlan CPreviewGeometry::PlanDirect() const
     plan.nDestWidth = plan.nSourceWidth = w;
     plan.nDestHeight = plan.nSourceHeight = h;
     plan.nSourceX = m_nScrollX;
-    plan.nSourceY =
-        m_nImageHeight <= m_nClientHeight ? m_nScrollY : m_nImageHeight - m_nClientHeight - m_nScrollY;
+    plan.nSourceY = m_nImageHeight <= m_nClientHeight ? m_nScrollY : m_nImageHeight - m_nClientHeight - m_nScrollY;
     return plan;
 }
 

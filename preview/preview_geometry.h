@@ -1,4 +1,5 @@
-// CPreviewGeometry: the numbers of an image pane (fit mode, zoom, scroll offsets, drawing rectangles), without a window.
+// CPreviewGeometry: the numbers of an image pane (fit mode, zoom, scroll offsets, drawing rectangles), without a
+// window.
 #pragma once
 
 // Scroll notification codes of the pane's scroll bars.

@@ -48,8 +48,10 @@ void SetUpBar(QScrollBar& bar, const SScrollBarSetup& setup)
 } // namespace
 
 CPreviewPaneWnd::CPreviewPaneWnd(CPreviewPane& pane, QWidget* pParent)
-    : QFrame(pParent), m_pane(pane), m_pHorizontal(new QScrollBar(Qt::Horizontal, this)),
-      m_pVertical(new QScrollBar(Qt::Vertical, this))
+    : QFrame(pParent)
+    , m_pane(pane)
+    , m_pHorizontal(new QScrollBar(Qt::Horizontal, this))
+    , m_pVertical(new QScrollBar(Qt::Vertical, this))
 {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -22,11 +22,11 @@ enum EControlStyle : unsigned {
     kStyleNone = 0,
     kStyleDisabled = 1u << 0,
     kStyleHidden = 1u << 1,
-    kStyleGroup = 1u << 2,         // starts a group (radio buttons)
-    kStyleSorted = 1u << 3,        // list items sorted
-    kStyleVScroll = 1u << 4,       // list with a vertical scroll bar
-    kStyleNoTicks = 1u << 5,       // trackbar without tick marks
-    kStyleTicksTop = 1u << 6,      // trackbar with tick marks above
+    kStyleGroup = 1u << 2,          // starts a group (radio buttons)
+    kStyleSorted = 1u << 3,         // list items sorted
+    kStyleVScroll = 1u << 4,        // list with a vertical scroll bar
+    kStyleNoTicks = 1u << 5,        // trackbar without tick marks
+    kStyleTicksTop = 1u << 6,       // trackbar with tick marks above
     kStyleCentreVertical = 1u << 7, // label text centred vertically
     kStyleBorder = 1u << 8,
     kStyleDefaultButton = 1u << 9,

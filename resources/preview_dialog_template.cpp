@@ -8,7 +8,13 @@ using enum EControlKind;
 
 SDialogTemplate MakePreviewDialogTemplate()
 {
-    return {IDD_PREVIEW_DIALOG, "Image Preview", "MS Sans Serif", 8, 394, 269, kDialogSystemMenu,
+    return {IDD_PREVIEW_DIALOG,
+            "Image Preview",
+            "MS Sans Serif",
+            8,
+            394,
+            269,
+            kDialogSystemMenu,
             {
                 {IDCANCEL, kPushButton, "Close", 337, 248, 50, 14},
                 {IDC_FILE_NAME, kLabel, "...", 53, 250, 280, 8},

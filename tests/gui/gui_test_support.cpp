@@ -10,7 +10,9 @@
 
 #include <stdexcept>
 
-CRecordingPlatform::CRecordingPlatform() : m_override(*this) {}
+CRecordingPlatform::CRecordingPlatform()
+    : m_override(*this)
+{ }
 
 void CRecordingPlatform::ShowMessage(const std::string& text)
 {
@@ -51,7 +53,8 @@ bool WaitUntil(const std::function<bool()>& done, int nTimeoutMs)
     return true;
 }
 
-CModalCloser::CModalCloser(std::function<void(QWidget&)> onModal) : m_onModal(std::move(onModal))
+CModalCloser::CModalCloser(std::function<void(QWidget&)> onModal)
+    : m_onModal(std::move(onModal))
 {
     m_timer.setInterval(5);
     QObject::connect(&m_timer, &QTimer::timeout, [this] {

@@ -1,10 +1,10 @@
 // The preview pane's window and the preview dialog: loading and its messages, drawing, scroll bars, zoom buttons.
+#include "core/test_images.h"
 #include "gui/gui_test_support.h"
 #include "preview/preview_dlg.h"
 #include "preview/preview_pane.h"
 #include "preview/preview_pane_wnd.h"
 #include "resources/resource_ids.h"
-#include "core/test_images.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -109,8 +109,9 @@ TEST_F(PreviewPaneTest, ReportsAnEmptyNameAndAMissingFile)
     EXPECT_FALSE(m_pane.LoadFile(missing));
     EXPECT_EQ(m_pane.Path(), missing);
     EXPECT_FALSE(m_pane.HasImage());
-    EXPECT_EQ(m_platform.m_messages, (std::vector<std::string>{"CPreviewPane::LoadFile(): no file name provided",
-                                                               "File " + missing + " could not be opened."}));
+    EXPECT_EQ(m_platform.m_messages,
+              (std::vector<std::string>{"CPreviewPane::LoadFile(): no file name provided",
+                                        "File " + missing + " could not be opened."}));
 }
 
 TEST(PreviewDlg, ShowsTheFileWithZoomButtonsAndStartsAfreshEachTime)

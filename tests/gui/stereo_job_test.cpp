@@ -2,11 +2,11 @@
 // commands held off during a job, and ending the dialog while a job runs.
 #include "app/dialog_stage_host.h"
 #include "app/stereo_dlg.h"
+#include "core/test_images.h"
 #include "gui/gui_test_support.h"
 #include "preview/preview_dlg.h"
 #include "preview/preview_pane.h"
 #include "resources/resource_ids.h"
-#include "core/test_images.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -33,12 +33,12 @@ class StereoJobTest : public testing::Test {
 protected:
     StereoJobTest()
         : m_closer([this](QWidget& modal) {
-              auto* pPreview = qobject_cast<CPreviewDlg*>(&modal);
-              if (pPreview != nullptr)
-                  m_previews.push_back({pPreview->windowTitle().toStdString(),
-                                        pPreview->GetItem<QLabel>(IDC_FILE_NAME)->text().toStdString(),
-                                        g_wndPreviewPane.HasImage()});
-          })
+            auto* pPreview = qobject_cast<CPreviewDlg*>(&modal);
+            if (pPreview != nullptr)
+                m_previews.push_back({pPreview->windowTitle().toStdString(),
+                                      pPreview->GetItem<QLabel>(IDC_FILE_NAME)->text().toStdString(),
+                                      g_wndPreviewPane.HasImage()});
+        })
     {
         m_pDialog = std::make_unique<CStereoDlg>();
         m_pDialog->show();
@@ -47,7 +47,10 @@ protected:
 
     std::string Status() { return m_pDialog->GetItem<QLabel>(IDC_STATUS)->text().toStdString(); }
     void Click(int nId) { m_pDialog->GetItem<QAbstractButton>(nId)->click(); }
-    bool WaitForJob() { return WaitUntil([this] { return !m_pDialog->IsJobRunning(); }); }
+    bool WaitForJob()
+    {
+        return WaitUntil([this] { return !m_pDialog->IsJobRunning(); });
+    }
 
     // A left and a right image of one textured scene, shifted by 2 pixels.
     void OpenPair(const std::string& extension, int nWidth = 24, int nHeight = 16)
@@ -75,8 +78,8 @@ TEST_F(StereoJobTest, WithoutImagesTheJobReportsTheLoadThenPreviewsNothing)
 {
     Click(IDC_CREATE_LEFT);
     ASSERT_TRUE(WaitUntil([this] { return m_previews.size() == 1; }));
-    EXPECT_EQ(m_platform.m_messages, (std::vector<std::string>{"Couldn't load bitmap!",
-                                                               "CPreviewPane::LoadFile(): no file name provided"}));
+    EXPECT_EQ(m_platform.m_messages,
+              (std::vector<std::string>{"Couldn't load bitmap!", "CPreviewPane::LoadFile(): no file name provided"}));
     EXPECT_EQ(m_statusAtMessage.back(), "Ready");
     EXPECT_EQ(m_previews[0].title, "Image Preview");
     EXPECT_EQ(m_previews[0].fileName, "");
@@ -91,8 +94,8 @@ TEST_F(StereoJobTest, LeftJobWritesItsFilesAndPreviewsTheDepthMap)
     Click(IDC_CREATE_LEFT);
     ASSERT_TRUE(WaitUntil([this] { return m_previews.size() == 1; }));
     EXPECT_TRUE(m_platform.m_messages.empty());
-    EXPECT_EQ(m_folder.Files(), (std::vector<std::string>{"left-3dmap.bmp", "left-xd.bmp", "left-yd.bmp", "left.bmp",
-                                                          "right.bmp"}));
+    EXPECT_EQ(m_folder.Files(),
+              (std::vector<std::string>{"left-3dmap.bmp", "left-xd.bmp", "left-yd.bmp", "left.bmp", "right.bmp"}));
     EXPECT_EQ(m_pDialog->m_job.m_nMaxParallaxX, 4);
     EXPECT_EQ(m_pDialog->m_job.m_nFragmentSize, 2);
     EXPECT_EQ(m_previews[0].fileName, m_folder.File("left-3dmap.bmp"));
@@ -159,8 +162,8 @@ TEST_F(StereoJobTest, ClosingDuringASearchLeavesNoPartialFile)
     m_pDialog->close();
     m_pDialog.reset();
     for (const std::string& name : m_folder.Files())
-        EXPECT_TRUE(name == "left.bmp" || name == "right.bmp" || name.find("-xd.") != std::string::npos ||
-                    name.find("-yd.") != std::string::npos || name.find("-3dmap.") != std::string::npos)
+        EXPECT_TRUE(name == "left.bmp" || name == "right.bmp" || name.find("-xd.") != std::string::npos
+                    || name.find("-yd.") != std::string::npos || name.find("-3dmap.") != std::string::npos)
             << name;
     EXPECT_TRUE(m_platform.m_messages.empty());
 }

@@ -1,6 +1,6 @@
 // Dialogs built from templates: dialog units, every control by id and in place, texts not clipped, tab order, keys.
-#include "app/digit_edit.h"
 #include "app/dialog_units.h"
+#include "app/digit_edit.h"
 #include "app/template_dialog.h"
 #include "resources/dialog_template.h"
 #include "resources/resource_ids.h"
@@ -41,11 +41,17 @@ TEST(DialogUnits, ConvertEachEdgeWithTheFontsBaseUnits)
     EXPECT_EQ(font.nY, QFontMetrics(QApplication::font()).height());
 }
 
-class TemplateLayout : public testing::TestWithParam<const SDialogTemplate*> {};
+class TemplateLayout : public testing::TestWithParam<int> {
+protected:
+    static const SDialogTemplate& Template()
+    {
+        return GetParam() == IDD_STEREO_DIALOG ? StereoDialogTemplate() : PreviewDialogTemplate();
+    }
+};
 
 TEST_P(TemplateLayout, EveryControlHasItsIdTextAndPlaceInsideTheDialog)
 {
-    const SDialogTemplate& dialogTemplate = *GetParam();
+    const SDialogTemplate& dialogTemplate = Template();
     CTemplateDialog dialog(dialogTemplate);
     dialog.Initialise();
     EXPECT_EQ(dialog.windowTitle(), dialogTemplate.caption);
@@ -66,7 +72,7 @@ TEST_P(TemplateLayout, EveryControlHasItsIdTextAndPlaceInsideTheDialog)
 // With whatever font the desktop has, no label, button or box title is cut.
 TEST_P(TemplateLayout, EveryTextFitsItsControl)
 {
-    CTemplateDialog dialog(*GetParam());
+    CTemplateDialog dialog(Template());
     dialog.Initialise();
     for (QWidget* pChild : dialog.findChildren<QWidget*>()) {
         const QString text = TextOf(*pChild);
@@ -78,8 +84,7 @@ TEST_P(TemplateLayout, EveryTextFitsItsControl)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Templates, TemplateLayout,
-                         testing::Values(&StereoDialogTemplate(), &PreviewDialogTemplate()));
+INSTANTIATE_TEST_SUITE_P(Templates, TemplateLayout, testing::Values(IDD_STEREO_DIALOG, IDD_PREVIEW_DIALOG));
 
 TEST(TemplateDialog, TabOrderFollowsTheTemplateAndButtonTwoCancels)
 {
