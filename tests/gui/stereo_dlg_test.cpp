@@ -135,13 +135,16 @@ TEST_F(StereoDlgTest, RefusesImagesThatAreNotRgbKeepingTheOldThumbnail)
 {
     const std::string good = m_folder.File("right.bmp");
     const std::string grey = m_folder.File("grey.png");
+    const std::string alpha = m_folder.File("alpha.png");
     const std::string missing = m_folder.File("missing.jpg");
     WriteImage(UniformImage(40, 30, 1, 2, 3), good);
     SaveWithDepth(grey, 40, 30, 8);
-    m_platform.m_openPaths = {good, grey, missing};
+    SaveWithDepth(alpha, 40, 30, 32);
+    m_platform.m_openPaths = {good, alpha, grey, missing};
     Click(IDC_OPEN_RIGHT);
     Click(IDC_OPEN_RIGHT);
-    EXPECT_EQ(m_platform.m_messages, std::vector<std::string>{"The right image is not in RGB colour mode!"});
+    Click(IDC_OPEN_RIGHT);
+    EXPECT_EQ(m_platform.m_messages, std::vector<std::string>(2, "The right image is not in RGB colour mode!"));
     EXPECT_TRUE(m_dialog.m_job.m_strRightPath.empty());
     EXPECT_EQ(m_dialog.m_job.m_strRightBase, m_folder.File("grey"));
     EXPECT_EQ(Label(IDC_RIGHT_NAME), "right.bmp");
