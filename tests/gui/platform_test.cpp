@@ -1,0 +1,52 @@
+// The desktop platform: the "Open image" dialog's filter, the application name, opening a missing document.
+#include "app/platform.h"
+#include "core/test_images.h"
+#include "gui/gui_test_support.h"
+
+#include <QAbstractItemView>
+#include <QFileDialog>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The names the dialog's file list offers in its current folder.
+QStringList OfferedNames(const QFileDialog& dialog)
+{
+    const auto* pView = dialog.findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    QStringList names;
+    for (int row = 0; pView != nullptr && row < pView->model()->rowCount(pView->rootIndex()); ++row)
+        names << pView->model()->index(row, 0, pView->rootIndex()).data().toString();
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+TEST(DesktopPlatform, OpenImageOffersImageFilesWhateverTheirLetterCase)
+{
+    CTempFolder folder;
+    for (const char* name : {"IMG_0001.JPG", "left.png", "map.Tif", "notes.txt", "raw.bmp.gz"})
+        WriteBytes(folder.File(name), "x");
+    QFileDialog dialog;
+    ConfigureOpenImageDialog(dialog);
+    dialog.setDirectory(QString::fromStdString(folder.Path().string()));
+    EXPECT_EQ(dialog.windowTitle(), "Open image");
+    EXPECT_EQ(dialog.nameFilters(), QStringList{"Image files (*.bmp *.png *.tif *.jpg)"});
+    const QStringList expected{"IMG_0001.JPG", "left.png", "map.Tif"};
+    EXPECT_TRUE(WaitUntil([&] { return OfferedNames(dialog) == expected; }, 5000))
+        << OfferedNames(dialog).join(' ').toStdString();
+}
+
+TEST(DesktopPlatform, MessagesAreCaptionedWithTheExecutablesName)
+{
+    EXPECT_EQ(AppName(), "tessaly_gui_tests");
+}
+
+TEST(DesktopPlatform, AMissingDocumentIsNotHandedToTheDesktop)
+{
+    CTempFolder folder;
+    CDesktopPlatform desktop;
+    EXPECT_FALSE(desktop.OpenDocument(QUrl::fromLocalFile(QString::fromStdString(folder.File("help/map-help.htm")))));
+}
