@@ -63,5 +63,6 @@ struct SDialogTemplate {
 };
 
 // The templates of the program, by resource id.
-const SDialogTemplate& StereoDialogTemplate();  // 102
-const SDialogTemplate& PreviewDialogTemplate(); // 133
+const SDialogTemplate& StereoDialogTemplate();    // 102
+const SDialogTemplate& SmoothingDialogTemplate(); // 132
+const SDialogTemplate& PreviewDialogTemplate();   // 133

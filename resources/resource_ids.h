@@ -43,6 +43,14 @@ inline constexpr int IDC_SPEED_SLIDER = 1036;
 inline constexpr int IDC_LEFT_FRAME = 1037;
 inline constexpr int IDC_RIGHT_FRAME = 1038;
 
+// Smoothing dialog.
+inline constexpr int IDC_OUTLINE_LEVEL_EDIT = 1026;
+inline constexpr int IDC_CREATE_OUTLINES = 1027;
+inline constexpr int IDC_OUTLINE_LEVEL_SLIDER = 1028;
+inline constexpr int IDC_SMOOTH_LEFT = 1029;
+inline constexpr int IDC_SMOOTHING_DEGREE_EDIT = 1030;
+inline constexpr int IDC_SMOOTH_RIGHT = 1031;
+
 // Preview dialog.
 inline constexpr int IDC_FILE_NAME = 1039;
 inline constexpr int IDC_ZOOM_IN = 1040;
