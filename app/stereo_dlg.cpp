@@ -7,6 +7,7 @@
 #include "resources/dialog_template.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
+#include "smoothing/smoothing_dlg.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -146,10 +147,10 @@ void CStereoDlg::OnAbout()
     CPlatform::Current().ShowNote("Tessaly 1.3\n\nThe About box is not built yet.");
 }
 
-// Stands in for the Segmentation Smoothing dialog until it is built.
 void CStereoDlg::OnSmoothing()
 {
-    CPlatform::Current().ShowNote("The Segmentation Smoothing dialog is not built yet.");
+    CSmoothingDlg dialog;
+    dialog.DoModal();
 }
 
 // Ending the dialog stops a running job at its next row; the destructor
