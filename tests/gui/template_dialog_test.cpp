@@ -45,7 +45,14 @@ class TemplateLayout : public testing::TestWithParam<int> {
 protected:
     static const SDialogTemplate& Template()
     {
-        return GetParam() == IDD_STEREO_DIALOG ? StereoDialogTemplate() : PreviewDialogTemplate();
+        switch (GetParam()) {
+        case IDD_STEREO_DIALOG:
+            return StereoDialogTemplate();
+        case IDD_SMOOTHING_DIALOG:
+            return SmoothingDialogTemplate();
+        default:
+            return PreviewDialogTemplate();
+        }
     }
 };
 
@@ -84,7 +91,8 @@ TEST_P(TemplateLayout, EveryTextFitsItsControl)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Templates, TemplateLayout, testing::Values(IDD_STEREO_DIALOG, IDD_PREVIEW_DIALOG));
+INSTANTIATE_TEST_SUITE_P(Templates, TemplateLayout,
+                         testing::Values(IDD_STEREO_DIALOG, IDD_SMOOTHING_DIALOG, IDD_PREVIEW_DIALOG));
 
 TEST(TemplateDialog, TabOrderFollowsTheTemplateAndButtonTwoCancels)
 {
