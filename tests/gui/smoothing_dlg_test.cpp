@@ -254,6 +254,19 @@ TEST_F(SmoothingDlgTest, ClosingDuringALongSmoothingCancelsIt)
     EXPECT_EQ(smoothed.Height(), 120);
 }
 
+// The worker waits for its message to be shown; ending the dialog there
+// must not leave it waiting, nor show the rest.
+TEST_F(SmoothingDlgTest, ClosingAtAMessageEndsTheCommandWithoutFurtherMessages)
+{
+    m_platform.m_onMessage = [this](const std::string&) { m_pDialog->close(); };
+    Item<QPushButton>(IDC_CREATE_OUTLINES).click();
+    ASSERT_TRUE(WaitUntil([this] { return !m_pDialog->IsCommandRunning(); }));
+    EXPECT_FALSE(m_pDialog->isVisible());
+    EXPECT_EQ(m_platform.m_messages, TTexts{"Couldn't load left or right bitmap!"});
+    EXPECT_TRUE(m_modals.empty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(SmoothingDlgTest, SmoothingInTheMainDialogOpensThisDialog)
 {
     m_main.GetItem<QPushButton>(IDC_SMOOTHING)->click();
