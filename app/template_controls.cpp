@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -40,6 +41,17 @@ QWidget* CreateFrame(QWidget* pParent)
     auto* pFrame = new QFrame(pParent);
     pFrame->setFrameStyle(QFrame::Box | QFrame::Plain);
     return pFrame;
+}
+
+// Sized to the desktop's icon size from the control's top left corner, as
+// the desktops with dialog templates ignore an icon control's own size.
+QWidget* CreateIcon(const SControlTemplate& control, QWidget* pParent)
+{
+    auto* pLabel = new QLabel(pParent);
+    const int nSize = pLabel->style()->pixelMetric(QStyle::PM_LargeIconSize, nullptr, pLabel);
+    pLabel->setPixmap(QIcon(QString::fromUtf8(control.text)).pixmap(nSize, nSize));
+    pLabel->setFixedSize(nSize, nSize);
+    return pLabel;
 }
 
 QWidget* CreatePushButton(const SControlTemplate& control, QWidget* pParent)
@@ -106,6 +118,8 @@ QWidget* CreateWidget(const SControlTemplate& control, QWidget* pParent)
         return new QRadioButton(text, pParent);
     case EControlKind::kFrame:
         return CreateFrame(pParent);
+    case EControlKind::kIcon:
+        return CreateIcon(control, pParent);
     }
     return new QWidget(pParent);
 }

@@ -15,6 +15,7 @@ enum class EControlKind {
     kCheckBox,
     kRadioButton,
     kFrame, // a black frame, usually hidden, that marks where a pane goes
+    kIcon,  // an icon at the desktop's icon size; the text names its image
 };
 
 // Style bits of a control.
@@ -63,6 +64,7 @@ struct SDialogTemplate {
 };
 
 // The templates of the program, by resource id.
+const SDialogTemplate& AboutDialogTemplate();     // 100
 const SDialogTemplate& StereoDialogTemplate();    // 102
 const SDialogTemplate& SmoothingDialogTemplate(); // 132
 const SDialogTemplate& PreviewDialogTemplate();   // 133

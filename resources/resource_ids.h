@@ -57,6 +57,10 @@ inline constexpr int IDC_ZOOM_IN = 1040;
 inline constexpr int IDC_ZOOM_OUT = 1041;
 inline constexpr int IDC_PREVIEW_FRAME = 1042;
 
+// About box: the two credits, shown as links.
+inline constexpr int IDC_FIRST_CREDIT = 1033;
+inline constexpr int IDC_SECOND_CREDIT = 1034;
+
 // Child ids of the preview panes, which no template holds.
 inline constexpr int IDC_RIGHT_THUMB = 9997;
 inline constexpr int IDC_LEFT_THUMB = 9998;
