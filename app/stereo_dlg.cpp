@@ -1,6 +1,7 @@
 // CStereoDlg: construction, initialisation, the window-level commands and holding commands off during a job.
 #include "app/stereo_dlg.h"
 
+#include "about/about_dlg.h"
 #include "app/digit_edit.h"
 #include "app/platform.h"
 #include "preview/preview_pane.h"
@@ -141,10 +142,10 @@ void CStereoDlg::OnHelpButton()
         ShowMessageBox("Couldn't launch browser!");
 }
 
-// Stands in for the About box until it is built.
 void CStereoDlg::OnAbout()
 {
-    CPlatform::Current().ShowNote("Tessaly 1.3\n\nThe About box is not built yet.");
+    CAboutDlg dialog(this);
+    dialog.DoModal();
 }
 
 void CStereoDlg::OnSmoothing()

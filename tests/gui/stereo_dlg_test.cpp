@@ -178,14 +178,14 @@ TEST(AppHelpPage, IsCopiedBesideTheAppInTheBuildTree)
 
 TEST_F(StereoDlgTest, AboutComesFromTheButtonAndTheMenuCommand)
 {
+    CModalCloser closer([](QWidget& modal) { EXPECT_EQ(modal.windowTitle(), "About Tessaly"); });
     Click(IDC_ABOUT_BUTTON);
     ASSERT_NE(m_dialog.SystemMenu(), nullptr);
     const QList<QAction*> actions = m_dialog.SystemMenu()->actions();
     ASSERT_EQ(actions.size(), 1);
     EXPECT_EQ(actions[0]->text(), "&About Vantor...");
     actions[0]->trigger();
-    ASSERT_EQ(m_platform.m_notes.size(), 2u);
-    EXPECT_EQ(m_platform.m_notes[0], m_platform.m_notes[1]);
+    EXPECT_EQ(closer.Count(), 2);
 }
 
 TEST_F(StereoDlgTest, EscapeDoesNothingWhileEnterOffAButtonEndsTheDialog)
@@ -199,9 +199,10 @@ TEST_F(StereoDlgTest, EscapeDoesNothingWhileEnterOffAButtonEndsTheDialog)
     EXPECT_TRUE(m_dialog.isVisible());
 
     // Enter on a push button presses it; elsewhere it ends the dialog.
+    CModalCloser closer([](QWidget&) {});
     m_dialog.GetDlgItem(IDC_ABOUT_BUTTON)->setFocus();
     QTest::keyClick(m_dialog.GetDlgItem(IDC_ABOUT_BUTTON), Qt::Key_Return);
-    EXPECT_EQ(m_platform.m_notes.size(), 1u);
+    EXPECT_EQ(closer.Count(), 1);
     EXPECT_TRUE(m_dialog.isVisible());
     m_dialog.GetDlgItem(IDC_PARALLAX_X_SLIDER)->setFocus();
     QTest::keyClick(m_dialog.GetDlgItem(IDC_PARALLAX_X_SLIDER), Qt::Key_Return);
