@@ -25,28 +25,6 @@ void WriteFile(const QString& path, const QByteArray& text)
     file.write(text);
 }
 
-// Puts an environment variable back as it was when it goes.
-class CEnvironmentVariable {
-public:
-    explicit CEnvironmentVariable(const char* name)
-        : m_name(name)
-        , m_bSet(qEnvironmentVariableIsSet(name))
-        , m_value(qgetenv(name))
-    { }
-    ~CEnvironmentVariable()
-    {
-        if (m_bSet)
-            qputenv(m_name, m_value);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_bSet;
-    QByteArray m_value;
-};
-
 } // namespace
 
 TEST(OpenErrorText, GivesTheTextOfEveryCodeAfterTheHeading)
@@ -182,18 +160,4 @@ TEST(DesktopEntry, IsFoundInTheFirstDataFolderThatHasIt)
     EXPECT_EQ(FindDesktopFile("none.desktop", {user, system}), "");
     EXPECT_EQ(FindDesktopFile("../applications/web.desktop", {system + "/vendor"}), "");
     EXPECT_EQ(FindDesktopFile("", {user}), "");
-}
-
-TEST(DesktopEntry, DataFoldersComeFromTheXdgVariablesOrTheirDefaults)
-{
-    const CEnvironmentVariable home("XDG_DATA_HOME");
-    const CEnvironmentVariable dirs("XDG_DATA_DIRS");
-    qputenv("XDG_DATA_HOME", "/home/u/data");
-    qputenv("XDG_DATA_DIRS", "/a:/b/");
-    EXPECT_EQ(ApplicationDirs(), (QStringList{"/home/u/data/applications", "/a/applications", "/b/applications"}));
-    qunsetenv("XDG_DATA_HOME");
-    qunsetenv("XDG_DATA_DIRS");
-    EXPECT_EQ(ApplicationDirs(),
-              (QStringList{QDir::homePath() + "/.local/share/applications", "/usr/local/share/applications",
-                           "/usr/share/applications"}));
 }
