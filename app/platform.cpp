@@ -31,13 +31,6 @@ public:
     }
 };
 
-void ShowBox(QMessageBox::Icon icon, const std::string& text)
-{
-    QMessageBox box(icon, QString::fromStdString(AppName()), QString::fromStdString(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
-}
-
 } // namespace
 
 CPlatform& CPlatform::Current()
@@ -69,12 +62,9 @@ void ShowMessageBox(const std::string& text)
 
 void CDesktopPlatform::ShowMessage(const std::string& text)
 {
-    ShowBox(QMessageBox::Warning, text);
-}
-
-void CDesktopPlatform::ShowNote(const std::string& text)
-{
-    ShowBox(QMessageBox::Information, text);
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(AppName()), QString::fromStdString(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
 }
 
 void ConfigureOpenImageDialog(QFileDialog& dialog)

@@ -17,8 +17,6 @@ public:
     // A modal message with the warning icon and an OK button, captioned
     // with the application's name.
     virtual void ShowMessage(const std::string& text) = 0;
-    // A modal note with the information icon, for commands not built yet.
-    virtual void ShowNote(const std::string& text) = 0;
     // The "Open image" dialog: the chosen path, or nothing when cancelled.
     virtual std::optional<std::string> GetOpenImagePath(QWidget* pParent) = 0;
     // Opens a file or a web page with the desktop's default handler;
@@ -32,7 +30,6 @@ public:
 class CDesktopPlatform : public CPlatform {
 public:
     void ShowMessage(const std::string& text) override;
-    void ShowNote(const std::string& text) override;
     std::optional<std::string> GetOpenImagePath(QWidget* pParent) override;
     bool OpenDocument(const QUrl& url) override;
 };

@@ -21,11 +21,6 @@ void CRecordingPlatform::ShowMessage(const std::string& text)
         m_onMessage(text);
 }
 
-void CRecordingPlatform::ShowNote(const std::string& text)
-{
-    m_notes.push_back(text);
-}
-
 std::optional<std::string> CRecordingPlatform::GetOpenImagePath(QWidget*)
 {
     if (m_openPaths.empty())

@@ -23,12 +23,10 @@ public:
     CRecordingPlatform();
 
     void ShowMessage(const std::string& text) override;
-    void ShowNote(const std::string& text) override;
     std::optional<std::string> GetOpenImagePath(QWidget* pParent) override;
     bool OpenDocument(const QUrl& url) override;
 
     std::vector<std::string> m_messages;
-    std::vector<std::string> m_notes;
     std::deque<std::optional<std::string>> m_openPaths;
     std::vector<QUrl> m_opened;
     bool m_bOpenSucceeds = true;

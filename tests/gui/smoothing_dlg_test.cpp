@@ -272,5 +272,4 @@ TEST_F(SmoothingDlgTest, SmoothingInTheMainDialogOpensThisDialog)
     m_main.GetItem<QPushButton>(IDC_SMOOTHING)->click();
     ASSERT_EQ(m_modals.size(), 1u);
     EXPECT_EQ(m_modals[0].title, "Segmentation Smoothing");
-    EXPECT_TRUE(m_platform.m_notes.empty());
 }
