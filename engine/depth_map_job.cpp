@@ -88,15 +88,27 @@ bool CDepthMapJob::RunJob(bool bRightMap)
     return bDone;
 }
 
+// A cancelled stage ends before its save, so no result name ever holds a
+// file of a job that did not finish that stage.
+bool CDepthMapJob::StopRowStage()
+{
+    if (!m_pHost->IsCancelled())
+        return false;
+    m_pHost->ResetProgress();
+    return true;
+}
+
 bool CDepthMapJob::CreateGradientImage(std::string source, std::string destination)
 {
     m_pHost->SetStatus(kStatusGradient);
     CImage image;
-    if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
+    if (m_pHost->IsCancelled() || !LoadStageImage(source, kMsgLoadLeftOrRight, image))
         return false;
     CImage gradient(image.Width(), image.Height());
     m_pHost->SetProgressRange(image.Height());
     for (int y = 1; y <= image.Height() - 2; ++y) {
+        if (StopRowStage())
+            return false;
         ComputeGradientRow(image, gradient, y);
         m_pHost->StepProgress();
     }
@@ -106,7 +118,7 @@ bool CDepthMapJob::CreateGradientImage(std::string source, std::string destinati
 bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int nFactor)
 {
     CImage image;
-    if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
+    if (m_pHost->IsCancelled() || !LoadStageImage(source, kMsgLoadLeftOrRight, image))
         return false;
     if (image.Width() < nFactor || image.Height() < nFactor) {
         m_pHost->ShowMessage("The image " + source + " is too small to be reduced by the speed factor "
@@ -116,6 +128,8 @@ bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int 
     return SaveImage(ReduceImageBy(image, nFactor), destination);
 }
 
+// Not cancellable: once assembly has written the map at the working scale,
+// stopping here would leave that map under the result's name.
 bool CDepthMapJob::EnlargeImage(std::string source, std::string destination, int nFactor)
 {
     CImage image;
@@ -196,13 +210,15 @@ bool CDepthMapJob::AssembleDepthMap(std::string xdPath, std::string ydPath, std:
     m_pHost->SetStatus(kStatusDepthMap);
     CImage xd;
     CImage yd;
-    if (!LoadStageImage(xdPath, kMsgLoadXd, xd) || !LoadStageImage(ydPath, kMsgLoadYd, yd))
+    if (m_pHost->IsCancelled() || !LoadStageImage(xdPath, kMsgLoadXd, xd) || !LoadStageImage(ydPath, kMsgLoadYd, yd))
         return false;
     const SDisplacementRange range{m_nMinDx, m_nMaxDx, m_nMinDy, m_nMaxDy};
     const std::string path = MakeDerivedName(basePath, kSuffixDepthMap);
     CImage map(std::min(xd.Width(), yd.Width()), std::min(xd.Height(), yd.Height()));
     m_pHost->SetProgressRange(map.Height());
     for (int y = 0; y < map.Height(); ++y) {
+        if (StopRowStage())
+            return false;
         AssembleDepthRow(xd, yd, range, m_bRightMap != 0, map, y);
         m_pHost->StepProgress();
     }

@@ -25,7 +25,8 @@ public:
     // the map of an earlier job, or is empty).
     bool RunJob(bool bRightMap);
 
-    // The stages; each returns whether it wrote its output.
+    // The stages; each returns whether it wrote its output. A stage started
+    // or running when the host reports cancellation writes nothing.
     bool CreateGradientImage(std::string source, std::string destination);
     bool ReduceImage(std::string source, std::string destination, int nFactor);
     bool EnlargeImage(std::string source, std::string destination, int nFactor);
@@ -67,6 +68,7 @@ private:
     bool ScaleToWorkingSize();
     bool Search(const CImage& main, const CImage& other, SSearchResult& result);
     bool SaveRowStage(const CImage& image, const std::string& path);
+    bool StopRowStage();
 
     CStageHost* m_pHost;
     std::unique_ptr<CParallaxSearch> m_pSearch;

@@ -1,0 +1,199 @@
+// Jobs ended midway, through the host or by a signal to the command-line tool: no partial result under any name.
+#include "engine/depth_map_job.h"
+#include "engine/file_names.h"
+#include "engine/image_file.h"
+#include "engine/recording_host.h"
+#include "test_images.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <filesystem>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+// Reports cancellation from its nth poll on, as a user pressing Cancel
+// somewhere in the job would.
+class CCancellingHost : public CRecordingHost {
+public:
+    explicit CCancellingHost(int nPollsBefore) : m_nPollsLeft(nPollsBefore) {}
+    bool IsCancelled() const override
+    {
+        ++m_nPolls;
+        return m_nPollsLeft-- <= 0;
+    }
+
+    mutable int m_nPollsLeft;
+    mutable int m_nPolls = 0;
+};
+
+const std::string kEarlierMap = "the depth map of an earlier job";
+
+struct SPairFolder {
+    SPairFolder()
+    {
+        std::mt19937 random(5);
+        const CImage left = RandomImage(30, 20, random);
+        SaveImageFile(left, folder.File("left.bmp"), kFormatBmp);
+        SaveImageFile(ShiftedCopy(left, 2, random), folder.File("right.bmp"), kFormatBmp);
+        WriteBytes(folder.File("left-3dmap.png"), kEarlierMap);
+    }
+    void Configure(CDepthMapJob& job) const
+    {
+        job.m_strLeftPath = folder.File("left.bmp");
+        job.m_strRightPath = folder.File("right.bmp");
+        job.m_strLeftBase = folder.File("left");
+        job.m_strRightBase = folder.File("right");
+        job.m_nSaveFormat = kFormatPng;
+        job.m_bAnalyzeSource = 0;
+        job.m_nSpeedFactor = 2;
+        job.m_nMaxParallaxX = 4;
+    }
+
+    CTempFolder folder;
+};
+
+} // namespace
+
+TEST(CancelledJob, MidSearchWritesNoDisplacementOrDepthMap)
+{
+    SPairFolder pair;
+    // Two gradients poll 19 times each, two reductions once each, then the
+    // search once per row copied and per row searched (10 each).
+    CCancellingHost host(55);
+    CDepthMapJob job(host);
+    pair.Configure(job);
+    EXPECT_FALSE(job.RunJob(false));
+    EXPECT_TRUE(host.m_messages.empty());
+    EXPECT_EQ(host.m_strStatus, kStatusReady);
+    EXPECT_EQ(host.m_events.end()[-2], "reset");
+    EXPECT_EQ(pair.folder.Files(),
+              (std::vector<std::string>{"left-3dmap.png", "left-gradient.png", "left-resize.png", "left.bmp",
+                                        "right-gradient.png", "right-resize.png", "right.bmp"}));
+    EXPECT_EQ(ReadBytes(pair.folder.File("left-3dmap.png")), kEarlierMap);
+}
+
+// Whenever the cancellation comes, every file present is complete and the
+// earlier map is replaced only by a finished job (the enlargement, which
+// replaces assembly's map in place, is not cancellable for that reason).
+TEST(CancelledJob, AtAnyPollLeavesOnlyCompleteFiles)
+{
+    int nTotalPolls = 0;
+    {
+        SPairFolder pair;
+        CCancellingHost host(INT_MAX);
+        CDepthMapJob job(host);
+        pair.Configure(job);
+        ASSERT_TRUE(job.RunJob(false));
+        nTotalPolls = host.m_nPolls;
+    }
+    for (int nPolls = 0; nPolls < nTotalPolls; ++nPolls) {
+        SCOPED_TRACE(nPolls);
+        SPairFolder pair;
+        CCancellingHost host(nPolls);
+        CDepthMapJob job(host);
+        pair.Configure(job);
+        EXPECT_FALSE(job.RunJob(false));
+        EXPECT_EQ(ReadBytes(pair.folder.File("left-3dmap.png")), kEarlierMap);
+        for (const std::string& name : pair.folder.Files()) {
+            if (name != "left-3dmap.png")
+                EXPECT_EQ(LoadImageFile(pair.folder.File(name)).status, ELoadStatus::kOk) << name;
+        }
+    }
+}
+
+namespace {
+
+// tessaly-cli depth on a pair that takes minutes to search, in gradient mode
+// so that the gradient files tell when the search has begun.
+class InterruptedCli : public testing::TestWithParam<int> {
+protected:
+    InterruptedCli()
+    {
+        std::mt19937 random(9);
+        const CImage left = RandomImage(120, 90, random);
+        SaveImageFile(left, m_folder.File("left.png"), kFormatPng);
+        SaveImageFile(ShiftedCopy(left, 3, random), m_folder.File("right.png"), kFormatPng);
+        WriteBytes(m_folder.File("left-3dmap.bmp"), kEarlierMap);
+    }
+    ~InterruptedCli() override
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    void Start()
+    {
+        std::vector<std::string> args{TESSALY_CLI_PATH,   "depth",
+                                      "--left",           m_folder.File("left.png"),
+                                      "--right",          m_folder.File("right.png"),
+                                      "--gradient",       "--reference",
+                                      "--fragment",       "16",
+                                      "--max-parallax-x", "40",
+                                      "--max-parallax-y", "20"};
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, m_folder.File("out.txt").c_str(), O_WRONLY | O_CREAT,
+                                         0644);
+        ASSERT_EQ(::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    bool WaitForFile(const std::string& name) const
+    {
+        for (int i = 0; i < 6000 && !std::filesystem::exists(m_folder.File(name)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return std::filesystem::exists(m_folder.File(name));
+    }
+
+    // The exit status, or -1 when the tool is still running after a minute.
+    int WaitForExit()
+    {
+        for (int i = 0; i < 6000; ++i) {
+            int nStatus = 0;
+            if (::waitpid(m_pid, &nStatus, WNOHANG) == m_pid) {
+                m_pid = 0;
+                return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+
+    CTempFolder m_folder;
+    pid_t m_pid = 0;
+};
+
+} // namespace
+
+TEST_P(InterruptedCli, ExitsWith130AndLeavesNoResult)
+{
+    Start();
+    ASSERT_TRUE(WaitForFile("right-gradient.bmp"));
+    ASSERT_EQ(::kill(m_pid, GetParam()), 0);
+    EXPECT_EQ(WaitForExit(), 130);
+    EXPECT_EQ(ReadBytes(m_folder.File("out.txt")), "");
+    EXPECT_EQ(ReadBytes(m_folder.File("left-3dmap.bmp")), kEarlierMap);
+    EXPECT_EQ(m_folder.Files(), (std::vector<std::string>{"left-3dmap.bmp", "left-gradient.bmp", "left.png", "out.txt",
+                                                          "right-gradient.bmp", "right.png"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(BySignal, InterruptedCli, testing::Values(SIGINT, SIGTERM),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == SIGINT ? "Sigint" : "Sigterm");
+                         });
