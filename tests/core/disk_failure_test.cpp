@@ -19,7 +19,8 @@ namespace {
 // (CAP_SYS_ADMIN); without it the tests that need one skip.
 class CSmallFileSystem {
 public:
-    explicit CSmallFileSystem(std::string path) : m_path(std::move(path))
+    explicit CSmallFileSystem(std::string path)
+        : m_path(std::move(path))
     {
         std::filesystem::create_directory(m_path);
         m_bMounted = ::mount("tmpfs", m_path.c_str(), "tmpfs", 0, "size=300k") == 0;
@@ -62,7 +63,9 @@ void FillLeaving(const std::string& folder, off_t nLeave)
 // where no file system can be mounted).
 class SaveFailure : public testing::TestWithParam<int> {
 protected:
-    SaveFailure() : m_disk(m_folder.File("disk")), m_job(m_host)
+    SaveFailure()
+        : m_disk(m_folder.File("disk"))
+        , m_job(m_host)
     {
         // Noise on both sides makes every output about 20 KB in any format.
         std::mt19937 random(11);
