@@ -7,13 +7,17 @@
 //   enlarge:    [type] [format] [factor] image
 //   depth_job:  [type] [format] [fragment] [hp] [vp] [speed] [flags] [len lo] [len hi] left(len) right
 //   assembly:   [type] [format] [min dx] [max dx] [min dy] [max dy] [side] [len lo] [len hi] xd(len) yd
-// [type] picks the input extension from kFuzzExtensions, [format] the output format (mod 3).
+//   outline:    [type] [format] [level] [flags] [len lo] [len hi] left(len) right
+//   smooth:     [format] [degree] [side] [len lo] [len hi] outline(len) depth map
+// [type] picks the input extension from kFuzzExtensions, [format] the output format (mod 3); the
+// smoothing stage reads its inputs in the output format, as it finds them beside a finished map.
 #include "fuzz/fuzz_stages.h"
 
 #include "engine/depth_map_job.h"
 #include "engine/file_names.h"
 #include "engine/image_file.h"
 #include "engine/recording_host.h"
+#include "smoothing/smoothing_commands.h"
 
 #include <unistd.h>
 
@@ -227,5 +231,56 @@ int FuzzAssembly(std::span<const std::uint8_t> data)
     const std::string yd = WriteInput("out-yd", type >> 2, input.Rest());
     const std::string base = (ScratchFolder() / "out").string();
     CheckOutput(job.AssembleDepthMap(xd, yd, base), fuzz.Output(kSuffixDepthMap));
+    return 0;
+}
+
+namespace {
+
+void CheckWritten(const SCommandOutcome& outcome)
+{
+    for (const std::string& path : outcome.written)
+        CheckOutput(true, path);
+}
+
+} // namespace
+
+int FuzzOutline(std::span<const std::uint8_t> data)
+{
+    CInputReader input(data);
+    const std::uint8_t type = input.Byte();
+    SFuzzJob fuzz(64, input.Byte());
+    CSmoothingCommands commands(fuzz.host);
+    commands.m_nLevel = input.Byte() + (input.Byte() & 1); // 0..256
+    SSmoothingInputs inputs;
+    inputs.nSaveFormat = fuzz.job.m_nSaveFormat;
+    inputs.strLeftPath = WriteInput("left", type, input.Part());
+    inputs.strRightPath = WriteInput("right", type >> 2, input.Rest());
+    inputs.strLeftBase = MakeBase(inputs.strLeftPath);
+    inputs.strRightBase = MakeBase(inputs.strRightPath);
+    CheckWritten(commands.CreateOutlineImages(inputs));
+    return 0;
+}
+
+int FuzzSmooth(std::span<const std::uint8_t> data)
+{
+    CInputReader input(data);
+    const std::uint8_t format = input.Byte() % 3;
+    SFuzzJob fuzz(64, format);
+    CSmoothingCommands commands(fuzz.host);
+    commands.m_nDegree = input.Byte() % 4;
+    const bool bRight = (input.Byte() & 1) != 0;
+    const std::string base = (ScratchFolder() / "side").string();
+    const std::span<const std::uint8_t> outline = input.Part();
+    const std::span<const std::uint8_t> map = input.Rest();
+    for (const auto& [suffix, bytes] : {std::pair{kSuffixOutline, outline}, std::pair{kSuffixDepthMap, map}})
+        std::ofstream(MakeDerivedName(base, suffix, format), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    SSmoothingInputs inputs;
+    inputs.nSaveFormat = format;
+    inputs.strLeftBase = inputs.strRightBase = base;
+    const SCommandOutcome outcome = bRight ? commands.SmoothRight(inputs) : commands.SmoothLeft(inputs);
+    CheckWritten(outcome);
+    if (!outcome.bDone && commands.m_nDegree < 2)
+        CheckOutput(false, MakeDerivedName(base, kSuffixDepthMapNew, format));
     return 0;
 }

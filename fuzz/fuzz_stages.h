@@ -18,6 +18,8 @@ int FuzzReduce(std::span<const std::uint8_t> data);
 int FuzzEnlarge(std::span<const std::uint8_t> data);
 int FuzzDepthJob(std::span<const std::uint8_t> data);
 int FuzzAssembly(std::span<const std::uint8_t> data);
+int FuzzOutline(std::span<const std::uint8_t> data);
+int FuzzSmooth(std::span<const std::uint8_t> data);
 
 struct SFuzzTarget {
     const char* szName;
@@ -27,8 +29,8 @@ struct SFuzzTarget {
 // Every harness by name, as the fuzz binaries, the seed maker and the
 // regression test know them.
 inline constexpr SFuzzTarget kFuzzTargets[] = {
-    {"image_load", FuzzImageLoad}, {"gradient", FuzzGradient},  {"reduce", FuzzReduce},
-    {"enlarge", FuzzEnlarge},      {"depth_job", FuzzDepthJob}, {"assembly", FuzzAssembly},
+    {"image_load", FuzzImageLoad}, {"gradient", FuzzGradient}, {"reduce", FuzzReduce},   {"enlarge", FuzzEnlarge},
+    {"depth_job", FuzzDepthJob},   {"assembly", FuzzAssembly}, {"outline", FuzzOutline}, {"smooth", FuzzSmooth},
 };
 
 // The image types a settings byte chooses among, in that order.

@@ -39,6 +39,21 @@ CImage DisplacementImage(int nWidth, int nHeight, int nSeed)
     return image;
 }
 
+// An outline image as the outline stage leaves it: white, with a green and
+// a blue line crossing it.
+CImage Outline(int nWidth, int nHeight)
+{
+    CImage image(nWidth, nHeight);
+    for (int y = 0; y < nHeight; ++y)
+        for (int x = 0; x < nWidth; ++x) {
+            std::uint8_t* p = image.Pixel(x, y);
+            p[0] = x == 4 ? 0 : 255;
+            p[1] = y == 3 ? 0 : 255;
+            p[2] = x == 4 || y == 3 ? 0 : 255;
+        }
+    return image;
+}
+
 // The image encoded as the type of kFuzzExtensions[nType], with the
 // library's default options.
 Bytes Encode(const CImage& image, int nType)
@@ -96,6 +111,9 @@ void WriteSeeds(const CImage& left, const CImage& right, const fs::path& corpus)
         const std::uint8_t pairType = static_cast<std::uint8_t>(t | t << 2);
         Write(corpus, "depth_job", t, Pair({pairType, f, 0, 2, 1, 0, t}, Encode(l, t), Encode(r, t)));
         Write(corpus, "depth_job", 4 + t, Pair({pairType, f, 1, 1, 0, 1, 0}, Encode(l, t), Encode(r, t)));
+        Write(corpus, "outline", t, Pair({pairType, f, 50, 0}, Encode(l, t), Encode(r, t)));
+        if (t < 3)
+            Write(corpus, "smooth", t, Pair({t, 2, t}, Encode(Outline(10, 8), t), Encode(grey, t)));
         Write(corpus, "assembly", t,
               Pair({pairType, f, 0xFC, 4, 0xFC, 4, t}, Encode(DisplacementImage(8, 6, 0), t),
                    Encode(DisplacementImage(8, 6, 5), t)));

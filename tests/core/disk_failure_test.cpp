@@ -3,6 +3,7 @@
 #include "engine/file_names.h"
 #include "engine/image_file.h"
 #include "engine/recording_host.h"
+#include "smoothing/smoothing_commands.h"
 #include "test_images.h"
 
 #include <fcntl.h>
@@ -140,6 +141,23 @@ TEST_P(SaveFailure, AReadOnlyFolderKeepsEveryEarlierResult)
     m_job.m_bAnalyzeSource = 0;
     m_host.m_messages.clear();
     ExpectStoppedAt(kSuffixGradient);
+}
+
+TEST_P(SaveFailure, AFullDiskKeepsTheEarlierSmoothedMap)
+{
+    if (!m_disk.IsMounted())
+        GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+    ASSERT_TRUE(m_job.RunJob(false));
+    CSmoothingCommands commands(m_host);
+    ASSERT_TRUE(commands.CreateOutlineImages(SmoothingInputsOf(m_job)).bDone);
+    const std::string earlier = "an earlier smoothed map" + std::string(3000, 's');
+    WriteBytes(Result(kSuffixDepthMapNew), earlier);
+    FillLeaving(m_folder.File("disk"), 4096);
+    EXPECT_FALSE(commands.SmoothLeft(SmoothingInputsOf(m_job)).bDone);
+    EXPECT_EQ(m_host.m_messages, std::vector<std::string>{CreateFileMessage(Result(kSuffixDepthMapNew))});
+    EXPECT_EQ(ReadBytes(Result(kSuffixDepthMapNew)), earlier);
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder.File("disk")))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << "temporary left behind: " << entry.path();
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, SaveFailure, testing::Values(kFormatBmp, kFormatPng, kFormatTiff),
