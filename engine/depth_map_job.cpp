@@ -5,6 +5,7 @@
 #include "engine/file_names.h"
 #include "engine/gradient_image.h"
 #include "engine/image_file.h"
+#include "engine/kept_file.h"
 #include "engine/numeric.h"
 #include "engine/working_scale.h"
 
@@ -120,7 +121,10 @@ bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int 
     CImage image;
     if (m_pHost->IsCancelled() || !LoadStageImage(source, kMsgLoadLeftOrRight, image))
         return false;
-    if (image.Width() < nFactor || image.Height() < nFactor) {
+    // A reduction narrower or lower than 2 pixels would give a depth map that
+    // cannot be enlarged back, after assembly had already replaced the earlier
+    // map of that name: refuse it before anything is written.
+    if (image.Width() / nFactor < 2 || image.Height() / nFactor < 2) {
         m_pHost->ShowMessage("The image " + source + " is too small to be reduced by the speed factor "
                              + std::to_string(nFactor) + ".");
         return false;
@@ -200,9 +204,29 @@ bool CDepthMapJob::CreateDepthMap()
     const std::string ydPath = MakeDerivedName(m_strMainBase, kSuffixYd);
     const bool bSaved = SaveImage(result.xd, xdPath) && SaveImage(result.yd, ydPath);
     m_pHost->ResetProgress();
-    if (!bSaved || !AssembleDepthMap(xdPath, ydPath, m_strMainBase))
+    if (!bSaved)
         return false;
-    return m_nSpeedFactor == 1 || EnlargeImage(m_strDepthMapPath, m_strDepthMapPath, m_nSpeedFactor);
+    if (m_nSpeedFactor == 1)
+        return AssembleDepthMap(xdPath, ydPath, m_strMainBase);
+    return AssembleAndEnlarge(xdPath, ydPath);
+}
+
+// Assembly writes the map at the working scale under the result's name and
+// the enlargement replaces it; should the enlargement fail (a full disk), the
+// earlier map of that name comes back instead of the half-made one.
+bool CDepthMapJob::AssembleAndEnlarge(const std::string& xdPath, const std::string& ydPath)
+{
+    const std::string earlierPath = m_strDepthMapPath;
+    CKeptFile earlier(MakeDerivedName(m_strMainBase, kSuffixDepthMap));
+    if (!AssembleDepthMap(xdPath, ydPath, m_strMainBase))
+        return false;
+    if (EnlargeImage(m_strDepthMapPath, m_strDepthMapPath, m_nSpeedFactor)) {
+        earlier.Commit();
+        return true;
+    }
+    earlier.Restore();
+    m_strDepthMapPath = earlierPath;
+    return false;
 }
 
 bool CDepthMapJob::AssembleDepthMap(std::string xdPath, std::string ydPath, std::string basePath)

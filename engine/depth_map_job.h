@@ -66,6 +66,7 @@ private:
     void AssignRoles(bool bRightMap);
     bool LoadStageImage(const std::string& path, const char* loadMessage, CImage& image);
     bool ScaleToWorkingSize();
+    bool AssembleAndEnlarge(const std::string& xdPath, const std::string& ydPath);
     bool Search(const CImage& main, const CImage& other, SSearchResult& result);
     bool SaveRowStage(const CImage& image, const std::string& path);
     bool StopRowStage();

@@ -274,17 +274,6 @@ BitmapPtr ToBitmap(const CImage& image)
     return bitmap;
 }
 
-// At most the first 64 bytes of a file name, cut before a UTF-8 sequence,
-// so that a temporary beside a long name still fits the file system's
-// 255-byte limit.
-std::string ShortName(const std::string& name)
-{
-    std::size_t nLength = std::min<std::size_t>(name.size(), 64);
-    while (nLength > 0 && nLength < name.size() && (static_cast<unsigned char>(name[nLength]) & 0xC0) == 0x80)
-        --nLength;
-    return name.substr(0, nLength);
-}
-
 // Creates a new hidden file beside the target, named so that it cannot clash
 // with a result name; returns its descriptor or -1.
 int CreateTemporary(const std::string& path, std::string& tempPath)
@@ -292,8 +281,9 @@ int CreateTemporary(const std::string& path, std::string& tempPath)
     static std::atomic<unsigned> counter{0};
     const auto ticks = static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count());
     for (int nTry = 0; nTry < 100; ++nTry) {
-        tempPath = GetDirectory(path) + "." + ShortName(GetFileName(path)) + "." + std::to_string(::getpid()) + "-"
-            + std::to_string(ticks % 1000000) + "-" + std::to_string(counter++) + ".tmp";
+        tempPath = MakeHiddenSibling(path,
+                                     std::to_string(::getpid()) + "-" + std::to_string(ticks % 1000000) + "-"
+                                         + std::to_string(counter++) + ".tmp");
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;

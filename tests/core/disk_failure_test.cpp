@@ -143,6 +143,35 @@ TEST_P(SaveFailure, AReadOnlyFolderKeepsEveryEarlierResult)
     ExpectStoppedAt(kSuffixGradient);
 }
 
+// At speed 2 assembly writes a small map under the result's name, then the
+// enlargement replaces it by one four times larger (in BMP; PNG and TIFF
+// compress the smooth enlargement too well). With one page more of free
+// space each time, some run has room for the first but not the second.
+class EnlargementSaveFailure : public SaveFailure { };
+
+TEST_P(EnlargementSaveFailure, BringsBackTheEarlierMap)
+{
+    if (!m_disk.IsMounted())
+        GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+    m_job.m_nSpeedFactor = 2;
+    const std::string earlier = ReadBytes(Result(kSuffixDepthMap));
+    for (int nPages = 0; nPages < 60; ++nPages) {
+        m_host = CRecordingHost();
+        FillLeaving(m_folder.File("disk"), nPages * 4096);
+        ASSERT_FALSE(m_job.RunJob(false)) << "the enlargement never ran out of space";
+        EXPECT_EQ(ReadBytes(Result(kSuffixDepthMap)), earlier);
+        EXPECT_EQ(m_job.m_strDepthMapPath, "");
+        const std::vector<std::string> events = m_host.Events();
+        const bool bEnlarging = events.size() >= 3 && events.end()[-3] == "reset"
+            && events.end()[-2] == "message: " + CreateFileMessage(Result(kSuffixDepthMap));
+        if (!bEnlarging)
+            continue;
+        for (const auto& entry : std::filesystem::directory_iterator(m_folder.File("disk")))
+            EXPECT_NE(entry.path().filename().string().front(), '.') << "hidden file left behind: " << entry.path();
+        return;
+    }
+}
+
 TEST_P(SaveFailure, AFullDiskKeepsTheEarlierSmoothedMap)
 {
     if (!m_disk.IsMounted())
@@ -160,6 +189,7 @@ TEST_P(SaveFailure, AFullDiskKeepsTheEarlierSmoothedMap)
         EXPECT_NE(entry.path().filename().string().front(), '.') << "temporary left behind: " << entry.path();
 }
 
+INSTANTIATE_TEST_SUITE_P(Bmp, EnlargementSaveFailure, testing::Values(kFormatBmp));
 INSTANTIATE_TEST_SUITE_P(EveryFormat, SaveFailure, testing::Values(kFormatBmp, kFormatPng, kFormatTiff),
                          [](const testing::TestParamInfo<int>& info) {
                              return std::string(SaveExtension(info.param));
