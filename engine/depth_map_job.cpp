@@ -3,6 +3,7 @@
 
 #include "engine/depth_map_assembly.h"
 #include "engine/file_names.h"
+#include "engine/folder_lock.h"
 #include "engine/gradient_image.h"
 #include "engine/image_file.h"
 #include "engine/kept_file.h"
@@ -73,8 +74,9 @@ bool CDepthMapJob::RunJob(bool bRightMap)
     bool bDone = false;
     try {
         AssignRoles(bRightMap);
-        bool bReady = true;
-        if (!m_bAnalyzeSource) {
+        CFolderLock lock;
+        bool bReady = lock.Acquire({GetDirectory(m_strLeftBase), GetDirectory(m_strRightBase)}, *m_pHost);
+        if (bReady && !m_bAnalyzeSource) {
             bReady = CreateGradientImage(m_strLeftPath, m_strLeftGradient)
                 && CreateGradientImage(m_strRightPath, m_strRightGradient);
             m_strMainImage = bRightMap ? m_strRightGradient : m_strLeftGradient;

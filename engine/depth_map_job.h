@@ -20,7 +20,8 @@ public:
     ~CDepthMapJob();
 
     // Runs the whole job for the left (false) or right (true) map and sets
-    // the status line to "Ready" at the end. Returns whether a depth map was
+    // the status line to "Ready" at the end. A job of another process or
+    // object writing into the same folders is waited for first. Returns whether a depth map was
     // written; m_strDepthMapPath names it (after a failure it still names
     // the map of an earlier job, or is empty).
     bool RunJob(bool bRightMap);

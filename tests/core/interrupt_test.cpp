@@ -1,4 +1,4 @@
-// Jobs ended midway, through the host or by a signal to the command-line tool: no partial result under any name.
+// Jobs ended midway (through the host, or by a signal to the command-line tool) and jobs run side by side.
 #include "engine/depth_map_job.h"
 #include "engine/file_names.h"
 #include "engine/image_file.h"
@@ -9,12 +9,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 extern char** environ;
@@ -115,21 +117,43 @@ TEST(CancelledJob, AtAnyPollLeavesOnlyCompleteFiles)
     }
 }
 
+// Another job holds the folder: this one waits, can be cancelled while it
+// waits (writing nothing), and goes on once the folder is free.
+TEST(CancelledJob, WhileWaitingForTheFolderWritesNothing)
+{
+    SPairFolder pair;
+    const int fd = ::open(pair.folder.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    CCancellingHost host(5);
+    CDepthMapJob job(host);
+    pair.Configure(job);
+    EXPECT_FALSE(job.RunJob(false));
+    EXPECT_EQ(host.m_nPolls, 6);
+    EXPECT_TRUE(host.m_messages.empty());
+    EXPECT_EQ(pair.folder.Files(), (std::vector<std::string>{"left-3dmap.png", "left.bmp", "right.bmp"}));
+
+    std::thread other([fd] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ::flock(fd, LOCK_UN);
+    });
+    CRecordingHost patient;
+    job.SetHost(patient);
+    EXPECT_TRUE(job.RunJob(false));
+    EXPECT_GT(patient.m_nPumps, 0);
+    other.join();
+    ::close(fd);
+}
+
 namespace {
 
-// tessaly-cli depth on a pair that takes minutes to search, in gradient mode
-// so that the gradient files tell when the search has begun.
-class InterruptedCli : public testing::TestWithParam<int> {
-protected:
-    InterruptedCli()
-    {
-        std::mt19937 random(9);
-        const CImage left = RandomImage(120, 90, random);
-        SaveImageFile(left, m_folder.File("left.png"), kFormatPng);
-        SaveImageFile(ShiftedCopy(left, 3, random), m_folder.File("right.png"), kFormatPng);
-        WriteBytes(m_folder.File("left-3dmap.bmp"), kEarlierMap);
-    }
-    ~InterruptedCli() override
+// A running tessaly-cli with its stdout in a file; killed if still running
+// at the end of the test.
+class CCliProcess {
+public:
+    CCliProcess() = default;
+    CCliProcess(const CCliProcess&) = delete;
+    CCliProcess& operator=(const CCliProcess&) = delete;
+    ~CCliProcess()
     {
         if (m_pid > 0) {
             ::kill(m_pid, SIGKILL);
@@ -137,38 +161,26 @@ protected:
         }
     }
 
-    void Start()
+    void Start(std::vector<std::string> args, const std::string& stdoutPath)
     {
-        std::vector<std::string> args{TESSALY_CLI_PATH,   "depth",
-                                      "--left",           m_folder.File("left.png"),
-                                      "--right",          m_folder.File("right.png"),
-                                      "--gradient",       "--reference",
-                                      "--fragment",       "16",
-                                      "--max-parallax-x", "40",
-                                      "--max-parallax-y", "20"};
+        args.insert(args.begin(), TESSALY_CLI_PATH);
         std::vector<char*> argv;
         for (std::string& arg : args)
             argv.push_back(arg.data());
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, m_folder.File("out.txt").c_str(), O_WRONLY | O_CREAT,
-                                         0644);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(), O_WRONLY | O_CREAT, 0644);
         ASSERT_EQ(::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
         posix_spawn_file_actions_destroy(&actions);
     }
 
-    bool WaitForFile(const std::string& name) const
-    {
-        for (int i = 0; i < 6000 && !std::filesystem::exists(m_folder.File(name)); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return std::filesystem::exists(m_folder.File(name));
-    }
+    bool Signal(int nSignal) const { return ::kill(m_pid, nSignal) == 0; }
 
-    // The exit status, or -1 when the tool is still running after a minute.
+    // The exit status, or -1 when the tool is still running after two minutes.
     int WaitForExit()
     {
-        for (int i = 0; i < 6000; ++i) {
+        for (int i = 0; i < 12000; ++i) {
             int nStatus = 0;
             if (::waitpid(m_pid, &nStatus, WNOHANG) == m_pid) {
                 m_pid = 0;
@@ -179,18 +191,53 @@ protected:
         return -1;
     }
 
-    CTempFolder m_folder;
+private:
     pid_t m_pid = 0;
 };
 
+bool WaitForFile(const std::string& path)
+{
+    for (int i = 0; i < 6000 && !std::filesystem::exists(path); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return std::filesystem::exists(path);
+}
+
+// A pair that takes minutes to search at the settings below, and an
+// earlier depth map of the left side.
+class CliPair : public testing::Test {
+protected:
+    CliPair()
+    {
+        std::mt19937 random(9);
+        const CImage left = RandomImage(120, 90, random);
+        SaveImageFile(left, m_folder.File("left.png"), kFormatPng);
+        SaveImageFile(ShiftedCopy(left, 3, random), m_folder.File("right.png"), kFormatPng);
+        WriteBytes(m_folder.File("left-3dmap.bmp"), kEarlierMap);
+    }
+    std::vector<std::string> Depth(std::vector<std::string> settings) const
+    {
+        settings.insert(settings.begin(),
+                        {"depth", "--left", m_folder.File("left.png"), "--right", m_folder.File("right.png")});
+        return settings;
+    }
+
+    CTempFolder m_folder;
+};
+
+class InterruptedCli : public CliPair, public testing::WithParamInterface<int> { };
+
 } // namespace
 
+// In gradient mode the gradient files tell when the search has begun.
 TEST_P(InterruptedCli, ExitsWith130AndLeavesNoResult)
 {
-    Start();
-    ASSERT_TRUE(WaitForFile("right-gradient.bmp"));
-    ASSERT_EQ(::kill(m_pid, GetParam()), 0);
-    EXPECT_EQ(WaitForExit(), 130);
+    CCliProcess cli;
+    cli.Start(
+        Depth({"--gradient", "--reference", "--fragment", "16", "--max-parallax-x", "40", "--max-parallax-y", "20"}),
+        m_folder.File("out.txt"));
+    ASSERT_TRUE(WaitForFile(m_folder.File("right-gradient.bmp")));
+    ASSERT_TRUE(cli.Signal(GetParam()));
+    EXPECT_EQ(cli.WaitForExit(), 130);
     EXPECT_EQ(ReadBytes(m_folder.File("out.txt")), "");
     EXPECT_EQ(ReadBytes(m_folder.File("left-3dmap.bmp")), kEarlierMap);
     EXPECT_EQ(m_folder.Files(),
@@ -202,3 +249,27 @@ INSTANTIATE_TEST_SUITE_P(BySignal, InterruptedCli, testing::Values(SIGINT, SIGTE
                          [](const testing::TestParamInfo<int>& info) {
                              return std::string(info.param == SIGINT ? "Sigint" : "Sigterm");
                          });
+
+// Four tools writing the same names at once: every save replaces a whole
+// file, so each tool finishes and the files are those of a single run.
+TEST_F(CliPair, ConcurrentJobsOnOnePairLeaveTheFilesOfOneRun)
+{
+    const std::vector<std::string> args
+        = Depth({"--gradient", "--speed", "2", "--max-parallax-x", "6", "--format", "png"});
+    std::vector<std::unique_ptr<CCliProcess>> tools;
+    for (int i = 0; i < 4; ++i) {
+        tools.push_back(std::make_unique<CCliProcess>());
+        tools.back()->Start(args, m_folder.File("out" + std::to_string(i) + ".txt"));
+    }
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(tools[i]->WaitForExit(), 0) << i;
+        EXPECT_EQ(ReadBytes(m_folder.File("out" + std::to_string(i) + ".txt")), m_folder.File("left-3dmap.png") + "\n");
+    }
+    const std::string concurrent = ReadBytes(m_folder.File("left-3dmap.png"));
+    CCliProcess single;
+    single.Start(args, m_folder.File("out.txt"));
+    EXPECT_EQ(single.WaitForExit(), 0);
+    EXPECT_EQ(ReadBytes(m_folder.File("left-3dmap.png")), concurrent);
+    for (const std::string& name : m_folder.Files())
+        EXPECT_NE(name.front(), '.') << name;
+}
