@@ -31,7 +31,7 @@ for h in "${harnesses[@]}"; do
   [ -d "$root/fuzz/regressions/$h" ] && dirs+=("$root/fuzz/regressions/$h")
   start=$(date +%s)
   status=0
-  nice -n 19 "$build/fuzz/fuzz_$h" -max_total_time="$seconds" -max_len=8192 -timeout=30 -rss_limit_mb=3072 \
+  nice -n 19 "$build/fuzz/fuzz_$h" -max_total_time="$seconds" -max_len=8192 -timeout=120 -rss_limit_mb=3072 \
     -print_final_stats=1 -artifact_prefix="$build/artifacts/$h-" "${dirs[@]}" >"$log" 2>&1 || status=$?
   elapsed=$(( $(date +%s) - start ))
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
