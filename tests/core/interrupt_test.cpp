@@ -42,15 +42,21 @@ public:
 
 const std::string kEarlierMap = "the depth map of an earlier job";
 
+// A left image of noise and the right one shifted by 2 pixels, with an
+// earlier depth map of the left side under `earlierMap`.
+void WritePair(const CTempFolder& folder, int nWidth, int nHeight, const std::string& extension,
+               const std::string& earlierMap)
+{
+    std::mt19937 random(5);
+    const CImage left = RandomImage(nWidth, nHeight, random);
+    const int nFormat = extension == "png" ? kFormatPng : kFormatBmp;
+    SaveImageFile(left, folder.File("left." + extension), nFormat);
+    SaveImageFile(ShiftedCopy(left, 2, random), folder.File("right." + extension), nFormat);
+    WriteBytes(folder.File(earlierMap), kEarlierMap);
+}
+
 struct SPairFolder {
-    SPairFolder()
-    {
-        std::mt19937 random(5);
-        const CImage left = RandomImage(30, 20, random);
-        SaveImageFile(left, folder.File("left.bmp"), kFormatBmp);
-        SaveImageFile(ShiftedCopy(left, 2, random), folder.File("right.bmp"), kFormatBmp);
-        WriteBytes(folder.File("left-3dmap.png"), kEarlierMap);
-    }
+    SPairFolder() { WritePair(folder, 30, 20, "bmp", "left-3dmap.png"); }
     void Configure(CDepthMapJob& job) const
     {
         job.m_strLeftPath = folder.File("left.bmp");
@@ -206,14 +212,7 @@ bool WaitForFile(const std::string& path)
 // earlier depth map of the left side.
 class CliPair : public testing::Test {
 protected:
-    CliPair()
-    {
-        std::mt19937 random(9);
-        const CImage left = RandomImage(120, 90, random);
-        SaveImageFile(left, m_folder.File("left.png"), kFormatPng);
-        SaveImageFile(ShiftedCopy(left, 3, random), m_folder.File("right.png"), kFormatPng);
-        WriteBytes(m_folder.File("left-3dmap.bmp"), kEarlierMap);
-    }
+    CliPair() { WritePair(m_folder, 120, 90, "png", "left-3dmap.bmp"); }
     std::vector<std::string> Depth(std::vector<std::string> settings) const
     {
         settings.insert(settings.begin(),
