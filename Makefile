@@ -1,5 +1,9 @@
-# Conveniences over scripts/: `make run` builds and starts the desktop app, `make test` runs the suite.
-.PHONY: run build test
+# Conveniences over scripts/: `make run` builds and starts the desktop app, `make test` runs the suite;
+# `make fuzz`, `make fuzz-short` and `make disk-tests` are the checks of README "Limits and safety".
+FUZZ_SECONDS ?= 600
+HOSTILE_TESTS := *SaveFailure*:CancelledJob.*:*InterruptedCli*:CliPair.*:KeptFile.*:BadInput.*:HostileJob.*:FuzzRegressions.*
+
+.PHONY: run build test fuzz fuzz-short disk-tests
 
 build:
 	@bash scripts/build.sh >/dev/null
@@ -10,3 +14,16 @@ run:
 
 test:
 	@bash scripts/test.sh
+
+# Every harness for FUZZ_SECONDS each, one after the other at the lowest priority.
+fuzz:
+	bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
+fuzz-short:
+	bash scripts/fuzz.sh 45
+
+# Full disk (a 300 KiB tmpfs), read-only folder, interrupted and concurrent jobs, the bad-input catalogue.
+# Mounting needs root; without it the full-disk tests are skipped.
+disk-tests:
+	bash scripts/install-deps.sh
+	build=$$(bash scripts/build.sh) && "$$build/tests/tessaly_core_tests" --gtest_filter='$(HOSTILE_TESTS)'

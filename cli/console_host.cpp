@@ -9,9 +9,13 @@ std::atomic<bool> g_bInterrupted{false};
 
 namespace {
 
-extern "C" void OnInterrupt(int)
+// The first interrupt lets the running stage stop cleanly at its next row;
+// a second one ends the program at once (a save in progress then leaves at
+// most its hidden temporary file, never a partial result).
+extern "C" void OnInterrupt(int nSignal)
 {
     g_bInterrupted = true;
+    std::signal(nSignal, SIG_DFL);
 }
 
 constexpr int kBarWidth = 30;

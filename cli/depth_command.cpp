@@ -63,10 +63,10 @@ int RunDepthCommand(const std::vector<std::string>& args)
     }
     const bool bDone = job.RunJob(bRightMap);
     host.FinishLine();
-    if (g_bInterrupted)
-        return kExitInterrupted;
+    // An interrupt that came too late to stop the last stage leaves a
+    // finished map, which is reported as done.
     if (!bDone)
-        return kExitFailed;
+        return g_bInterrupted ? kExitInterrupted : kExitFailed;
     std::printf("%s\n", job.m_strDepthMapPath.c_str());
     return kExitDone;
 }

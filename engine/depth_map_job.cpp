@@ -3,8 +3,10 @@
 
 #include "engine/depth_map_assembly.h"
 #include "engine/file_names.h"
+#include "engine/folder_lock.h"
 #include "engine/gradient_image.h"
 #include "engine/image_file.h"
+#include "engine/kept_file.h"
 #include "engine/numeric.h"
 #include "engine/working_scale.h"
 
@@ -72,8 +74,9 @@ bool CDepthMapJob::RunJob(bool bRightMap)
     bool bDone = false;
     try {
         AssignRoles(bRightMap);
-        bool bReady = true;
-        if (!m_bAnalyzeSource) {
+        CFolderLock lock;
+        bool bReady = lock.Acquire({GetDirectory(m_strLeftBase), GetDirectory(m_strRightBase)}, *m_pHost);
+        if (bReady && !m_bAnalyzeSource) {
             bReady = CreateGradientImage(m_strLeftPath, m_strLeftGradient)
                 && CreateGradientImage(m_strRightPath, m_strRightGradient);
             m_strMainImage = bRightMap ? m_strRightGradient : m_strLeftGradient;
@@ -88,15 +91,27 @@ bool CDepthMapJob::RunJob(bool bRightMap)
     return bDone;
 }
 
+// A cancelled stage ends before its save, so no result name ever holds a
+// file of a job that did not finish that stage.
+bool CDepthMapJob::StopRowStage()
+{
+    if (!m_pHost->IsCancelled())
+        return false;
+    m_pHost->ResetProgress();
+    return true;
+}
+
 bool CDepthMapJob::CreateGradientImage(std::string source, std::string destination)
 {
     m_pHost->SetStatus(kStatusGradient);
     CImage image;
-    if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
+    if (m_pHost->IsCancelled() || !LoadStageImage(source, kMsgLoadLeftOrRight, image))
         return false;
     CImage gradient(image.Width(), image.Height());
     m_pHost->SetProgressRange(image.Height());
     for (int y = 1; y <= image.Height() - 2; ++y) {
+        if (StopRowStage())
+            return false;
         ComputeGradientRow(image, gradient, y);
         m_pHost->StepProgress();
     }
@@ -106,9 +121,12 @@ bool CDepthMapJob::CreateGradientImage(std::string source, std::string destinati
 bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int nFactor)
 {
     CImage image;
-    if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
+    if (m_pHost->IsCancelled() || !LoadStageImage(source, kMsgLoadLeftOrRight, image))
         return false;
-    if (image.Width() < nFactor || image.Height() < nFactor) {
+    // A reduction narrower or lower than 2 pixels would give a depth map that
+    // cannot be enlarged back, after assembly had already replaced the earlier
+    // map of that name: refuse it before anything is written.
+    if (image.Width() / nFactor < 2 || image.Height() / nFactor < 2) {
         m_pHost->ShowMessage("The image " + source + " is too small to be reduced by the speed factor "
                              + std::to_string(nFactor) + ".");
         return false;
@@ -116,6 +134,8 @@ bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int 
     return SaveImage(ReduceImageBy(image, nFactor), destination);
 }
 
+// Not cancellable: once assembly has written the map at the working scale,
+// stopping here would leave that map under the result's name.
 bool CDepthMapJob::EnlargeImage(std::string source, std::string destination, int nFactor)
 {
     CImage image;
@@ -186,9 +206,29 @@ bool CDepthMapJob::CreateDepthMap()
     const std::string ydPath = MakeDerivedName(m_strMainBase, kSuffixYd);
     const bool bSaved = SaveImage(result.xd, xdPath) && SaveImage(result.yd, ydPath);
     m_pHost->ResetProgress();
-    if (!bSaved || !AssembleDepthMap(xdPath, ydPath, m_strMainBase))
+    if (!bSaved)
         return false;
-    return m_nSpeedFactor == 1 || EnlargeImage(m_strDepthMapPath, m_strDepthMapPath, m_nSpeedFactor);
+    if (m_nSpeedFactor == 1)
+        return AssembleDepthMap(xdPath, ydPath, m_strMainBase);
+    return AssembleAndEnlarge(xdPath, ydPath);
+}
+
+// Assembly writes the map at the working scale under the result's name and
+// the enlargement replaces it; should the enlargement fail (a full disk), the
+// earlier map of that name comes back instead of the half-made one.
+bool CDepthMapJob::AssembleAndEnlarge(const std::string& xdPath, const std::string& ydPath)
+{
+    const std::string earlierPath = m_strDepthMapPath;
+    CKeptFile earlier(MakeDerivedName(m_strMainBase, kSuffixDepthMap));
+    if (!AssembleDepthMap(xdPath, ydPath, m_strMainBase))
+        return false;
+    if (EnlargeImage(m_strDepthMapPath, m_strDepthMapPath, m_nSpeedFactor)) {
+        earlier.Commit();
+        return true;
+    }
+    earlier.Restore();
+    m_strDepthMapPath = earlierPath;
+    return false;
 }
 
 bool CDepthMapJob::AssembleDepthMap(std::string xdPath, std::string ydPath, std::string basePath)
@@ -196,13 +236,15 @@ bool CDepthMapJob::AssembleDepthMap(std::string xdPath, std::string ydPath, std:
     m_pHost->SetStatus(kStatusDepthMap);
     CImage xd;
     CImage yd;
-    if (!LoadStageImage(xdPath, kMsgLoadXd, xd) || !LoadStageImage(ydPath, kMsgLoadYd, yd))
+    if (m_pHost->IsCancelled() || !LoadStageImage(xdPath, kMsgLoadXd, xd) || !LoadStageImage(ydPath, kMsgLoadYd, yd))
         return false;
     const SDisplacementRange range{m_nMinDx, m_nMaxDx, m_nMinDy, m_nMaxDy};
     const std::string path = MakeDerivedName(basePath, kSuffixDepthMap);
     CImage map(std::min(xd.Width(), yd.Width()), std::min(xd.Height(), yd.Height()));
     m_pHost->SetProgressRange(map.Height());
     for (int y = 0; y < map.Height(); ++y) {
+        if (StopRowStage())
+            return false;
         AssembleDepthRow(xd, yd, range, m_bRightMap != 0, map, y);
         m_pHost->StepProgress();
     }

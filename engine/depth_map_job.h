@@ -20,12 +20,14 @@ public:
     ~CDepthMapJob();
 
     // Runs the whole job for the left (false) or right (true) map and sets
-    // the status line to "Ready" at the end. Returns whether a depth map was
+    // the status line to "Ready" at the end. A job of another process or
+    // object writing into the same folders is waited for first. Returns whether a depth map was
     // written; m_strDepthMapPath names it (after a failure it still names
     // the map of an earlier job, or is empty).
     bool RunJob(bool bRightMap);
 
-    // The stages; each returns whether it wrote its output.
+    // The stages; each returns whether it wrote its output. A stage started
+    // or running when the host reports cancellation writes nothing.
     bool CreateGradientImage(std::string source, std::string destination);
     bool ReduceImage(std::string source, std::string destination, int nFactor);
     bool EnlargeImage(std::string source, std::string destination, int nFactor);
@@ -65,8 +67,10 @@ private:
     void AssignRoles(bool bRightMap);
     bool LoadStageImage(const std::string& path, const char* loadMessage, CImage& image);
     bool ScaleToWorkingSize();
+    bool AssembleAndEnlarge(const std::string& xdPath, const std::string& ydPath);
     bool Search(const CImage& main, const CImage& other, SSearchResult& result);
     bool SaveRowStage(const CImage& image, const std::string& path);
+    bool StopRowStage();
 
     CStageHost* m_pHost;
     std::unique_ptr<CParallaxSearch> m_pSearch;

@@ -1,6 +1,8 @@
 // Derived file names on POSIX paths.
 #include "engine/file_names.h"
 
+#include <algorithm>
+
 const char* SaveExtension(int nSaveFormat)
 {
     switch (nSaveFormat) {
@@ -35,6 +37,15 @@ std::string GetFileTitle(std::string_view path)
 std::string MakeBase(std::string_view path)
 {
     return GetDirectory(path) + GetFileTitle(path);
+}
+
+std::string MakeHiddenSibling(std::string_view path, std::string_view tag)
+{
+    const std::string name = GetFileName(path);
+    std::size_t nLength = std::min<std::size_t>(name.size(), 64);
+    while (nLength > 0 && nLength < name.size() && (static_cast<unsigned char>(name[nLength]) & 0xC0) == 0x80)
+        --nLength;
+    return GetDirectory(path) + "." + name.substr(0, nLength) + "." + std::string(tag);
 }
 
 std::string MakeDerivedName(std::string_view base, std::string_view suffix, int nSaveFormat)

@@ -19,6 +19,11 @@ std::string GetFileTitle(std::string_view path);
 // Directory + file title: the base every derived name is built on.
 std::string MakeBase(std::string_view path);
 
+// A hidden file beside `path`, for work in progress: directory + "." + the
+// first 64 bytes of the file name (cut before a UTF-8 sequence, so that the
+// name fits the file system's 255-byte limit beside a long one) + "." + tag.
+std::string MakeHiddenSibling(std::string_view path, std::string_view tag);
+
 // base + suffix + extension of the format, e.g. ("/p/tower", "-3dmap.", PNG)
 // gives "/p/tower-3dmap.png". Suffixes end in a dot.
 std::string MakeDerivedName(std::string_view base, std::string_view suffix, int nSaveFormat);

@@ -9,9 +9,11 @@
 #include <tiffio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -55,27 +57,42 @@ void InitialiseLibrary()
     });
 }
 
-bool IsRegularFile(const std::string& path)
-{
-    struct stat info { };
-    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
+std::atomic<std::int64_t> g_nMaxSide{kMaxImageSide};
+std::atomic<std::int64_t> g_nMaxPixels{kMaxImagePixels};
 
 bool WithinLimits(std::int64_t nWidth, std::int64_t nHeight)
 {
-    return nWidth <= kMaxImageSide && nHeight <= kMaxImageSide && nWidth * nHeight <= kMaxImagePixels;
+    return nWidth <= g_nMaxSide && nHeight <= g_nMaxSide && nWidth * nHeight <= g_nMaxPixels;
+}
+
+// Headers can name sides up to 2^32 - 1; those beyond int are noted as
+// INT_MAX, which the limits refuse all the same.
+int ClampedSide(unsigned nSide)
+{
+    return static_cast<int>(std::min<unsigned>(nSide, INT_MAX));
 }
 
 void NoteSize(FIBITMAP* pBitmap, SLoadResult& result)
 {
-    result.nWidth = static_cast<int>(FreeImage_GetWidth(pBitmap));
-    result.nHeight = static_cast<int>(FreeImage_GetHeight(pBitmap));
+    result.nWidth = ClampedSide(FreeImage_GetWidth(pBitmap));
+    result.nHeight = ClampedSide(FreeImage_GetHeight(pBitmap));
     result.nBitsPerPixel = static_cast<int>(FreeImage_GetBPP(pBitmap));
 }
 
 bool IsRgb24(FIBITMAP* pBitmap)
 {
     return FreeImage_GetImageType(pBitmap) == FIT_BITMAP && FreeImage_GetBPP(pBitmap) == 24;
+}
+
+// What a bitmap's header or pixels say about it, the size checked first.
+ELoadStatus Classify(FIBITMAP* pBitmap, SLoadResult& result)
+{
+    NoteSize(pBitmap, result);
+    if (result.nWidth <= 0 || result.nHeight <= 0)
+        return ELoadStatus::kUnreadable;
+    if (!WithinLimits(result.nWidth, result.nHeight))
+        return ELoadStatus::kTooLarge;
+    return IsRgb24(pBitmap) ? ELoadStatus::kOk : ELoadStatus::kNotRgb;
 }
 
 CImage CopyPixels(FIBITMAP* pBitmap)
@@ -89,85 +106,6 @@ CImage CopyPixels(FIBITMAP* pBitmap)
     }
     return image;
 }
-
-// Reads the header only where the format allows it, so that the size is
-// checked before any pixel buffer is allocated.
-ELoadStatus CheckHeader(FREE_IMAGE_FORMAT fif, const std::string& path, SLoadResult& result)
-{
-    if (!FreeImage_FIFSupportsNoPixels(fif))
-        return ELoadStatus::kOk;
-    BitmapPtr header(FreeImage_Load(fif, path.c_str(), FIF_LOAD_NOPIXELS));
-    if (!header)
-        return ELoadStatus::kUnreadable;
-    NoteSize(header.get(), result);
-    return WithinLimits(result.nWidth, result.nHeight) ? ELoadStatus::kOk : ELoadStatus::kTooLarge;
-}
-
-FREE_IMAGE_FORMAT ReadableFormat(const std::string& path)
-{
-    const FREE_IMAGE_FORMAT fif = FreeImage_GetFIFFromFilename(path.c_str());
-    if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif))
-        return FIF_UNKNOWN;
-    return fif;
-}
-
-} // namespace
-
-SLoadResult LoadImageFile(const std::string& path)
-{
-    InitialiseLibrary();
-    SLoadResult result;
-    const FREE_IMAGE_FORMAT fif = ReadableFormat(path);
-    if (fif == FIF_UNKNOWN || !IsRegularFile(path))
-        return result;
-    result.status = CheckHeader(fif, path, result);
-    if (result.status != ELoadStatus::kOk)
-        return result;
-    BitmapPtr bitmap(FreeImage_Load(fif, path.c_str(), 0));
-    if (!bitmap || !FreeImage_HasPixels(bitmap.get())) {
-        result.status = ELoadStatus::kUnreadable;
-        return result;
-    }
-    NoteSize(bitmap.get(), result);
-    if (!WithinLimits(result.nWidth, result.nHeight))
-        result.status = ELoadStatus::kTooLarge;
-    else if (!IsRgb24(bitmap.get()))
-        result.status = ELoadStatus::kNotRgb;
-    else {
-        try {
-            result.image = CopyPixels(bitmap.get());
-        } catch (const std::bad_alloc&) {
-            result.status = ELoadStatus::kNoMemory;
-        }
-    }
-    return result;
-}
-
-int ReadBitsPerPixel(const std::string& path)
-{
-    const SLoadResult result = LoadImageFile(path);
-    switch (result.status) {
-    case ELoadStatus::kOk:
-        return 24;
-    case ELoadStatus::kNotRgb:
-        return result.nBitsPerPixel;
-    default:
-        return 0;
-    }
-}
-
-std::string DescribeLoadFailure(const SLoadResult& result, const std::string& path)
-{
-    const std::string size = std::to_string(result.nWidth) + " x " + std::to_string(result.nHeight);
-    if (result.status == ELoadStatus::kTooLarge)
-        return "The image " + path + " is too large (" + size + " pixels; the limit is " + std::to_string(kMaxImageSide)
-            + " pixels a side and " + std::to_string(kMaxImagePixels / 1'000'000) + " million pixels in all).";
-    if (result.status == ELoadStatus::kNoMemory)
-        return "Not enough memory for the image " + path + " (" + size + " pixels).";
-    return {};
-}
-
-namespace {
 
 unsigned DLL_CALLCONV WriteProc(void* buffer, unsigned size, unsigned count, fi_handle handle)
 {
@@ -188,6 +126,131 @@ long DLL_CALLCONV TellProc(fi_handle handle)
 {
     return std::ftell(static_cast<std::FILE*>(handle));
 }
+
+FreeImageIO StreamIo()
+{
+    return FreeImageIO{ReadProc, WriteProc, SeekProc, TellProc};
+}
+
+struct SFileCloser {
+    void operator()(std::FILE* pFile) const { std::fclose(pFile); }
+};
+using FilePtr = std::unique_ptr<std::FILE, SFileCloser>;
+
+// Opens a non-empty regular file for reading. The type is checked on the
+// open descriptor, so a name swapped for a FIFO or a device after a check
+// cannot make the load block or read forever; O_NONBLOCK keeps the open
+// itself from waiting for a FIFO's writer.
+FilePtr OpenRegularFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* pFile = ::fdopen(fd, "rb");
+    if (pFile == nullptr)
+        ::close(fd);
+    return FilePtr(pFile);
+}
+
+bool IsDecodedFormat(FREE_IMAGE_FORMAT fif)
+{
+    return fif == FIF_BMP || fif == FIF_PNG || fif == FIF_TIFF || fif == FIF_JPEG;
+}
+
+// The header alone (all four decoded formats support it), then the pixels
+// only when the header is acceptable.
+ELoadStatus Decode(FREE_IMAGE_FORMAT fif, std::FILE* pFile, SLoadResult& result)
+{
+    FreeImageIO io = StreamIo();
+    BitmapPtr header(FreeImage_LoadFromHandle(fif, &io, pFile, FIF_LOAD_NOPIXELS));
+    if (!header)
+        return ELoadStatus::kUnreadable;
+    const ELoadStatus headerStatus = Classify(header.get(), result);
+    if (headerStatus != ELoadStatus::kOk || std::fseek(pFile, 0, SEEK_SET) != 0)
+        return headerStatus == ELoadStatus::kOk ? ELoadStatus::kUnreadable : headerStatus;
+    BitmapPtr bitmap(FreeImage_LoadFromHandle(fif, &io, pFile, 0));
+    if (!bitmap || !FreeImage_HasPixels(bitmap.get()))
+        return ELoadStatus::kUnreadable;
+    const ELoadStatus status = Classify(bitmap.get(), result);
+    if (status != ELoadStatus::kOk)
+        return status;
+    try {
+        result.image = CopyPixels(bitmap.get());
+    } catch (const std::bad_alloc&) {
+        return ELoadStatus::kNoMemory;
+    }
+    return ELoadStatus::kOk;
+}
+
+} // namespace
+
+SImageLimits GetImageLimits()
+{
+    return {static_cast<int>(g_nMaxSide.load()), g_nMaxPixels.load()};
+}
+
+void SetImageLimits(const SImageLimits& limits)
+{
+    g_nMaxSide = limits.nMaxSide;
+    g_nMaxPixels = limits.nMaxPixels;
+}
+
+SLoadResult LoadImageFile(const std::string& path)
+{
+    InitialiseLibrary();
+    SLoadResult result;
+    const FREE_IMAGE_FORMAT fif = path.empty() ? FIF_UNKNOWN : FreeImage_GetFIFFromFilename(path.c_str());
+    if (fif == FIF_UNKNOWN)
+        return result;
+    if (!IsDecodedFormat(fif)) {
+        result.status = ELoadStatus::kUnsupported;
+        return result;
+    }
+    const FilePtr file = OpenRegularFile(path);
+    if (file)
+        result.status = Decode(fif, file.get(), result);
+    if (result.status != ELoadStatus::kOk)
+        result.image = CImage();
+    return result;
+}
+
+int ReadBitsPerPixel(const std::string& path)
+{
+    const SLoadResult result = LoadImageFile(path);
+    switch (result.status) {
+    case ELoadStatus::kOk:
+        return 24;
+    case ELoadStatus::kNotRgb:
+        return result.nBitsPerPixel;
+    default:
+        return 0;
+    }
+}
+
+std::string DescribeLoadFailure(const SLoadResult& result, const std::string& path)
+{
+    const std::string size = std::to_string(result.nWidth) + " x " + std::to_string(result.nHeight);
+    const SImageLimits limits = GetImageLimits();
+    switch (result.status) {
+    case ELoadStatus::kTooLarge:
+        return "The image " + path + " is too large (" + size + " pixels; the limit is "
+            + std::to_string(limits.nMaxSide) + " pixels a side and " + std::to_string(limits.nMaxPixels)
+            + " pixels in all).";
+    case ELoadStatus::kNoMemory:
+        return "Not enough memory for the image " + path + " (" + size + " pixels).";
+    case ELoadStatus::kUnsupported:
+        return "The file " + path + " is not read: only BMP, PNG, TIFF and JPEG images are.";
+    default:
+        return {};
+    }
+}
+
+namespace {
 
 FREE_IMAGE_FORMAT WriterFormat(int nSaveFormat)
 {
@@ -211,15 +274,16 @@ BitmapPtr ToBitmap(const CImage& image)
     return bitmap;
 }
 
-// Creates a new file beside the target, named so that it cannot clash with
-// a result name; returns its descriptor or -1.
+// Creates a new hidden file beside the target, named so that it cannot clash
+// with a result name; returns its descriptor or -1.
 int CreateTemporary(const std::string& path, std::string& tempPath)
 {
     static std::atomic<unsigned> counter{0};
     const auto ticks = static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count());
     for (int nTry = 0; nTry < 100; ++nTry) {
-        tempPath = GetDirectory(path) + "." + GetFileName(path) + "." + std::to_string(::getpid()) + "-"
-            + std::to_string(ticks % 1000000) + "-" + std::to_string(counter++) + ".tmp";
+        tempPath = MakeHiddenSibling(path,
+                                     std::to_string(::getpid()) + "-" + std::to_string(ticks % 1000000) + "-"
+                                         + std::to_string(counter++) + ".tmp");
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -229,9 +293,21 @@ int CreateTemporary(const std::string& path, std::string& tempPath)
 
 bool WriteToStream(FIBITMAP* pBitmap, int nSaveFormat, std::FILE* pFile)
 {
-    FreeImageIO io{ReadProc, WriteProc, SeekProc, TellProc};
+    FreeImageIO io = StreamIo();
     const bool bSaved = FreeImage_SaveToHandle(WriterFormat(nSaveFormat), pBitmap, &io, pFile, 0) != FALSE;
     return bSaved && std::fflush(pFile) == 0 && std::ferror(pFile) == 0 && ::fsync(::fileno(pFile)) == 0;
+}
+
+// Makes a rename durable; a folder that cannot be synced (some network file
+// systems) still holds the renamed file, so failure is not an error here.
+void SyncDirectory(const std::string& path)
+{
+    const std::string directory = GetDirectory(path).empty() ? "." : GetDirectory(path);
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 } // namespace
@@ -259,5 +335,7 @@ bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat
     bOk = bOk && std::rename(tempPath.c_str(), path.c_str()) == 0;
     if (!bOk)
         ::unlink(tempPath.c_str());
+    else
+        SyncDirectory(path);
     return bOk;
 }

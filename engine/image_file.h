@@ -8,15 +8,28 @@
 
 // Decoding is refused above these sizes, read from the file's header before
 // any pixel is decoded, so a hostile header cannot make us allocate gigabytes.
+// At the limit the largest search holds about 18 bytes a pixel (two working
+// images, their padded copies and the two displacement images): 3.6 GB.
 inline constexpr int kMaxImageSide = 32768;
 inline constexpr std::int64_t kMaxImagePixels = 200'000'000;
 
+struct SImageLimits {
+    int nMaxSide = kMaxImageSide;
+    std::int64_t nMaxPixels = kMaxImagePixels;
+};
+
+// The limits in force. Tests and fuzzing lower them so that an oversized
+// header costs microseconds instead of a large allocation.
+SImageLimits GetImageLimits();
+void SetImageLimits(const SImageLimits& limits);
+
 enum class ELoadStatus {
     kOk,
-    kUnreadable, // missing, not a regular file, unknown type, or failed to decode
-    kNotRgb,     // decoded, but not 24 bits per pixel
-    kTooLarge,   // its header names a size beyond the limits above
-    kNoMemory,   // the pixels could not be allocated
+    kUnreadable,  // missing, not a regular file, empty, unknown type, or failed to decode
+    kNotRgb,      // not 24 bits per pixel (known from the header, or after decoding)
+    kTooLarge,    // its header names a size beyond the limits above
+    kNoMemory,    // the pixels could not be allocated
+    kUnsupported, // a type the library knows but we do not decode (only BMP, PNG, TIFF, JPEG)
 };
 
 struct SLoadResult {
@@ -27,7 +40,12 @@ struct SLoadResult {
     int nBitsPerPixel = 0;
 };
 
-// Loads an image with its type guessed from the file name's extension.
+// Loads an image with its type guessed from the file name's extension. Only
+// BMP, PNG, TIFF and JPEG are decoded: every other decoder of the library is
+// attack surface that no user of a stereo tool needs. The header is read
+// first, and a size beyond the limits or a pixel format other than 24-bit
+// colour is refused before any pixel is decoded. Never blocks on a FIFO or a
+// device named like an image: only regular files are read.
 SLoadResult LoadImageFile(const std::string& path);
 
 // Bits per pixel of a readable image, or 0 when it cannot be read at all.
@@ -40,5 +58,6 @@ int ReadBitsPerPixel(const std::string& path);
 bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat);
 
 // The text of a load failure that is not the stage's own load message: the
-// size limits and allocation failures name the size; empty for other cases.
+// size limits and allocation failures name the size, an unsupported type
+// names the types read; empty for other cases.
 std::string DescribeLoadFailure(const SLoadResult& result, const std::string& path);

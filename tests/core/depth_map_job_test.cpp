@@ -172,12 +172,12 @@ TEST_F(DepthMapJobTest, OddPathsSizesAndSettingsHaveClearOutcomes)
     EXPECT_EQ(map.Width(), 10); // the common area of 24 x 16 and 10 x 30
     EXPECT_EQ(map.Height(), 16);
 
-    m_job.m_nSpeedFactor = 10; // the right image is only 8 rows high
+    m_job.m_nSpeedFactor = 5; // the right image's 8 rows give 1, too few to enlarge the map again
     SaveImageFile(UniformImage(24, 8, 5, 5, 5), m_folder.File("low.png"), kFormatPng);
     Choose(m_folder.File("left.png"), m_folder.File("low.png"));
     EXPECT_FALSE(m_job.RunJob(false));
     EXPECT_EQ(m_host.m_messages.back(),
-              "The image " + m_folder.File("low.png") + " is too small to be reduced by the speed factor 10.");
+              "The image " + m_folder.File("low.png") + " is too small to be reduced by the speed factor 5.");
 
     m_job.m_nFragmentSize = 5;
     EXPECT_FALSE(m_job.RunJob(false));

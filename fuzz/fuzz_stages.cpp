@@ -1,0 +1,286 @@
+// Fuzz entry points: each writes the input's image bytes to files, runs one stage and checks what it left.
+//
+// Layouts (a missing byte reads as 0):
+//   image_load: [type] image
+//   gradient:   [type] [format] image
+//   reduce:     [type] [format] [factor] image
+//   enlarge:    [type] [format] [factor] image
+//   depth_job:  [type] [format] [fragment] [hp] [vp] [speed] [flags] [len lo] [len hi] left(len) right
+//   assembly:   [type] [format] [min dx] [max dx] [min dy] [max dy] [side] [len lo] [len hi] xd(len) yd
+//   outline:    [type] [format] [level] [flags] [len lo] [len hi] left(len) right
+//   smooth:     [format] [degree] [side] [len lo] [len hi] outline(len) depth map
+// [type] picks the input extension from kFuzzExtensions, [format] the output format (mod 3); the
+// smoothing stage reads its inputs in the output format, as it finds them beside a finished map.
+#include "fuzz/fuzz_stages.h"
+
+#include "engine/depth_map_job.h"
+#include "engine/file_names.h"
+#include "engine/image_file.h"
+#include "engine/recording_host.h"
+#include "smoothing/smoothing_commands.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CInputReader {
+public:
+    explicit CInputReader(std::span<const std::uint8_t> data)
+        : m_data(data)
+    { }
+
+    std::uint8_t Byte()
+    {
+        if (m_data.empty())
+            return 0;
+        const std::uint8_t b = m_data.front();
+        m_data = m_data.subspan(1);
+        return b;
+    }
+    // A part with a two-byte little-endian length, cut to what is left.
+    std::span<const std::uint8_t> Part()
+    {
+        const std::size_t nLow = Byte();
+        const std::size_t nLength = std::min(nLow | std::size_t{Byte()} << 8, m_data.size());
+        const auto part = m_data.first(nLength);
+        m_data = m_data.subspan(nLength);
+        return part;
+    }
+    std::span<const std::uint8_t> Rest() { return std::exchange(m_data, {}); }
+
+private:
+    std::span<const std::uint8_t> m_data;
+};
+
+[[noreturn]] void Fail(const char* what, const std::string& path)
+{
+    std::fprintf(stderr, "fuzz invariant broken: %s: %s\n", what, path.c_str());
+    std::abort();
+}
+
+// One folder per process on a memory file system where there is one, so
+// that the saves' fsync costs nothing; emptied before every input so that no
+// input sees another one's files.
+const fs::path& ScratchFolder()
+{
+    static const fs::path folder = [] {
+        const fs::path parent = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+        std::string pattern = (parent / "tessaly-fuzz-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            Fail("cannot create a scratch folder", pattern);
+        std::atexit([] { fs::remove_all(ScratchFolder()); });
+        return fs::path(pattern);
+    }();
+    return folder;
+}
+
+void EmptyScratch()
+{
+    for (const auto& entry : fs::directory_iterator(ScratchFolder()))
+        fs::remove_all(entry.path());
+}
+
+std::string WriteInput(const std::string& title, std::uint8_t type, std::span<const std::uint8_t> bytes)
+{
+    const std::string path = (ScratchFolder() / title).string() + "." + kFuzzExtensions[type % 4];
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+// A save either leaves the whole file under its name or nothing, and never
+// a temporary.
+void CheckOutput(bool bWritten, const std::string& path)
+{
+    for (const auto& entry : fs::directory_iterator(ScratchFolder()))
+        if (entry.path().filename().string().front() == '.')
+            Fail("temporary file left behind", entry.path().string());
+    if (!bWritten) {
+        if (fs::exists(path))
+            Fail("file written by a stage that reported failure", path);
+        return;
+    }
+    const SImageLimits limits = GetImageLimits();
+    SetImageLimits({});
+    const bool bReadable = LoadImageFile(path).status == ELoadStatus::kOk;
+    SetImageLimits(limits);
+    if (!bReadable)
+        Fail("written file does not read back", path);
+}
+
+// A job whose files live in the scratch folder, with the inputs' limits
+// lowered so that no input decodes to more than a few thousand pixels.
+struct SFuzzJob {
+    SFuzzJob(int nMaxSide, std::uint8_t format)
+        : job(host)
+    {
+        EmptyScratch();
+        SetImageLimits({nMaxSide, std::int64_t{nMaxSide} * nMaxSide});
+        job.m_nSaveFormat = format % 3;
+    }
+    std::string Output(const char* suffix) const
+    {
+        return job.MakeDerivedName((ScratchFolder() / "out").string(), suffix);
+    }
+
+    CRecordingHost host;
+    CDepthMapJob job;
+};
+
+} // namespace
+
+int FuzzImageLoad(std::span<const std::uint8_t> data)
+{
+    EmptyScratch();
+    SetImageLimits({256, 256 * 256});
+    CInputReader input(data);
+    const std::uint8_t type = input.Byte();
+    const std::string path = WriteInput("in", type, input.Rest());
+    const SLoadResult loaded = LoadImageFile(path);
+    if (loaded.status != ELoadStatus::kOk)
+        return 0;
+    // A loaded image saved in any output format reads back bit for bit.
+    const int nFormat = type / 4 % 3;
+    const std::string copy = MakeDerivedName((ScratchFolder() / "copy").string(), "-x.", nFormat);
+    const bool bSaved = SaveImageFile(loaded.image, copy, nFormat);
+    CheckOutput(bSaved, copy);
+    if (!bSaved || LoadImageFile(copy).image != loaded.image)
+        Fail("a loaded image does not survive a save", copy);
+    return 0;
+}
+
+int FuzzGradient(std::span<const std::uint8_t> data)
+{
+    CInputReader input(data);
+    const std::uint8_t type = input.Byte();
+    SFuzzJob fuzz(256, input.Byte());
+    const std::string source = WriteInput("in", type, input.Rest());
+    const std::string destination = fuzz.Output(kSuffixGradient);
+    CheckOutput(fuzz.job.CreateGradientImage(source, destination), destination);
+    return 0;
+}
+
+int FuzzReduce(std::span<const std::uint8_t> data)
+{
+    CInputReader input(data);
+    const std::uint8_t type = input.Byte();
+    SFuzzJob fuzz(256, input.Byte());
+    const int nFactor = input.Byte() % 12; // 10 and 11 lie outside the slider's range
+    const std::string source = WriteInput("in", type, input.Rest());
+    const std::string destination = fuzz.Output(kSuffixResize);
+    CheckOutput(fuzz.job.ReduceImage(source, destination, std::max(nFactor, 1)), destination);
+    return 0;
+}
+
+int FuzzEnlarge(std::span<const std::uint8_t> data)
+{
+    CInputReader input(data);
+    const std::uint8_t type = input.Byte();
+    SFuzzJob fuzz(32, input.Byte()); // enlarged by up to 10, a map stays below 100 000 pixels
+    const int nFactor = 1 + input.Byte() % 10;
+    const std::string source = WriteInput("in", type, input.Rest());
+    const std::string destination = fuzz.Output(kSuffixDepthMap);
+    CheckOutput(fuzz.job.EnlargeImage(source, destination, nFactor), destination);
+    return 0;
+}
+
+int FuzzDepthJob(std::span<const std::uint8_t> data)
+{
+    CInputReader input(data);
+    const std::uint8_t type = input.Byte();
+    SFuzzJob fuzz(48, input.Byte());
+    CDepthMapJob& job = fuzz.job;
+    job.m_nFragmentSize = 2 + 2 * (input.Byte() % 4);
+    job.m_nMaxParallaxX = input.Byte() % 5;
+    job.m_nMaxParallaxY = input.Byte() % 5;
+    job.m_nSpeedFactor = 1 + input.Byte() % 3;
+    const std::uint8_t flags = input.Byte();
+    job.m_bAnalyzeSource = (flags & 1) == 0;
+    job.m_strLeftPath = WriteInput("left", type, input.Part());
+    // Both sides may name one file, as when the user opens an image twice.
+    job.m_strRightPath = (flags & 4) != 0 ? job.m_strLeftPath : WriteInput("right", type >> 2, input.Rest());
+    job.m_strLeftBase = MakeBase(job.m_strLeftPath);
+    job.m_strRightBase = MakeBase(job.m_strRightPath);
+    const bool bDone = job.RunJob((flags & 2) != 0);
+    CheckOutput(bDone, bDone ? job.m_strDepthMapPath : job.MakeDerivedName(job.m_strMainBase, kSuffixDepthMap));
+    return 0;
+}
+
+int FuzzAssembly(std::span<const std::uint8_t> data)
+{
+    CInputReader input(data);
+    const std::uint8_t type = input.Byte();
+    SFuzzJob fuzz(256, input.Byte());
+    CDepthMapJob& job = fuzz.job;
+    job.m_nMinDx = static_cast<std::int8_t>(input.Byte());
+    job.m_nMaxDx = static_cast<std::int8_t>(input.Byte());
+    job.m_nMinDy = static_cast<std::int8_t>(input.Byte());
+    job.m_nMaxDy = static_cast<std::int8_t>(input.Byte());
+    job.m_bRightMap = input.Byte() & 1;
+    const std::string xd = WriteInput("out-xd", type, input.Part());
+    const std::string yd = WriteInput("out-yd", type >> 2, input.Rest());
+    const std::string base = (ScratchFolder() / "out").string();
+    CheckOutput(job.AssembleDepthMap(xd, yd, base), fuzz.Output(kSuffixDepthMap));
+    return 0;
+}
+
+namespace {
+
+void CheckWritten(const SCommandOutcome& outcome)
+{
+    for (const std::string& path : outcome.written)
+        CheckOutput(true, path);
+}
+
+} // namespace
+
+int FuzzOutline(std::span<const std::uint8_t> data)
+{
+    CInputReader input(data);
+    const std::uint8_t type = input.Byte();
+    SFuzzJob fuzz(64, input.Byte());
+    CSmoothingCommands commands(fuzz.host);
+    commands.m_nLevel = input.Byte() + (input.Byte() & 1); // 0..256
+    SSmoothingInputs inputs;
+    inputs.nSaveFormat = fuzz.job.m_nSaveFormat;
+    inputs.strLeftPath = WriteInput("left", type, input.Part());
+    inputs.strRightPath = WriteInput("right", type >> 2, input.Rest());
+    inputs.strLeftBase = MakeBase(inputs.strLeftPath);
+    inputs.strRightBase = MakeBase(inputs.strRightPath);
+    CheckWritten(commands.CreateOutlineImages(inputs));
+    return 0;
+}
+
+int FuzzSmooth(std::span<const std::uint8_t> data)
+{
+    CInputReader input(data);
+    const std::uint8_t format = input.Byte() % 3;
+    SFuzzJob fuzz(64, format);
+    CSmoothingCommands commands(fuzz.host);
+    commands.m_nDegree = input.Byte() % 4;
+    const bool bRight = (input.Byte() & 1) != 0;
+    const std::string base = (ScratchFolder() / "side").string();
+    const std::span<const std::uint8_t> outline = input.Part();
+    const std::span<const std::uint8_t> map = input.Rest();
+    for (const auto& [suffix, bytes] : {std::pair{kSuffixOutline, outline}, std::pair{kSuffixDepthMap, map}})
+        std::ofstream(MakeDerivedName(base, suffix, format), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    SSmoothingInputs inputs;
+    inputs.nSaveFormat = format;
+    inputs.strLeftBase = inputs.strRightBase = base;
+    const SCommandOutcome outcome = bRight ? commands.SmoothRight(inputs) : commands.SmoothLeft(inputs);
+    CheckWritten(outcome);
+    if (!outcome.bDone && commands.m_nDegree < 2)
+        CheckOutput(false, MakeDerivedName(base, kSuffixDepthMapNew, format));
+    return 0;
+}
