@@ -2,6 +2,7 @@
 #include "engine/depth_map_job.h"
 
 #include "engine/depth_map_assembly.h"
+#include "engine/fast_search.h"
 #include "engine/file_names.h"
 #include "engine/gradient_image.h"
 #include "engine/image_file.h"
@@ -153,7 +154,9 @@ bool CDepthMapJob::ScaleToWorkingSize()
 bool CDepthMapJob::Search(const CImage& main, const CImage& other, SSearchResult& result)
 {
     const SSearchSettings settings{m_nFragmentSize, m_nMaxParallaxX, m_nMaxParallaxY};
-    return m_pSearch->Run(main, other, settings, *m_pHost, result);
+    if (m_bReferenceSearch)
+        return m_pSearch->Run(main, other, settings, *m_pHost, result);
+    return CFastSearch().Run(main, other, settings, *m_pHost, result);
 }
 
 bool CDepthMapJob::CreateDepthMap()

@@ -51,7 +51,7 @@ public:
     int m_nMaxParallaxY = 0;
     int m_nSpeedFactor = 1;
     // Run the literal search instead of the fast one (same results, slower).
-    bool m_bReferenceSearch = true;
+    bool m_bReferenceSearch = false;
 
     // Job state, kept after the job for the front end and the next stages.
     int m_bRightMap = 0;

@@ -1,0 +1,122 @@
+// CExactScorer: literal candidate scores, the tie rule of the literal search and the truncated score.
+#include "engine/exact_choice.h"
+
+#include "engine/parallax_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr double K = 0.3333333333333333;
+constexpr int kGroup = 4;
+// A row of candidates and the best one of earlier rows.
+constexpr std::size_t kMaxCandidates = 2 * kMaxParallax + 2;
+
+} // namespace
+
+CExactScorer::CExactScorer(const CSearchPlanes& planes)
+    : m_planes(planes),
+      m_nFragment(planes.Geometry().nFragment),
+      m_nHalf(planes.Geometry().nHalf),
+      m_dArea(std::pow(static_cast<double>(m_nFragment), 2.0))
+{
+    for (int t = 0; t <= kMaxTerm; ++t)
+        m_terms[t] = t * K;
+}
+
+// The sums of nGroup candidates run side by side so that their additions
+// overlap; each one still adds its own terms in the literal order: column
+// offset i outer, row offset j inner.
+template <int nGroup>
+void CExactScorer::ScoreGroup(int x, int y, const int* pDx, const int* pDy, double* pScores) const
+{
+    const std::ptrdiff_t nMainStride = m_planes.MainStride();
+    const std::ptrdiff_t nOtherStride = m_planes.OtherStride();
+    const int v = y - m_nHalf;
+    std::array<double, nGroup> sums{};
+    for (int i = 0; i < m_nFragment; ++i) {
+        const int u = x - m_nHalf + i;
+        const std::uint8_t* pMain[3];
+        const std::uint8_t* pOther[nGroup][3];
+        for (int c = 0; c < 3; ++c) {
+            pMain[c] = m_planes.MainRow(c, v) + u;
+            for (int k = 0; k < nGroup; ++k)
+                pOther[k][c] = m_planes.OtherRow(c, v + pDy[k]) + u + pDx[k];
+        }
+        for (int j = 0; j < m_nFragment; ++j) {
+            const std::ptrdiff_t nMain = j * nMainStride;
+            const std::ptrdiff_t nOther = j * nOtherStride;
+            for (int k = 0; k < nGroup; ++k) {
+                const int t = std::abs(pMain[0][nMain] - pOther[k][0][nOther]) +
+                              std::abs(pMain[2][nMain] - pOther[k][2][nOther]) +
+                              std::abs(pMain[1][nMain] - pOther[k][1][nOther]);
+                sums[k] = sums[k] + m_terms[t];
+            }
+        }
+    }
+    for (int k = 0; k < nGroup; ++k)
+        pScores[k] = sums[k] / m_dArea;
+}
+
+double CExactScorer::Score(int x, int y, int dx, int dy) const
+{
+    double dScore = 0.0;
+    ScoreGroup<1>(x, y, &dx, &dy, &dScore);
+    return dScore;
+}
+
+void CExactScorer::Scores(int x, int y, std::span<const int> dxs, std::span<const int> dys,
+                          std::span<double> scores) const
+{
+    std::size_t k = 0;
+    for (; k + kGroup <= dxs.size(); k += kGroup)
+        ScoreGroup<kGroup>(x, y, &dxs[k], &dys[k], &scores[k]);
+    for (; k < dxs.size(); ++k)
+        scores[k] = Score(x, y, dxs[k], dys[k]);
+}
+
+void CExactScorer::OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, int dy,
+                             std::span<const int> dxs) const
+{
+    // The best so far goes first: it comes earlier in the literal order.
+    const bool bKeep = nSum == best.nSum;
+    const bool bScoreKept = bKeep && best.dScore < 0.0;
+    std::array<int, kMaxCandidates> candidateDx;
+    std::array<int, kMaxCandidates> candidateDy;
+    std::array<double, kMaxCandidates> scores;
+    std::size_t n = 0;
+    if (bScoreKept) {
+        candidateDx[n] = best.nDx;
+        candidateDy[n++] = best.nDy;
+    }
+    for (const int dx : dxs) {
+        candidateDx[n] = dx;
+        candidateDy[n++] = dy;
+    }
+    Scores(x, y, std::span(candidateDx).first(n), std::span(candidateDy).first(n), std::span(scores).first(n));
+    std::size_t k = 0;
+    if (bScoreKept)
+        best.dScore = scores[k++];
+    if (!bKeep) {
+        best = SPixelBest{nSum, static_cast<std::int16_t>(candidateDx[k]), static_cast<std::int16_t>(dy), scores[k]};
+        ++k;
+    }
+    for (; k < n; ++k)
+        if (scores[k] < best.dScore) {
+            best.nDx = static_cast<std::int16_t>(candidateDx[k]);
+            best.nDy = static_cast<std::int16_t>(dy);
+            best.dScore = scores[k];
+        }
+}
+
+int CExactScorer::ScoreByte(const SPixelBest& best, int x, int y) const
+{
+    if (best.dScore >= 0.0)
+        return static_cast<int>(best.dScore);
+    const std::int32_t nThreeAreas = 3 * m_nFragment * m_nFragment;
+    if (best.nSum == 0 || best.nSum % nThreeAreas != 0)
+        return best.nSum / nThreeAreas;
+    return static_cast<int>(Score(x, y, best.nDx, best.nDy));
+}

@@ -1,0 +1,57 @@
+// The literal double-precision scores and the choice among candidates whose integer sums tie.
+#pragma once
+
+#include "engine/search_planes.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+// Why integer sums decide almost every comparison: a candidate's score is
+// fl(D / S²), where D adds the S² terms fl(t·K) one after another and the
+// t are integers 0..765 with integer sum T. Each product and each addition
+// rounds by at most one part in 2^53, so |D − T·K| <= S²·2^-53·T·K, at most
+// 765·S⁴·2^-53 / 3 < 2^-17 for S <= 128, while two different sums T give
+// exact values T·K at least K ≈ 0.333 apart. So a smaller T always gives a
+// strictly smaller D and a strictly smaller score: the quotients differ by
+// more than 0.33 / S² >= 2^-16, their roundings by at most 2^-45. Only candidates with the same T as the best so far
+// need their literal score, whose rounding differs with the order of terms.
+// The same bound gives the truncated score from T alone: T·K/S² lies within
+// 2^-30 of T / (3·S²), which stays at least 1/(3·S²) away from the next
+// integer unless 3·S² divides T.
+struct SPixelBest {
+    std::int32_t nSum = INT32_MAX; // T of the best candidate so far
+    std::int16_t nDx = 0;
+    std::int16_t nDy = 0;
+    double dScore = -1.0; // its literal score, or negative while not needed
+};
+
+// Literal scores of the candidates of one position, read from the planes.
+class CExactScorer {
+public:
+    explicit CExactScorer(const CSearchPlanes& planes);
+
+    // FragmentDifference of candidate (dx, dy) at pixel (x, y) of the area.
+    double Score(int x, int y, int dx, int dy) const;
+    // The same for several candidates of one position; runs their sums side by side.
+    void Scores(int x, int y, std::span<const int> dxs, std::span<const int> dys, std::span<double> scores) const;
+
+    // Offers the candidates (dxs[k], dy), in this order, whose integer sum
+    // nSum is not above best.nSum; keeps the first one with the smallest
+    // literal score, as the literal search's strict comparison does.
+    void OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, int dy, std::span<const int> dxs) const;
+
+    // The best score truncated to an integer, as the "-xd." image stores it.
+    int ScoreByte(const SPixelBest& best, int x, int y) const;
+
+private:
+    static constexpr int kMaxTerm = 765;
+    template <int nGroup>
+    void ScoreGroup(int x, int y, const int* pDx, const int* pDy, double* pScores) const;
+
+    const CSearchPlanes& m_planes;
+    int m_nFragment;
+    int m_nHalf;
+    double m_dArea;
+    std::array<double, kMaxTerm + 1> m_terms; // t · K, rounded as the literal sum rounds it
+};

@@ -1,0 +1,134 @@
+// CSearchStripes: stripe scheduling, the workers' output rows and the wait of the calling thread.
+#include "engine/search_stripes.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+// Stripes start with S rows of column sums for every candidate row, so a
+// stripe is made at least S rows high; enough stripes keep all workers busy.
+int StripeRows(const SSearchGeometry& g, int nWorkers)
+{
+    const int nBalanced = (g.nHeight + 4 * nWorkers - 1) / (4 * nWorkers);
+    return std::max({1, std::min(nBalanced, 32), std::min(g.nFragment, g.nHeight)});
+}
+
+} // namespace
+
+CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result,
+                               int nThreads, bool bScalar)
+    : m_planes(planes), m_scorer(scorer), m_result(result), m_bScalar(bScalar)
+{
+    const SSearchGeometry& g = planes.Geometry();
+    const int nThreadsWanted = nThreads > 0 ? nThreads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    m_nStripeRows = StripeRows(g, nThreadsWanted);
+    m_nStripes = (g.nHeight + m_nStripeRows - 1) / m_nStripeRows;
+    const int nWorkers = std::min(nThreadsWanted, m_nStripes);
+    m_ranges.resize(m_nStripes);
+    m_bDone.assign(m_nStripes, 0);
+    const std::size_t nColumnSums = static_cast<std::size_t>(g.nWidth + g.nFragment - 1) * g.nLanes;
+    m_scratch.resize(nWorkers);
+    for (SWorkerScratch& scratch : m_scratch) {
+        scratch.columnSums = AllocateAligned(nColumnSums * FastSearchColumnSumBytes(g.nFragment));
+        scratch.sums = AllocateAligned(static_cast<std::size_t>(g.nLanes) * sizeof(std::int32_t));
+        scratch.best.resize(static_cast<std::size_t>(m_nStripeRows) * g.nWidth);
+    }
+    for (SWorkerScratch& scratch : m_scratch)
+        m_workers.emplace_back([this, &scratch] { Work(scratch); });
+}
+
+CSearchStripes::~CSearchStripes()
+{
+    Stop();
+}
+
+std::unique_ptr<std::byte[], CSearchStripes::SAlignedDelete> CSearchStripes::AllocateAligned(std::size_t nBytes)
+{
+    return std::unique_ptr<std::byte[], SAlignedDelete>(
+        static_cast<std::byte*>(::operator new[](std::max<std::size_t>(nBytes, 1), std::align_val_t{64})));
+}
+
+void CSearchStripes::Work(SWorkerScratch& scratch)
+{
+    const SSearchGeometry& g = m_planes.Geometry();
+    for (;;) {
+        const int nStripe = m_nNextStripe.fetch_add(1);
+        if (nStripe >= m_nStripes || m_bStop.load())
+            return;
+        SStripeTask task;
+        task.pPlanes = &m_planes;
+        task.pScorer = &m_scorer;
+        task.nFirstRow = nStripe * m_nStripeRows;
+        task.nEndRow = std::min(task.nFirstRow + m_nStripeRows, g.nHeight);
+        task.scratch = {scratch.columnSums.get(), reinterpret_cast<std::int32_t*>(scratch.sums.get()),
+                        scratch.best.data()};
+        task.pStop = &m_bStop;
+        if (!SearchStripe(task, m_bScalar))
+            return;
+        WriteStripe(nStripe, scratch.best.data());
+        {
+            const std::lock_guard lock(m_mutex);
+            m_bDone[nStripe] = 1;
+        }
+        m_stripeDone.notify_all();
+    }
+}
+
+void CSearchStripes::WriteStripe(int nStripe, const SPixelBest* pBest)
+{
+    const SSearchGeometry& g = m_planes.Geometry();
+    const int nFirstRow = nStripe * m_nStripeRows;
+    const int nEndRow = std::min(nFirstRow + m_nStripeRows, g.nHeight);
+    SRange& range = m_ranges[nStripe];
+    for (int y = nFirstRow; y < nEndRow; ++y)
+        for (int x = 0; x < g.nWidth; ++x, ++pBest) {
+            const int dx = pBest->nDx;
+            const int dy = pBest->nDy;
+            range = {std::min(range.nMinDx, dx), std::max(range.nMaxDx, dx), std::min(range.nMinDy, dy),
+                     std::max(range.nMaxDy, dy)};
+            std::uint8_t* pXd = m_result.xd.Pixel(x, y);
+            pXd[0] = static_cast<std::uint8_t>(dx < 0 ? -dx : 0);
+            pXd[1] = static_cast<std::uint8_t>(dx >= 0 ? dx : 0);
+            pXd[2] = static_cast<std::uint8_t>(m_scorer.ScoreByte(*pBest, x, y));
+            std::uint8_t* pYd = m_result.yd.Pixel(x, y);
+            pYd[0] = static_cast<std::uint8_t>(dy < 0 ? -dy : 0);
+            pYd[1] = static_cast<std::uint8_t>(dy >= 0 ? dy : 0);
+            pYd[2] = 0;
+        }
+}
+
+bool CSearchStripes::WaitForRow(int y, CStageHost& host)
+{
+    using namespace std::chrono_literals;
+    const int nStripe = y / m_nStripeRows;
+    std::unique_lock lock(m_mutex);
+    while (!m_stripeDone.wait_for(lock, 40ms, [&] { return m_bDone[nStripe] != 0; })) {
+        // A stripe can take long at large settings: keep the window alive.
+        lock.unlock();
+        host.PumpEvents();
+        const bool bCancelled = host.IsCancelled();
+        lock.lock();
+        if (bCancelled)
+            return false;
+    }
+    return true;
+}
+
+void CSearchStripes::Stop()
+{
+    m_bStop.store(true);
+    for (std::jthread& worker : m_workers)
+        if (worker.joinable())
+            worker.join();
+}
+
+void CSearchStripes::MergeRange(SSearchResult& result) const
+{
+    for (const SRange& range : m_ranges) {
+        result.nMinDx = std::min(result.nMinDx, range.nMinDx);
+        result.nMaxDx = std::max(result.nMaxDx, range.nMaxDx);
+        result.nMinDy = std::min(result.nMinDy, range.nMinDy);
+        result.nMaxDy = std::max(result.nMaxDy, range.nMaxDy);
+    }
+}

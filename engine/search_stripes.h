@@ -1,0 +1,70 @@
+// CSearchStripes: the worker threads of the fast search, each searching whole stripes of rows.
+#pragma once
+
+#include "engine/exact_choice.h"
+#include "engine/fast_search_kernel.h"
+#include "engine/parallax_search.h"
+#include "engine/search_planes.h"
+#include "engine/stage_host.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <vector>
+
+// Workers take stripes in row order and write their rows of the result;
+// the calling thread, the only one that talks to the host, waits for the
+// rows in order. All memory is taken in the constructor, on the calling
+// thread, so that a failed allocation reaches the job's handler.
+class CSearchStripes {
+public:
+    CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result, int nThreads,
+                   bool bScalar);
+    ~CSearchStripes();
+    CSearchStripes(const CSearchStripes&) = delete;
+    CSearchStripes& operator=(const CSearchStripes&) = delete;
+
+    // Waits until row y is written, letting the host pump events and
+    // polling for cancellation while a stripe takes long. False when cancelled.
+    bool WaitForRow(int y, CStageHost& host);
+    // Stops the workers at their next row and waits for them.
+    void Stop();
+    // After every row is written: the displacement range of the whole area.
+    void MergeRange(SSearchResult& result) const;
+
+private:
+    struct SAlignedDelete {
+        void operator()(std::byte* p) const { ::operator delete[](p, std::align_val_t{64}); }
+    };
+    struct SWorkerScratch {
+        std::unique_ptr<std::byte[], SAlignedDelete> columnSums;
+        std::unique_ptr<std::byte[], SAlignedDelete> sums;
+        std::vector<SPixelBest> best;
+    };
+    struct SRange {
+        int nMinDx = 0, nMaxDx = 0, nMinDy = 0, nMaxDy = 0;
+    };
+
+    static std::unique_ptr<std::byte[], SAlignedDelete> AllocateAligned(std::size_t nBytes);
+    void Work(SWorkerScratch& scratch);
+    void WriteStripe(int nStripe, const SPixelBest* pBest);
+
+    const CSearchPlanes& m_planes;
+    const CExactScorer& m_scorer;
+    SSearchResult& m_result;
+    bool m_bScalar;
+    int m_nStripeRows = 1;
+    int m_nStripes = 0;
+    std::vector<SWorkerScratch> m_scratch;
+    std::vector<SRange> m_ranges; // per stripe
+    std::vector<char> m_bDone;    // per stripe, guarded by m_mutex
+    std::mutex m_mutex;
+    std::condition_variable m_stripeDone;
+    std::atomic<int> m_nNextStripe{0};
+    std::atomic<bool> m_bStop{false};
+    std::vector<std::jthread> m_workers;
+};
