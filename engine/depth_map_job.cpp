@@ -20,6 +20,7 @@ std::string CreateFileMessage(const std::string& path)
 CDepthMapJob::CDepthMapJob(CStageHost& host)
     : m_pHost(&host)
     , m_pSearch(std::make_unique<CParallaxSearch>())
+    , m_pFastSearch(std::make_unique<CFastSearch>())
 { }
 
 CDepthMapJob::~CDepthMapJob() = default;
@@ -156,7 +157,7 @@ bool CDepthMapJob::Search(const CImage& main, const CImage& other, SSearchResult
     const SSearchSettings settings{m_nFragmentSize, m_nMaxParallaxX, m_nMaxParallaxY};
     if (m_bReferenceSearch)
         return m_pSearch->Run(main, other, settings, *m_pHost, result);
-    return CFastSearch().Run(main, other, settings, *m_pHost, result);
+    return m_pFastSearch->Run(main, other, settings, *m_pHost, result);
 }
 
 bool CDepthMapJob::CreateDepthMap()

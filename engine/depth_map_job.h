@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+class CFastSearch;
+
 // Owned by the main dialog (or the command-line tool), which fills in the
 // image pair and the settings and then runs a job for a side. Stages hand
 // their results to each other through the derived files beside the source
@@ -70,6 +72,7 @@ private:
 
     CStageHost* m_pHost;
     std::unique_ptr<CParallaxSearch> m_pSearch;
+    std::unique_ptr<CFastSearch> m_pFastSearch;
 };
 
 // The messages of the depth-map stages.

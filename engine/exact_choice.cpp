@@ -20,6 +20,10 @@ CExactScorer::CExactScorer(const CSearchPlanes& planes)
     : m_planes(planes),
       m_nFragment(planes.Geometry().nFragment),
       m_nHalf(planes.Geometry().nHalf),
+      m_nWidth(planes.Geometry().nWidth),
+      m_nHeight(planes.Geometry().nHeight),
+      m_nThreeAreas(3 * m_nFragment * m_nFragment),
+      m_nReciprocal(((std::uint64_t{1} << 40) + m_nThreeAreas - 1) / m_nThreeAreas),
       m_dArea(std::pow(static_cast<double>(m_nFragment), 2.0))
 {
     for (int t = 0; t <= kMaxTerm; ++t)
@@ -77,27 +81,44 @@ void CExactScorer::Scores(int x, int y, std::span<const int> dxs, std::span<cons
         scores[k] = Score(x, y, dxs[k], dys[k]);
 }
 
+// Whether the other fragment of the candidate lies wholly in the black
+// border: all such candidates of a position add the same terms (the main
+// fragment against black) and score alike, so only the first can win.
+bool CExactScorer::IsAllBorder(int x, int y, int dx, int dy) const
+{
+    return x + dx - m_nHalf >= m_nWidth || x + dx + m_nHalf - 1 < 0 || y + dy - m_nHalf >= m_nHeight ||
+           y + dy + m_nHalf - 1 < 0;
+}
+
 void CExactScorer::OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, int dy,
                              std::span<const int> dxs) const
 {
-    // The best so far goes first: it comes earlier in the literal order.
     const bool bKeep = nSum == best.nSum;
-    const bool bScoreKept = bKeep && best.dScore < 0.0;
+    bool bBorderSeen = bKeep && IsAllBorder(x, y, best.nDx, best.nDy);
     std::array<int, kMaxCandidates> candidateDx;
     std::array<int, kMaxCandidates> candidateDy;
     std::array<double, kMaxCandidates> scores;
     std::size_t n = 0;
-    if (bScoreKept) {
+    // The best so far goes first: it comes earlier in the literal order.
+    if (bKeep && best.dScore < 0.0) {
         candidateDx[n] = best.nDx;
         candidateDy[n++] = best.nDy;
     }
+    const std::size_t nKept = n;
     for (const int dx : dxs) {
+        if (IsAllBorder(x, y, dx, dy)) {
+            if (bBorderSeen)
+                continue;
+            bBorderSeen = true;
+        }
         candidateDx[n] = dx;
         candidateDy[n++] = dy;
     }
+    if (n == nKept)
+        return;
     Scores(x, y, std::span(candidateDx).first(n), std::span(candidateDy).first(n), std::span(scores).first(n));
     std::size_t k = 0;
-    if (bScoreKept)
+    if (nKept != 0)
         best.dScore = scores[k++];
     if (!bKeep) {
         best = SPixelBest{nSum, static_cast<std::int16_t>(candidateDx[k]), static_cast<std::int16_t>(dy), scores[k]};
@@ -109,14 +130,4 @@ void CExactScorer::OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, 
             best.nDy = static_cast<std::int16_t>(dy);
             best.dScore = scores[k];
         }
-}
-
-int CExactScorer::ScoreByte(const SPixelBest& best, int x, int y) const
-{
-    if (best.dScore >= 0.0)
-        return static_cast<int>(best.dScore);
-    const std::int32_t nThreeAreas = 3 * m_nFragment * m_nFragment;
-    if (best.nSum == 0 || best.nSum % nThreeAreas != 0)
-        return best.nSum / nThreeAreas;
-    return static_cast<int>(Score(x, y, best.nDx, best.nDy));
 }

@@ -42,16 +42,30 @@ public:
     void OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, int dy, std::span<const int> dxs) const;
 
     // The best score truncated to an integer, as the "-xd." image stores it.
-    int ScoreByte(const SPixelBest& best, int x, int y) const;
+    int ScoreByte(const SPixelBest& best, int x, int y) const
+    {
+        if (best.dScore >= 0.0)
+            return static_cast<int>(best.dScore);
+        // T / (3·S²) by a reciprocal: exact for T < 2^24 and divisors up to 2^16.
+        const std::int32_t nQuotient = static_cast<std::int32_t>((best.nSum * m_nReciprocal) >> 40);
+        if (best.nSum == 0 || best.nSum != nQuotient * m_nThreeAreas)
+            return nQuotient;
+        return static_cast<int>(Score(x, y, best.nDx, best.nDy));
+    }
 
 private:
     static constexpr int kMaxTerm = 765;
+    bool IsAllBorder(int x, int y, int dx, int dy) const;
     template <int nGroup>
     void ScoreGroup(int x, int y, const int* pDx, const int* pDy, double* pScores) const;
 
     const CSearchPlanes& m_planes;
     int m_nFragment;
     int m_nHalf;
+    int m_nWidth;
+    int m_nHeight;
+    std::int32_t m_nThreeAreas;  // 3·S²
+    std::uint64_t m_nReciprocal; // ceil(2^40 / (3·S²))
     double m_dArea;
     std::array<double, kMaxTerm + 1> m_terms; // t · K, rounded as the literal sum rounds it
 };

@@ -7,6 +7,7 @@
 #include "engine/search_stripes.h"
 
 #include <algorithm>
+#include <vector>
 #include <stdexcept>
 
 namespace {
@@ -20,7 +21,7 @@ SSearchGeometry MakeGeometry(const CImage& main, const CImage& other, const SSea
     g.nHalf = g.nFragment / 2;
     g.nMaxDx = settings.nMaxParallaxX;
     g.nMaxDy = settings.nMaxParallaxY;
-    const int nStep = FastSearchLanes(g.nFragment, bScalar);
+    const int nStep = FastSearchLanes(bScalar);
     g.nLanes = (2 * g.nMaxDx + 1 + nStep - 1) / nStep * nStep;
     return g;
 }
@@ -36,21 +37,42 @@ bool CopyIntoPlanes(const CImage& main, const CImage& other, CSearchPlanes& plan
     return true;
 }
 
+// The area's images are kept when they have its size: every pixel is written.
+void PrepareResult(SSearchResult& result, int nWidth, int nHeight)
+{
+    if (result.xd.Width() != nWidth || result.xd.Height() != nHeight || result.yd.Width() != nWidth ||
+        result.yd.Height() != nHeight)
+        result = SSearchResult{CImage(nWidth, nHeight), CImage(nWidth, nHeight)};
+    result.nMinDx = result.nMaxDx = result.nMinDy = result.nMaxDy = 0;
+}
+
 } // namespace
 
+struct CFastSearch::SWorkspace {
+    CSearchPlanes planes;
+    std::vector<SWorkerScratch> scratch;
+};
+
+CFastSearch::CFastSearch(SFastSearchOptions options) : m_options(options), m_pWorkspace(std::make_unique<SWorkspace>())
+{
+}
+
+CFastSearch::~CFastSearch() = default;
+
 bool CFastSearch::Run(const CImage& main, const CImage& other, const SSearchSettings& settings, CStageHost& host,
-                      SSearchResult& result) const
+                      SSearchResult& result)
 {
     if (!IsValidSearch(settings))
         throw std::invalid_argument("parallax search settings out of range");
     const SSearchGeometry g = MakeGeometry(main, other, settings, m_options.bForceScalar);
-    CSearchPlanes planes(g);
+    CSearchPlanes& planes = m_pWorkspace->planes;
+    planes.Reset(g);
     if (!CopyIntoPlanes(main, other, planes, host))
         return false;
-    result = SSearchResult{CImage(g.nWidth, g.nHeight), CImage(g.nWidth, g.nHeight)};
+    PrepareResult(result, g.nWidth, g.nHeight);
     host.SetProgressRange(g.nHeight);
     const CExactScorer scorer(planes);
-    CSearchStripes stripes(planes, scorer, result, m_options.nThreads, m_options.bForceScalar);
+    CSearchStripes stripes(planes, scorer, result, m_options.nThreads, m_options.bForceScalar, m_pWorkspace->scratch);
     for (int y = 0; y < g.nHeight; ++y) {
         host.PumpEvents();
         if (host.IsCancelled() || !stripes.WaitForRow(y, host))

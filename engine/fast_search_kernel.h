@@ -26,7 +26,7 @@ struct SStripeTask {
 // Candidates are handled in groups of this many lanes; the candidate row of
 // 2·HP + 1 is rounded up to a multiple of it. bScalar picks the portable
 // baseline code instead of the best instruction set of this processor.
-int FastSearchLanes(int nFragment, bool bScalar);
+int FastSearchLanes(bool bScalar);
 // Bytes of column sums per column-and-lane (2 while 765·S fits 16 bits, else 4).
 int FastSearchColumnSumBytes(int nFragment);
 // Finds, for every pixel of the stripe, the best candidate under the

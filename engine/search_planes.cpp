@@ -1,8 +1,9 @@
 // CSearchPlanes: the planar, black-bordered working copies of the fast search.
 #include "engine/search_planes.h"
 
-CSearchPlanes::CSearchPlanes(const SSearchGeometry& geometry) : m_geometry(geometry)
+void CSearchPlanes::Reset(const SSearchGeometry& geometry)
 {
+    m_geometry = geometry;
     const SSearchGeometry& g = geometry;
     // The main image is read h columns and rows around the area; the other
     // image h + HP columns and h + VP rows around it, and a vector of

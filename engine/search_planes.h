@@ -28,7 +28,10 @@ struct SSearchGeometry {
 // whole vector of candidates can be read from any fragment column.
 class CSearchPlanes {
 public:
-    explicit CSearchPlanes(const SSearchGeometry& geometry);
+    CSearchPlanes() = default;
+    // Sizes the planes for a search and blackens them; memory of an earlier
+    // search is reused.
+    void Reset(const SSearchGeometry& geometry);
 
     // Copies row y of the common area of both images.
     void CopyRow(const CImage& main, const CImage& other, int y);

@@ -11,42 +11,39 @@ namespace {
 int StripeRows(const SSearchGeometry& g, int nWorkers)
 {
     const int nBalanced = (g.nHeight + 4 * nWorkers - 1) / (4 * nWorkers);
-    return std::max({1, std::min(nBalanced, 32), std::min(g.nFragment, g.nHeight)});
+    return std::max({1, std::min(nBalanced, 64), std::min(g.nFragment, g.nHeight)});
 }
 
 } // namespace
 
 CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result,
-                               int nThreads, bool bScalar)
+                               int nThreads, bool bScalar, std::vector<SWorkerScratch>& scratch)
     : m_planes(planes), m_scorer(scorer), m_result(result), m_bScalar(bScalar)
 {
     const SSearchGeometry& g = planes.Geometry();
-    const int nThreadsWanted = nThreads > 0 ? nThreads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int nThreadsWanted =
+        nThreads > 0 ? nThreads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     m_nStripeRows = StripeRows(g, nThreadsWanted);
     m_nStripes = (g.nHeight + m_nStripeRows - 1) / m_nStripeRows;
     const int nWorkers = std::min(nThreadsWanted, m_nStripes);
     m_ranges.resize(m_nStripes);
     m_bDone.assign(m_nStripes, 0);
+    // Column sums of 16 bits take half of each 32-bit element.
     const std::size_t nColumnSums = static_cast<std::size_t>(g.nWidth + g.nFragment - 1) * g.nLanes;
-    m_scratch.resize(nWorkers);
-    for (SWorkerScratch& scratch : m_scratch) {
-        scratch.columnSums = AllocateAligned(nColumnSums * FastSearchColumnSumBytes(g.nFragment));
-        scratch.sums = AllocateAligned(static_cast<std::size_t>(g.nLanes) * sizeof(std::int32_t));
-        scratch.best.resize(static_cast<std::size_t>(m_nStripeRows) * g.nWidth);
+    if (scratch.size() < static_cast<std::size_t>(nWorkers))
+        scratch.resize(nWorkers);
+    for (int n = 0; n < nWorkers; ++n) {
+        scratch[n].columnSums.resize(nColumnSums);
+        scratch[n].sums.resize(g.nLanes);
+        scratch[n].best.resize(static_cast<std::size_t>(m_nStripeRows) * g.nWidth);
     }
-    for (SWorkerScratch& scratch : m_scratch)
-        m_workers.emplace_back([this, &scratch] { Work(scratch); });
+    for (int n = 0; n < nWorkers; ++n)
+        m_workers.emplace_back([this, &worker = scratch[n]] { Work(worker); });
 }
 
 CSearchStripes::~CSearchStripes()
 {
     Stop();
-}
-
-std::unique_ptr<std::byte[], CSearchStripes::SAlignedDelete> CSearchStripes::AllocateAligned(std::size_t nBytes)
-{
-    return std::unique_ptr<std::byte[], SAlignedDelete>(
-        static_cast<std::byte*>(::operator new[](std::max<std::size_t>(nBytes, 1), std::align_val_t{64})));
 }
 
 void CSearchStripes::Work(SWorkerScratch& scratch)
@@ -61,8 +58,7 @@ void CSearchStripes::Work(SWorkerScratch& scratch)
         task.pScorer = &m_scorer;
         task.nFirstRow = nStripe * m_nStripeRows;
         task.nEndRow = std::min(task.nFirstRow + m_nStripeRows, g.nHeight);
-        task.scratch = {scratch.columnSums.get(), reinterpret_cast<std::int32_t*>(scratch.sums.get()),
-                        scratch.best.data()};
+        task.scratch = {scratch.columnSums.data(), scratch.sums.data(), scratch.best.data()};
         task.pStop = &m_bStop;
         if (!SearchStripe(task, m_bScalar))
             return;
@@ -80,22 +76,26 @@ void CSearchStripes::WriteStripe(int nStripe, const SPixelBest* pBest)
     const SSearchGeometry& g = m_planes.Geometry();
     const int nFirstRow = nStripe * m_nStripeRows;
     const int nEndRow = std::min(nFirstRow + m_nStripeRows, g.nHeight);
-    SRange& range = m_ranges[nStripe];
-    for (int y = nFirstRow; y < nEndRow; ++y)
-        for (int x = 0; x < g.nWidth; ++x, ++pBest) {
+    SRange range;
+    for (int y = nFirstRow; y < nEndRow; ++y) {
+        std::uint8_t* pXd = m_result.xd.Pixel(0, y);
+        std::uint8_t* pYd = m_result.yd.Pixel(0, y);
+        for (int x = 0; x < g.nWidth; ++x, ++pBest, pXd += 3, pYd += 3) {
             const int dx = pBest->nDx;
             const int dy = pBest->nDy;
-            range = {std::min(range.nMinDx, dx), std::max(range.nMaxDx, dx), std::min(range.nMinDy, dy),
-                     std::max(range.nMaxDy, dy)};
-            std::uint8_t* pXd = m_result.xd.Pixel(x, y);
+            range.nMinDx = std::min(range.nMinDx, dx);
+            range.nMaxDx = std::max(range.nMaxDx, dx);
+            range.nMinDy = std::min(range.nMinDy, dy);
+            range.nMaxDy = std::max(range.nMaxDy, dy);
             pXd[0] = static_cast<std::uint8_t>(dx < 0 ? -dx : 0);
             pXd[1] = static_cast<std::uint8_t>(dx >= 0 ? dx : 0);
             pXd[2] = static_cast<std::uint8_t>(m_scorer.ScoreByte(*pBest, x, y));
-            std::uint8_t* pYd = m_result.yd.Pixel(x, y);
             pYd[0] = static_cast<std::uint8_t>(dy < 0 ? -dy : 0);
             pYd[1] = static_cast<std::uint8_t>(dy >= 0 ? dy : 0);
             pYd[2] = 0;
         }
+    }
+    m_ranges[nStripe] = range;
 }
 
 bool CSearchStripes::WaitForRow(int y, CStageHost& host)

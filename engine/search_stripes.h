@@ -9,21 +9,27 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cstddef>
-#include <memory>
+#include <cstdint>
 #include <mutex>
-#include <new>
 #include <thread>
 #include <vector>
 
+// The memory of one worker; kept by the search object between runs, since
+// fresh pages cost more than the search itself on small images.
+struct SWorkerScratch {
+    std::vector<std::int32_t> columnSums; // also holds 16-bit sums
+    std::vector<std::int32_t> sums;
+    std::vector<SPixelBest> best;
+};
+
 // Workers take stripes in row order and write their rows of the result;
 // the calling thread, the only one that talks to the host, waits for the
-// rows in order. All memory is taken in the constructor, on the calling
+// rows in order. All memory is sized in the constructor, on the calling
 // thread, so that a failed allocation reaches the job's handler.
 class CSearchStripes {
 public:
     CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result, int nThreads,
-                   bool bScalar);
+                   bool bScalar, std::vector<SWorkerScratch>& scratch);
     ~CSearchStripes();
     CSearchStripes(const CSearchStripes&) = delete;
     CSearchStripes& operator=(const CSearchStripes&) = delete;
@@ -37,19 +43,10 @@ public:
     void MergeRange(SSearchResult& result) const;
 
 private:
-    struct SAlignedDelete {
-        void operator()(std::byte* p) const { ::operator delete[](p, std::align_val_t{64}); }
-    };
-    struct SWorkerScratch {
-        std::unique_ptr<std::byte[], SAlignedDelete> columnSums;
-        std::unique_ptr<std::byte[], SAlignedDelete> sums;
-        std::vector<SPixelBest> best;
-    };
     struct SRange {
         int nMinDx = 0, nMaxDx = 0, nMinDy = 0, nMaxDy = 0;
     };
 
-    static std::unique_ptr<std::byte[], SAlignedDelete> AllocateAligned(std::size_t nBytes);
     void Work(SWorkerScratch& scratch);
     void WriteStripe(int nStripe, const SPixelBest* pBest);
 
@@ -59,7 +56,6 @@ private:
     bool m_bScalar;
     int m_nStripeRows = 1;
     int m_nStripes = 0;
-    std::vector<SWorkerScratch> m_scratch;
     std::vector<SRange> m_ranges; // per stripe
     std::vector<char> m_bDone;    // per stripe, guarded by m_mutex
     std::mutex m_mutex;

@@ -78,12 +78,16 @@ std::string FirstDifference(const SCase& c, const SSearchResult& expected, const
     return "";
 }
 
-void ExpectSameAsLiteral(const SCase& c)
+// With `pSearch` and `pActual`, the search object and its result images
+// come from earlier searches.
+void ExpectSameAsLiteral(const SCase& c, CFastSearch* pSearch = nullptr, SSearchResult* pActual = nullptr)
 {
     CRecordingHost literalHost, fastHost;
-    SSearchResult expected, actual;
+    SSearchResult expected, fresh;
+    SSearchResult& actual = pActual ? *pActual : fresh;
+    CFastSearch search(c.options);
     ASSERT_TRUE(CParallaxSearch().Run(c.main, c.other, c.settings, literalHost, expected)) << Describe(c);
-    ASSERT_TRUE(CFastSearch(c.options).Run(c.main, c.other, c.settings, fastHost, actual)) << Describe(c);
+    ASSERT_TRUE((pSearch ? *pSearch : search).Run(c.main, c.other, c.settings, fastHost, actual)) << Describe(c);
     ASSERT_EQ(actual.xd.Width(), expected.xd.Width()) << Describe(c);
     ASSERT_EQ(actual.xd.Height(), expected.xd.Height()) << Describe(c);
     const std::string difference = FirstDifference(c, expected, actual);
@@ -194,6 +198,15 @@ TEST(FastSearch, MatchesTheLiteralSearchOnRandomPairs)
     std::mt19937 random(20240611);
     for (int n = 0; n < 160; ++n)
         ExpectSameAsLiteral(RandomCase(random, n));
+}
+
+TEST(FastSearch, KeepsNothingFromAnEarlierSearchOfTheSameObject)
+{
+    std::mt19937 random(17);
+    CFastSearch search;
+    SSearchResult result;
+    for (int n = 0; n < 12; ++n)
+        ExpectSameAsLiteral(RandomCase(random, 5 * n), &search, &result);
 }
 
 TEST(FastSearch, MatchesTheLiteralSearchAtFragmentTwoWithItsManyTies)
