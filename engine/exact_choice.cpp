@@ -1,8 +1,6 @@
 // CExactScorer: literal candidate scores, the tie rule of the literal search and the truncated score.
 #include "engine/exact_choice.h"
 
-#include "engine/parallax_search.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -10,9 +8,6 @@
 namespace {
 
 constexpr double K = 0.3333333333333333;
-constexpr int kGroup = 4;
-// A row of candidates and the best one of earlier rows.
-constexpr std::size_t kMaxCandidates = 2 * kMaxParallax + 2;
 
 } // namespace
 
@@ -75,9 +70,13 @@ void CExactScorer::Scores(int x, int y, std::span<const int> dxs, std::span<cons
                           std::span<double> scores) const
 {
     std::size_t k = 0;
-    for (; k + kGroup <= dxs.size(); k += kGroup)
-        ScoreGroup<kGroup>(x, y, &dxs[k], &dys[k], &scores[k]);
-    for (; k < dxs.size(); ++k)
+    for (; k + 4 <= dxs.size(); k += 4)
+        ScoreGroup<4>(x, y, &dxs[k], &dys[k], &scores[k]);
+    if (k + 2 <= dxs.size()) {
+        ScoreGroup<2>(x, y, &dxs[k], &dys[k], &scores[k]);
+        k += 2;
+    }
+    if (k < dxs.size())
         scores[k] = Score(x, y, dxs[k], dys[k]);
 }
 
@@ -90,44 +89,45 @@ bool CExactScorer::IsAllBorder(int x, int y, int dx, int dy) const
            y + dy + m_nHalf - 1 < 0;
 }
 
-void CExactScorer::OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, int dy,
-                             std::span<const int> dxs) const
+void CExactScorer::OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, std::size_t nOffered,
+                             std::span<int> dxs, std::span<int> dys, std::span<double> scores) const
 {
     const bool bKeep = nSum == best.nSum;
     bool bBorderSeen = bKeep && IsAllBorder(x, y, best.nDx, best.nDy);
-    std::array<int, kMaxCandidates> candidateDx;
-    std::array<int, kMaxCandidates> candidateDy;
-    std::array<double, kMaxCandidates> scores;
-    std::size_t n = 0;
     // The best so far goes first: it comes earlier in the literal order.
+    std::size_t n = 0;
     if (bKeep && best.dScore < 0.0) {
-        candidateDx[n] = best.nDx;
-        candidateDy[n++] = best.nDy;
+        dxs[n] = best.nDx;
+        dys[n++] = best.nDy;
     }
     const std::size_t nKept = n;
-    for (const int dx : dxs) {
-        if (IsAllBorder(x, y, dx, dy)) {
+    for (std::size_t k = 1; k <= nOffered; ++k) {
+        if (IsAllBorder(x, y, dxs[k], dys[k])) {
             if (bBorderSeen)
                 continue;
             bBorderSeen = true;
         }
-        candidateDx[n] = dx;
-        candidateDy[n++] = dy;
+        const int dx = dxs[k];
+        const int dy = dys[k];
+        dxs[n] = dx;
+        dys[n++] = dy;
     }
     if (n == nKept)
         return;
-    Scores(x, y, std::span(candidateDx).first(n), std::span(candidateDy).first(n), std::span(scores).first(n));
+    if (!bKeep && n == 1) {
+        // A single new best needs no score yet.
+        best = SPixelBest{nSum, static_cast<std::int16_t>(dxs[0]), static_cast<std::int16_t>(dys[0]), -1.0};
+        return;
+    }
+    Scores(x, y, dxs.first(n), dys.first(n), scores.first(n));
     std::size_t k = 0;
     if (nKept != 0)
         best.dScore = scores[k++];
     if (!bKeep) {
-        best = SPixelBest{nSum, static_cast<std::int16_t>(candidateDx[k]), static_cast<std::int16_t>(dy), scores[k]};
+        best = SPixelBest{nSum, static_cast<std::int16_t>(dxs[k]), static_cast<std::int16_t>(dys[k]), scores[k]};
         ++k;
     }
     for (; k < n; ++k)
-        if (scores[k] < best.dScore) {
-            best.nDx = static_cast<std::int16_t>(candidateDx[k]);
-            best.nDy = static_cast<std::int16_t>(dy);
-            best.dScore = scores[k];
-        }
+        if (scores[k] < best.dScore)
+            best = SPixelBest{nSum, static_cast<std::int16_t>(dxs[k]), static_cast<std::int16_t>(dys[k]), scores[k]};
 }

@@ -36,10 +36,12 @@ public:
     // The same for several candidates of one position; runs their sums side by side.
     void Scores(int x, int y, std::span<const int> dxs, std::span<const int> dys, std::span<double> scores) const;
 
-    // Offers the candidates (dxs[k], dy), in this order, whose integer sum
-    // nSum is not above best.nSum; keeps the first one with the smallest
-    // literal score, as the literal search's strict comparison does.
-    void OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, int dy, std::span<const int> dxs) const;
+    // Offers the candidates (dxs[k], dys[k]), k = 1..n in the literal
+    // order, whose integer sum nSum is not above best.nSum; keeps the first
+    // one with the smallest literal score, as the literal search's strict
+    // comparison does. Entry 0 of the spans and the scores are workspace.
+    void OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, std::size_t n, std::span<int> dxs,
+                   std::span<int> dys, std::span<double> scores) const;
 
     // The best score truncated to an integer, as the "-xd." image stores it.
     int ScoreByte(const SPixelBest& best, int x, int y) const

@@ -23,6 +23,7 @@ SSearchGeometry MakeGeometry(const CImage& main, const CImage& other, const SSea
     g.nMaxDy = settings.nMaxParallaxY;
     const int nStep = FastSearchLanes(bScalar);
     g.nLanes = (2 * g.nMaxDx + 1 + nStep - 1) / nStep * nStep;
+    g.nRowsTogether = FastSearchRowsTogether(g);
     return g;
 }
 

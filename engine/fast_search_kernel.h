@@ -5,13 +5,18 @@
 #include "engine/search_planes.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 // Scratch of one worker, sized for a stripe by FastSearchScratchSize.
 struct SStripeScratch {
-    void* pColumnSums = nullptr;     // (W + S − 1) × lanes column sums (16- or 32-bit)
-    std::int32_t* pSums = nullptr;   // lanes window sums of the current position
-    SPixelBest* pBest = nullptr;     // rows × W best candidates
+    void* pColumnSums = nullptr;   // rows together × (W + S − 1) × lanes column sums (16- or 32-bit)
+    std::int32_t* pSums = nullptr; // rows together × lanes window sums of the current position
+    SPixelBest* pBest = nullptr;   // rows × W best candidates
+    std::span<int> tieDx;          // 1 + rows together × lanes each: candidates of a tie
+    std::span<int> tieDy;
+    std::span<double> tieScores;
 };
 
 struct SStripeTask {
@@ -29,8 +34,16 @@ struct SStripeTask {
 int FastSearchLanes(bool bScalar);
 // Bytes of column sums per column-and-lane (2 while 765·S fits 16 bits, else 4).
 int FastSearchColumnSumBytes(int nFragment);
+// Rows of candidates (dy) whose sums are compared together: as many as the
+// lane bits of a window sum's key and about half a megabyte of column sums allow.
+int FastSearchRowsTogether(const SSearchGeometry& g);
+// Bits below a window sum T in its key T·2^bits + candidate.
+int FastSearchKeyShift(int nFragment);
 // Finds, for every pixel of the stripe, the best candidate under the
 // literal rule into scratch.pBest (row-major, W per row). Returns false when stopped.
 bool SearchStripe(const SStripeTask& task, bool bScalar);
+// Splits nPixels three-byte pixels into three planes.
+void SplitPixels(const std::uint8_t* pPixels, std::size_t nPixels, std::uint8_t* pBlue, std::uint8_t* pGreen,
+                 std::uint8_t* pRed);
 // The instruction set the kernel runs with.
 const char* FastSearchTargetName(bool bScalar);

@@ -1,6 +1,8 @@
 // CSearchPlanes: the planar, black-bordered working copies of the fast search.
 #include "engine/search_planes.h"
 
+#include "engine/fast_search_kernel.h"
+
 void CSearchPlanes::Reset(const SSearchGeometry& geometry)
 {
     m_geometry = geometry;
@@ -26,11 +28,9 @@ void CSearchPlanes::Allocate(SPlanes& planes, std::ptrdiff_t nStride, std::ptrdi
 void CSearchPlanes::Split(const CImage& image, int y, SPlanes& planes, std::ptrdiff_t nStride,
                           std::ptrdiff_t nOrigin, int nWidth)
 {
-    const std::uint8_t* pPixel = image.Pixel(0, y);
     std::uint8_t* pRow = planes.bytes.data() + nOrigin + y * nStride;
-    for (int x = 0; x < nWidth; ++x, pPixel += 3)
-        for (int c = 0; c < 3; ++c)
-            pRow[c * planes.nPlaneSize + x] = pPixel[c];
+    SplitPixels(image.Pixel(0, y), static_cast<std::size_t>(nWidth), pRow, pRow + planes.nPlaneSize,
+                pRow + 2 * planes.nPlaneSize);
 }
 
 void CSearchPlanes::CopyRow(const CImage& main, const CImage& other, int y)

@@ -8,8 +8,9 @@
 #include <vector>
 
 // The shape of one search: the common area, the fragment and the parallax
-// limits, and how many candidate columns a row of sums holds (2·HP + 1
-// rounded up to whole vectors).
+// limits, how many candidate columns a row of sums holds (2·HP + 1 rounded
+// up for whole vectors), and how many rows of candidates are compared
+// together.
 struct SSearchGeometry {
     int nWidth = 0;    // W
     int nHeight = 0;   // H
@@ -18,6 +19,7 @@ struct SSearchGeometry {
     int nMaxDx = 0;    // HP
     int nMaxDy = 0;    // VP
     int nLanes = 1;    // >= 2·HP + 1
+    int nRowsTogether = 1;
 };
 
 // Each image is split into a blue, a green and a red plane so that one load

@@ -2,7 +2,9 @@
 #include "engine/search_stripes.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
+#include <cstring>
 
 namespace {
 
@@ -12,6 +14,26 @@ int StripeRows(const SSearchGeometry& g, int nWorkers)
 {
     const int nBalanced = (g.nHeight + 4 * nWorkers - 1) / (4 * nWorkers);
     return std::max({1, std::min(nBalanced, 64), std::min(g.nFragment, g.nHeight)});
+}
+
+// The three bytes of a displacement image's pixel; the fourth byte of the
+// word belongs to the next pixel and is written again with it.
+std::uint32_t DisplacementWord(int d, int nThird)
+{
+    const std::uint32_t nNegative = d < 0 ? static_cast<std::uint32_t>(-d) : 0u;
+    const std::uint32_t nPositive = d >= 0 ? static_cast<std::uint32_t>(d) : 0u;
+    return nNegative | nPositive << 8 | static_cast<std::uint32_t>(nThird & 0xFF) << 16;
+}
+
+void StoreWord(std::uint8_t* p, std::uint32_t nWord, bool bWholeWord)
+{
+    static_assert(std::endian::native == std::endian::little, "words are stored byte 0 first");
+    if (bWholeWord) {
+        std::memcpy(p, &nWord, 4);
+        return;
+    }
+    for (int n = 0; n < 3; ++n)
+        p[n] = static_cast<std::uint8_t>(nWord >> (8 * n));
 }
 
 } // namespace
@@ -29,12 +51,17 @@ CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& 
     m_ranges.resize(m_nStripes);
     m_bDone.assign(m_nStripes, 0);
     // Column sums of 16 bits take half of each 32-bit element.
-    const std::size_t nColumnSums = static_cast<std::size_t>(g.nWidth + g.nFragment - 1) * g.nLanes;
+    const std::size_t nColumnSums =
+        static_cast<std::size_t>(g.nRowsTogether) * (g.nWidth + g.nFragment - 1) * g.nLanes;
     if (scratch.size() < static_cast<std::size_t>(nWorkers))
         scratch.resize(nWorkers);
     for (int n = 0; n < nWorkers; ++n) {
         scratch[n].columnSums.resize(nColumnSums);
-        scratch[n].sums.resize(g.nLanes);
+        const std::size_t nCandidates = static_cast<std::size_t>(g.nRowsTogether) * g.nLanes;
+        scratch[n].sums.resize(nCandidates);
+        scratch[n].tieDx.resize(nCandidates + 1);
+        scratch[n].tieDy.resize(nCandidates + 1);
+        scratch[n].tieScores.resize(nCandidates + 1);
         scratch[n].best.resize(static_cast<std::size_t>(m_nStripeRows) * g.nWidth);
     }
     for (int n = 0; n < nWorkers; ++n)
@@ -58,7 +85,8 @@ void CSearchStripes::Work(SWorkerScratch& scratch)
         task.pScorer = &m_scorer;
         task.nFirstRow = nStripe * m_nStripeRows;
         task.nEndRow = std::min(task.nFirstRow + m_nStripeRows, g.nHeight);
-        task.scratch = {scratch.columnSums.data(), scratch.sums.data(), scratch.best.data()};
+        task.scratch = {scratch.columnSums.data(), scratch.sums.data(), scratch.best.data(),
+                        scratch.tieDx,           scratch.tieDy,       scratch.tieScores};
         task.pStop = &m_bStop;
         if (!SearchStripe(task, m_bScalar))
             return;
@@ -87,12 +115,10 @@ void CSearchStripes::WriteStripe(int nStripe, const SPixelBest* pBest)
             range.nMaxDx = std::max(range.nMaxDx, dx);
             range.nMinDy = std::min(range.nMinDy, dy);
             range.nMaxDy = std::max(range.nMaxDy, dy);
-            pXd[0] = static_cast<std::uint8_t>(dx < 0 ? -dx : 0);
-            pXd[1] = static_cast<std::uint8_t>(dx >= 0 ? dx : 0);
-            pXd[2] = static_cast<std::uint8_t>(m_scorer.ScoreByte(*pBest, x, y));
-            pYd[0] = static_cast<std::uint8_t>(dy < 0 ? -dy : 0);
-            pYd[1] = static_cast<std::uint8_t>(dy >= 0 ? dy : 0);
-            pYd[2] = 0;
+            // Whole words stay within the row: rows of other stripes belong to other workers.
+            const bool bWholeWord = x + 1 < g.nWidth;
+            StoreWord(pXd, DisplacementWord(dx, m_scorer.ScoreByte(*pBest, x, y)), bWholeWord);
+            StoreWord(pYd, DisplacementWord(dy, 0), bWholeWord);
         }
     }
     m_ranges[nStripe] = range;

@@ -20,6 +20,9 @@ struct SWorkerScratch {
     std::vector<std::int32_t> columnSums; // also holds 16-bit sums
     std::vector<std::int32_t> sums;
     std::vector<SPixelBest> best;
+    std::vector<int> tieDx;
+    std::vector<int> tieDy;
+    std::vector<double> tieScores;
 };
 
 // Workers take stripes in row order and write their rows of the result;

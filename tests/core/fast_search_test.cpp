@@ -233,6 +233,8 @@ TEST(FastSearch, MatchesTheLiteralSearchOnTinyAndOddSizedImages)
     // Fragments above 84 pixels keep 32-bit column sums.
     ExpectSameAsLiteral({RandomImage(6, 5, random), RandomImage(7, 5, random), {90, 2, 1}, {}});
     ExpectSameAsLiteral({CoarseNoise(5, 4, 2, random), CoarseNoise(5, 4, 2, random), {86, 3, 0}, {1, true}});
+    // Wide rows of candidates at a large fragment are compared a few rows at a time.
+    ExpectSameAsLiteral({CoarseNoise(3, 2, 2, random), CoarseNoise(3, 3, 2, random), {84, 60, 3}, {}});
 }
 
 TEST(FastSearch, MatchesTheLiteralSearchWithoutParallax)
