@@ -5,6 +5,7 @@
 #include "test_images.h"
 
 #include <gtest/gtest.h>
+#include <hwy/targets.h>
 
 #include <algorithm>
 #include <cmath>
@@ -198,6 +199,23 @@ TEST(FastSearch, MatchesTheLiteralSearchOnRandomPairs)
     std::mt19937 random(20240611);
     for (int n = 0; n < 160; ++n)
         ExpectSameAsLiteral(RandomCase(random, n));
+}
+
+// Each instruction set this processor runs has its own vector widths and tails.
+TEST(FastSearch, MatchesTheLiteralSearchWithEveryInstructionSet)
+{
+    for (const std::int64_t nTarget : hwy::SupportedAndGeneratedTargets()) {
+        hwy::SetSupportedTargetsForTest(nTarget);
+        std::mt19937 random(23);
+        for (int n = 0; n < 12; ++n) {
+            SCase c = RandomCase(random, n);
+            c.options.bForceScalar = false;
+            ExpectSameAsLiteral(c);
+            EXPECT_STREQ(CFastSearch().TargetName(), hwy::TargetName(nTarget));
+        }
+        ExpectSameAsLiteral({RandomImage(5, 4, random), RandomImage(5, 4, random), {88, 5, 2}, {}});
+    }
+    hwy::SetSupportedTargetsForTest(0);
 }
 
 TEST(FastSearch, KeepsNothingFromAnEarlierSearchOfTheSameObject)
