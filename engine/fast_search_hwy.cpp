@@ -469,6 +469,7 @@ bool SearchStripeRows(const SStripeTask& task)
         const SGroup group{dy0, std::min(g.nRowsTogether, g.nMaxDy - dy0 + 1),
                            static_cast<std::ptrdiff_t>(g.nWidth + g.nFragment - 1) * g.nLanes};
         StartColumns(task, group, pColumns);
+        const bool bLastGroup = dy0 + group.nRows > g.nMaxDy;
         for (int y = task.nFirstRow; y < task.nEndRow; ++y) {
             if (task.pStop->load(std::memory_order_relaxed))
                 return false;
@@ -476,6 +477,9 @@ bool SearchStripeRows(const SStripeTask& task)
                 UpdateColumns<TColumn, true>(*task.pPlanes, pColumns + nRow * group.nColumnStride, y + g.nHalf - 1,
                                              y - g.nHalf - 1, dy0 + nRow);
             SelectRow(task, group, pColumns, y);
+            if (bLastGroup)
+                task.pFinishRow(task.pFinishContext, y,
+                                task.scratch.pBest + static_cast<std::ptrdiff_t>(y - task.nFirstRow) * g.nWidth);
         }
     }
     return true;

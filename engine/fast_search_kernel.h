@@ -26,6 +26,9 @@ struct SStripeTask {
     int nEndRow = 0;
     SStripeScratch scratch;
     const std::atomic<bool>* pStop = nullptr; // checked once per row
+    // Called with each row's final best candidates, while they are still in the cache.
+    void (*pFinishRow)(void* pContext, int y, const SPixelBest* pRow) = nullptr;
+    void* pFinishContext = nullptr;
 };
 
 // Candidates are handled in groups of this many lanes; the candidate row of
@@ -40,7 +43,8 @@ int FastSearchRowsTogether(const SSearchGeometry& g);
 // Bits below a window sum T in its key T·2^bits + candidate.
 int FastSearchKeyShift(int nFragment);
 // Finds, for every pixel of the stripe, the best candidate under the
-// literal rule into scratch.pBest (row-major, W per row). Returns false when stopped.
+// literal rule into scratch.pBest (row-major, W per row), and hands each
+// finished row to pFinishRow. Returns false when stopped.
 bool SearchStripe(const SStripeTask& task, bool bScalar);
 // Splits nPixels three-byte pixels into three planes.
 void SplitPixels(const std::uint8_t* pPixels, std::size_t nPixels, std::uint8_t* pBlue, std::uint8_t* pGreen,

@@ -88,9 +88,12 @@ void CSearchStripes::Work(SWorkerScratch& scratch)
         task.scratch = {scratch.columnSums.data(), scratch.sums.data(), scratch.best.data(),
                         scratch.tieDx,           scratch.tieDy,       scratch.tieScores};
         task.pStop = &m_bStop;
+        SRowWriter writer{this, {}};
+        task.pFinishRow = WriteRow;
+        task.pFinishContext = &writer;
         if (!SearchStripe(task, m_bScalar))
             return;
-        WriteStripe(nStripe, scratch.best.data());
+        m_ranges[nStripe] = writer.range;
         {
             const std::lock_guard lock(m_mutex);
             m_bDone[nStripe] = 1;
@@ -99,29 +102,28 @@ void CSearchStripes::Work(SWorkerScratch& scratch)
     }
 }
 
-void CSearchStripes::WriteStripe(int nStripe, const SPixelBest* pBest)
+void CSearchStripes::WriteRow(void* pWriter, int y, const SPixelBest* pBest)
 {
-    const SSearchGeometry& g = m_planes.Geometry();
-    const int nFirstRow = nStripe * m_nStripeRows;
-    const int nEndRow = std::min(nFirstRow + m_nStripeRows, g.nHeight);
-    SRange range;
-    for (int y = nFirstRow; y < nEndRow; ++y) {
-        std::uint8_t* pXd = m_result.xd.Pixel(0, y);
-        std::uint8_t* pYd = m_result.yd.Pixel(0, y);
-        for (int x = 0; x < g.nWidth; ++x, ++pBest, pXd += 3, pYd += 3) {
-            const int dx = pBest->nDx;
-            const int dy = pBest->nDy;
-            range.nMinDx = std::min(range.nMinDx, dx);
-            range.nMaxDx = std::max(range.nMaxDx, dx);
-            range.nMinDy = std::min(range.nMinDy, dy);
-            range.nMaxDy = std::max(range.nMaxDy, dy);
-            // Whole words stay within the row: rows of other stripes belong to other workers.
-            const bool bWholeWord = x + 1 < g.nWidth;
-            StoreWord(pXd, DisplacementWord(dx, m_scorer.ScoreByte(*pBest, x, y)), bWholeWord);
-            StoreWord(pYd, DisplacementWord(dy, 0), bWholeWord);
-        }
+    SRowWriter& writer = *static_cast<SRowWriter*>(pWriter);
+    const CSearchStripes& stripes = *writer.pStripes;
+    const int nWidth = stripes.m_planes.Geometry().nWidth;
+    std::uint8_t* pXd = stripes.m_result.xd.Pixel(0, y);
+    std::uint8_t* pYd = stripes.m_result.yd.Pixel(0, y);
+    // A local range: the byte stores below could alias the writer's.
+    SRange range = writer.range;
+    for (int x = 0; x < nWidth; ++x, ++pBest, pXd += 3, pYd += 3) {
+        const int dx = pBest->nDx;
+        const int dy = pBest->nDy;
+        range.nMinDx = std::min(range.nMinDx, dx);
+        range.nMaxDx = std::max(range.nMaxDx, dx);
+        range.nMinDy = std::min(range.nMinDy, dy);
+        range.nMaxDy = std::max(range.nMaxDy, dy);
+        // Whole words stay within the row: rows of other stripes belong to other workers.
+        const bool bWholeWord = x + 1 < nWidth;
+        StoreWord(pXd, DisplacementWord(dx, stripes.m_scorer.ScoreByte(*pBest, x, y)), bWholeWord);
+        StoreWord(pYd, DisplacementWord(dy, 0), bWholeWord);
     }
-    m_ranges[nStripe] = range;
+    writer.range = range;
 }
 
 bool CSearchStripes::WaitForRow(int y, CStageHost& host)

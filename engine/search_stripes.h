@@ -51,7 +51,11 @@ private:
     };
 
     void Work(SWorkerScratch& scratch);
-    void WriteStripe(int nStripe, const SPixelBest* pBest);
+    struct SRowWriter {
+        CSearchStripes* pStripes;
+        SRange range;
+    };
+    static void WriteRow(void* pWriter, int y, const SPixelBest* pBest);
 
     const CSearchPlanes& m_planes;
     const CExactScorer& m_scorer;
