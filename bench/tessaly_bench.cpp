@@ -17,21 +17,21 @@
 
 namespace {
 
-const char* const kUsage =
-    "tessaly-bench [--left L.png] [--right R.png] [--reference all|none|S16HP32VP0,...]\n"
-    "              [--repetitions N] [--no-avx512] [Google Benchmark options]\n"
-    "  Times the fast search single-threaded and on all cores (median of N runs, default 9) and the\n"
-    "  literal search once, at six settings, on the pair (default: ../shared/data/cones im2 and im6),\n"
-    "  and the job's image decoding, encoding and assembly at S 16, HP 32. --no-avx512 keeps the\n"
-    "  fast search to AVX2 at most.\n";
+const char* const kUsage
+    = "tessaly-bench [--left L.png] [--right R.png] [--reference all|none|S16HP32VP0,...]\n"
+      "              [--repetitions N] [--no-avx512] [Google Benchmark options]\n"
+      "  Times the fast search single-threaded and on all cores (median of N runs, default 9) and the\n"
+      "  literal search once, at six settings, on the pair (default: ../shared/data/cones im2 and im6),\n"
+      "  and the job's image decoding, encoding and assembly at S 16, HP 32. --no-avx512 keeps the\n"
+      "  fast search to AVX2 at most.\n";
 
 class CQuietHost : public CStageHost {
 public:
     void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-    void SetStatus(const std::string&) override {}
-    void SetProgressRange(int) override {}
-    void StepProgress() override {}
-    void ResetProgress() override {}
+    void SetStatus(const std::string&) override { }
+    void SetProgressRange(int) override { }
+    void StepProgress() override { }
+    void ResetProgress() override { }
 };
 
 struct SOptions {
@@ -150,8 +150,8 @@ void RegisterSearches(const SOptions& options, const SPair& pair)
     for (const SSearchSettings& s : kSettings) {
         const std::string name = SettingName(s);
         for (const int nThreads : {1, nCores})
-            benchmark::RegisterBenchmark(("fast/" + name + "/threads:" + std::to_string(nThreads)).c_str(),
-                                         SearchFast, &pair, s, nThreads)
+            benchmark::RegisterBenchmark(("fast/" + name + "/threads:" + std::to_string(nThreads)).c_str(), SearchFast,
+                                         &pair, s, nThreads)
                 ->Unit(benchmark::kMillisecond)
                 ->MeasureProcessCPUTime()
                 ->UseRealTime()
@@ -214,8 +214,13 @@ int main(int argc, char** argv)
     const SPair pair{Load(options.strLeft), Load(options.strRight)};
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tessaly-bench";
     std::filesystem::create_directories(folder);
-    SStageFiles files{options.strLeft, options.strRight, (folder / "im-xd.bmp").string(),
-                      (folder / "im-yd.bmp").string(), (folder / "im-3dmap.bmp").string(), {}, {}};
+    SStageFiles files{options.strLeft,
+                      options.strRight,
+                      (folder / "im-xd.bmp").string(),
+                      (folder / "im-yd.bmp").string(),
+                      (folder / "im-3dmap.bmp").string(),
+                      {},
+                      {}};
     CQuietHost host;
     CFastSearch().Run(pair.left, pair.right, {16, 32, 0}, host, files.result);
     SaveImageFile(files.result.xd, files.strXd, 0);

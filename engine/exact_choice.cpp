@@ -12,14 +12,14 @@ constexpr double K = 0.3333333333333333;
 } // namespace
 
 CExactScorer::CExactScorer(const CSearchPlanes& planes)
-    : m_planes(planes),
-      m_nFragment(planes.Geometry().nFragment),
-      m_nHalf(planes.Geometry().nHalf),
-      m_nWidth(planes.Geometry().nWidth),
-      m_nHeight(planes.Geometry().nHeight),
-      m_nThreeAreas(3 * m_nFragment * m_nFragment),
-      m_nReciprocal(((std::uint64_t{1} << 40) + m_nThreeAreas - 1) / m_nThreeAreas),
-      m_dArea(std::pow(static_cast<double>(m_nFragment), 2.0))
+    : m_planes(planes)
+    , m_nFragment(planes.Geometry().nFragment)
+    , m_nHalf(planes.Geometry().nHalf)
+    , m_nWidth(planes.Geometry().nWidth)
+    , m_nHeight(planes.Geometry().nHeight)
+    , m_nThreeAreas(3 * m_nFragment * m_nFragment)
+    , m_nReciprocal(((std::uint64_t{1} << 40) + m_nThreeAreas - 1) / m_nThreeAreas)
+    , m_dArea(std::pow(static_cast<double>(m_nFragment), 2.0))
 {
     for (int t = 0; t <= kMaxTerm; ++t)
         m_terms[t] = t * K;
@@ -28,8 +28,7 @@ CExactScorer::CExactScorer(const CSearchPlanes& planes)
 // The sums of nGroup candidates run side by side so that their additions
 // overlap; each one still adds its own terms in the literal order: column
 // offset i outer, row offset j inner.
-template <int nGroup>
-void CExactScorer::ScoreGroup(int x, int y, const int* pDx, const int* pDy, double* pScores) const
+template <int nGroup> void CExactScorer::ScoreGroup(int x, int y, const int* pDx, const int* pDy, double* pScores) const
 {
     const std::ptrdiff_t nMainStride = m_planes.MainStride();
     const std::ptrdiff_t nOtherStride = m_planes.OtherStride();
@@ -48,9 +47,9 @@ void CExactScorer::ScoreGroup(int x, int y, const int* pDx, const int* pDy, doub
             const std::ptrdiff_t nMain = j * nMainStride;
             const std::ptrdiff_t nOther = j * nOtherStride;
             for (int k = 0; k < nGroup; ++k) {
-                const int t = std::abs(pMain[0][nMain] - pOther[k][0][nOther]) +
-                              std::abs(pMain[2][nMain] - pOther[k][2][nOther]) +
-                              std::abs(pMain[1][nMain] - pOther[k][1][nOther]);
+                const int t = std::abs(pMain[0][nMain] - pOther[k][0][nOther])
+                    + std::abs(pMain[2][nMain] - pOther[k][2][nOther])
+                    + std::abs(pMain[1][nMain] - pOther[k][1][nOther]);
                 sums[k] = sums[k] + m_terms[t];
             }
         }
@@ -85,8 +84,8 @@ void CExactScorer::Scores(int x, int y, std::span<const int> dxs, std::span<cons
 // fragment against black) and score alike, so only the first can win.
 bool CExactScorer::IsAllBorder(int x, int y, int dx, int dy) const
 {
-    return x + dx - m_nHalf >= m_nWidth || x + dx + m_nHalf - 1 < 0 || y + dy - m_nHalf >= m_nHeight ||
-           y + dy + m_nHalf - 1 < 0;
+    return x + dx - m_nHalf >= m_nWidth || x + dx + m_nHalf - 1 < 0 || y + dy - m_nHalf >= m_nHeight
+        || y + dy + m_nHalf - 1 < 0;
 }
 
 void CExactScorer::OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, std::size_t nOffered,

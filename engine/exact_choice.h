@@ -58,8 +58,7 @@ public:
 private:
     static constexpr int kMaxTerm = 765;
     bool IsAllBorder(int x, int y, int dx, int dy) const;
-    template <int nGroup>
-    void ScoreGroup(int x, int y, const int* pDx, const int* pDy, double* pScores) const;
+    template <int nGroup> void ScoreGroup(int x, int y, const int* pDx, const int* pDy, double* pScores) const;
 
     const CSearchPlanes& m_planes;
     int m_nFragment;

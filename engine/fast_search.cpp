@@ -7,8 +7,8 @@
 #include "engine/search_stripes.h"
 
 #include <algorithm>
-#include <vector>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -41,8 +41,8 @@ bool CopyIntoPlanes(const CImage& main, const CImage& other, CSearchPlanes& plan
 // The area's images are kept when they have its size: every pixel is written.
 void PrepareResult(SSearchResult& result, int nWidth, int nHeight)
 {
-    if (result.xd.Width() != nWidth || result.xd.Height() != nHeight || result.yd.Width() != nWidth ||
-        result.yd.Height() != nHeight)
+    if (result.xd.Width() != nWidth || result.xd.Height() != nHeight || result.yd.Width() != nWidth
+        || result.yd.Height() != nHeight)
         result = SSearchResult{CImage(nWidth, nHeight), CImage(nWidth, nHeight)};
     result.nMinDx = result.nMaxDx = result.nMinDy = result.nMaxDy = 0;
 }
@@ -54,9 +54,10 @@ struct CFastSearch::SWorkspace {
     std::vector<SWorkerScratch> scratch;
 };
 
-CFastSearch::CFastSearch(SFastSearchOptions options) : m_options(options), m_pWorkspace(std::make_unique<SWorkspace>())
-{
-}
+CFastSearch::CFastSearch(SFastSearchOptions options)
+    : m_options(options)
+    , m_pWorkspace(std::make_unique<SWorkspace>())
+{ }
 
 CFastSearch::~CFastSearch() = default;
 

@@ -36,8 +36,7 @@ using DU32 = hn::ScalableTag<std::uint32_t>;
 constexpr bool kHalves = false;
 using D32Half = D32;
 using DU32Half = DU32;
-template <class D>
-HWY_INLINE hn::Vec<D> MinOfHalves(D, hn::Vec<D> v)
+template <class D> HWY_INLINE hn::Vec<D> MinOfHalves(D, hn::Vec<D> v)
 {
     return v;
 }
@@ -45,8 +44,7 @@ HWY_INLINE hn::Vec<D> MinOfHalves(D, hn::Vec<D> v)
 constexpr bool kHalves = true;
 using D32Half = hn::Half<D32>;
 using DU32Half = hn::Half<DU32>;
-template <class D>
-HWY_INLINE hn::Vec<hn::Half<D>> MinOfHalves(D, hn::Vec<D> v)
+template <class D> HWY_INLINE hn::Vec<hn::Half<D>> MinOfHalves(D, hn::Vec<D> v)
 {
     const hn::Half<D> dh;
     return hn::Min(hn::LowerHalf(dh, v), hn::UpperHalf(dh, v));
@@ -55,35 +53,29 @@ HWY_INLINE hn::Vec<hn::Half<D>> MinOfHalves(D, hn::Vec<D> v)
 
 // Column sums of 16 bits hold 765·S while S <= 84; the costs are formed in
 // signed lanes of the same width.
-template <typename TColumn>
-struct SLanes;
-template <>
-struct SLanes<std::uint16_t> {
+template <typename TColumn> struct SLanes;
+template <> struct SLanes<std::uint16_t> {
     using DC = hn::ScalableTag<std::uint16_t>;
     using DI = hn::ScalableTag<std::int16_t>;
 };
-template <>
-struct SLanes<std::int32_t> {
+template <> struct SLanes<std::int32_t> {
     using DC = hn::ScalableTag<std::int32_t>;
     using DI = hn::ScalableTag<std::int32_t>;
 };
 
 // One main pixel against a vector of other pixels of one row.
-template <class DI>
-struct SMainPixel {
+template <class DI> struct SMainPixel {
     hn::Vec<DI> blue, green, red;
 };
 
-template <class DI>
-HWY_INLINE SMainPixel<DI> BroadcastMain(DI di, const std::uint8_t* const* pMain, int u)
+template <class DI> HWY_INLINE SMainPixel<DI> BroadcastMain(DI di, const std::uint8_t* const* pMain, int u)
 {
     using T = hn::TFromD<DI>;
     return {hn::Set(di, static_cast<T>(pMain[0][u])), hn::Set(di, static_cast<T>(pMain[1][u])),
             hn::Set(di, static_cast<T>(pMain[2][u]))};
 }
 
-template <class DI>
-HWY_INLINE hn::Vec<DI> ChannelCost(DI di, const std::uint8_t* pOther, hn::Vec<DI> main)
+template <class DI> HWY_INLINE hn::Vec<DI> ChannelCost(DI di, const std::uint8_t* pOther, hn::Vec<DI> main)
 {
     const hn::Rebind<std::uint8_t, DI> d8;
     const hn::RebindToUnsigned<DI> du;
@@ -169,8 +161,7 @@ void UpdateColumns(const CSearchPlanes& planes, TColumn* pColumns, int vIn, int 
     }
 }
 
-template <typename TColumn, class D>
-HWY_INLINE hn::Vec<D> LoadColumnSums(D d, const TColumn* p)
+template <typename TColumn, class D> HWY_INLINE hn::Vec<D> LoadColumnSums(D d, const TColumn* p)
 {
     if constexpr (sizeof(TColumn) == 2) {
         const hn::Rebind<std::uint16_t, D> d16;
@@ -195,8 +186,7 @@ HWY_INLINE SRowSums RowSums(const SSearchGeometry& g)
 }
 
 // All ones (or INT32_MAX) on the lanes of a vector from lane nFirst on that lie past the candidates.
-template <class D>
-HWY_INLINE hn::Vec<D> Padding(D d, std::ptrdiff_t nFirst, int nCandidates, hn::TFromD<D> fill)
+template <class D> HWY_INLINE hn::Vec<D> Padding(D d, std::ptrdiff_t nFirst, int nCandidates, hn::TFromD<D> fill)
 {
     const hn::RebindToSigned<D> di;
     const auto past = hn::Gt(hn::Iota(di, static_cast<std::int32_t>(nFirst)), hn::Set(di, nCandidates - 1));
@@ -303,8 +293,8 @@ HWY_INLINE SKeyedMinimum SlideKeys(const SRowSums& rows, const SGroup& group, in
         }
         if (kHalves && rows.bHalf) {
             const std::ptrdiff_t k = rows.nWhole;
-            const hn::Vec<DU32Half> key =
-                hn::Or(SlideKey<kSlide>(dh, nShift, pRowKeys + k, pIn + nColumns + k, pOut + nColumns + k), paddingHalf);
+            const hn::Vec<DU32Half> key = hn::Or(
+                SlideKey<kSlide>(dh, nShift, pRowKeys + k, pIn + nColumns + k, pOut + nColumns + k), paddingHalf);
             firstHalf = hn::Min(firstHalf, key);
             lastHalf = hn::Min(lastHalf, hn::Xor(key, hn::Set(dh, (1u << nShift) - 1)));
         }
@@ -315,15 +305,14 @@ HWY_INLINE SKeyedMinimum SlideKeys(const SRowSums& rows, const SGroup& group, in
 // Hands the group's smallest key on when its sum can change the best
 // candidate. Keys below the threshold have sums not above the best one, and
 // a flipped key below the flipped smallest key is a later candidate with its sum.
-HWY_INLINE void OfferKeyedMinimum(const SStripeTask& task, const SGroup& group, int nShift,
-                                  const std::uint32_t* pKeys, const SKeyedMinimum& minimum, int x, int y,
-                                  SPixelBest& best)
+HWY_INLINE void OfferKeyedMinimum(const SStripeTask& task, const SGroup& group, int nShift, const std::uint32_t* pKeys,
+                                  const SKeyedMinimum& minimum, int x, int y, SPixelBest& best)
 {
     const DU32Half d;
     const std::uint32_t nMask = (1u << nShift) - 1;
     // T <= 765·S² < 2^(32 − shift), and 765·S² is even, so (T + 1)·2^shift fits.
-    const std::uint32_t nThreshold =
-        best.nSum == INT32_MAX ? UINT32_MAX : (static_cast<std::uint32_t>(best.nSum) + 1) << nShift;
+    const std::uint32_t nThreshold
+        = best.nSum == INT32_MAX ? UINT32_MAX : (static_cast<std::uint32_t>(best.nSum) + 1) << nShift;
     if (hn::AllFalse(d, hn::Gt(hn::Set(d, nThreshold), minimum.first)))
         return;
     const std::uint32_t nKey = hn::GetLane(hn::MinOfLanes(d, minimum.first));
@@ -353,8 +342,8 @@ void SelectRow(const SStripeTask& task, const SGroup& group, const std::uint16_t
     const int nCandidates = 2 * g.nMaxDx + 1;
     const int nShift = FastSearchKeyShift(g.nFragment);
     std::uint32_t* pKeys = reinterpret_cast<std::uint32_t*>(task.scratch.pSums);
-    const hn::Vec<DU32> padding =
-        rows.bHalf ? hn::Zero(d) : Padding(d, rows.nWhole - nStep, nCandidates, std::uint32_t{UINT32_MAX});
+    const hn::Vec<DU32> padding
+        = rows.bHalf ? hn::Zero(d) : Padding(d, rows.nWhole - nStep, nCandidates, std::uint32_t{UINT32_MAX});
     const hn::Vec<DU32Half> paddingHalf = Padding(dh, rows.nWhole, nCandidates, std::uint32_t{UINT32_MAX});
     for (int nRow = 0; nRow < group.nRows; ++nRow) {
         const std::uint16_t* pRowColumns = pColumns + nRow * group.nColumnStride;
@@ -430,10 +419,10 @@ void SelectRow(const SStripeTask& task, const SGroup& group, const std::int32_t*
     }
     SPixelBest* pBest = task.scratch.pBest + static_cast<std::ptrdiff_t>(y - task.nFirstRow) * g.nWidth;
     for (int x = 0; x < g.nWidth; ++x) {
-        const std::int32_t nSum =
-            x == 0 ? SlideSums<false>(rows, pSums, pColumns, pColumns, padding, paddingHalf)
-                   : SlideSums<true>(rows, pSums, pColumns + static_cast<std::ptrdiff_t>(x + g.nFragment - 1) * g.nLanes,
-                                     pColumns + static_cast<std::ptrdiff_t>(x - 1) * g.nLanes, padding, paddingHalf);
+        const std::int32_t nSum = x == 0
+            ? SlideSums<false>(rows, pSums, pColumns, pColumns, padding, paddingHalf)
+            : SlideSums<true>(rows, pSums, pColumns + static_cast<std::ptrdiff_t>(x + g.nFragment - 1) * g.nLanes,
+                              pColumns + static_cast<std::ptrdiff_t>(x - 1) * g.nLanes, padding, paddingHalf);
         if (nSum > pBest[x].nSum)
             continue;
         std::ptrdiff_t nFirst = 0;
@@ -447,24 +436,20 @@ void SelectRow(const SStripeTask& task, const SGroup& group, const std::int32_t*
 }
 
 // Column sums of a group of candidate rows at the start of a stripe: S rows of costs.
-template <typename TColumn>
-void StartColumns(const SStripeTask& task, const SGroup& group, TColumn* pColumns)
+template <typename TColumn> void StartColumns(const SStripeTask& task, const SGroup& group, TColumn* pColumns)
 {
     const SSearchGeometry& g = task.pPlanes->Geometry();
     std::fill_n(pColumns, static_cast<std::size_t>(group.nRows * group.nColumnStride), TColumn{0});
     for (int nRow = 0; nRow < group.nRows; ++nRow)
         for (int v = task.nFirstRow - g.nHalf; v < task.nFirstRow + g.nHalf; ++v)
-            UpdateColumns<TColumn, false>(*task.pPlanes, pColumns + nRow * group.nColumnStride, v, v,
-                                          group.dy0 + nRow);
+            UpdateColumns<TColumn, false>(*task.pPlanes, pColumns + nRow * group.nColumnStride, v, v, group.dy0 + nRow);
 }
 
-template <typename TColumn>
-bool SearchStripeRows(const SStripeTask& task)
+template <typename TColumn> bool SearchStripeRows(const SStripeTask& task)
 {
     const SSearchGeometry& g = task.pPlanes->Geometry();
     TColumn* pColumns = reinterpret_cast<TColumn*>(task.scratch.pColumnSums);
-    std::fill_n(task.scratch.pBest, static_cast<std::size_t>(task.nEndRow - task.nFirstRow) * g.nWidth,
-                SPixelBest{});
+    std::fill_n(task.scratch.pBest, static_cast<std::size_t>(task.nEndRow - task.nFirstRow) * g.nWidth, SPixelBest{});
     for (int dy0 = -g.nMaxDy; dy0 <= g.nMaxDy; dy0 += g.nRowsTogether) {
         const SGroup group{dy0, std::min(g.nRowsTogether, g.nMaxDy - dy0 + 1),
                            static_cast<std::ptrdiff_t>(g.nWidth + g.nFragment - 1) * g.nLanes};
@@ -578,8 +563,8 @@ int FastSearchRowsTogether(const SSearchGeometry& g)
     constexpr std::int64_t kColumnSumBytes = 512 * 1024;
     const std::int64_t nRowBytes = std::int64_t{g.nWidth + g.nFragment - 1} * g.nLanes * 2;
     const std::int64_t nByKeys = (std::int64_t{1} << FastSearchKeyShift(g.nFragment)) / g.nLanes;
-    return static_cast<int>(std::max<std::int64_t>(
-        1, std::min({std::int64_t{2 * g.nMaxDy + 1}, nByKeys, kColumnSumBytes / nRowBytes})));
+    return static_cast<int>(
+        std::max<std::int64_t>(1, std::min({std::int64_t{2 * g.nMaxDy + 1}, nByKeys, kColumnSumBytes / nRowBytes})));
 }
 
 int FastSearchLanes(bool bScalar)

@@ -25,8 +25,8 @@ void CSearchPlanes::Allocate(SPlanes& planes, std::ptrdiff_t nStride, std::ptrdi
     planes.bytes.assign(3 * planes.nPlaneSize, 0);
 }
 
-void CSearchPlanes::Split(const CImage& image, int y, SPlanes& planes, std::ptrdiff_t nStride,
-                          std::ptrdiff_t nOrigin, int nWidth)
+void CSearchPlanes::Split(const CImage& image, int y, SPlanes& planes, std::ptrdiff_t nStride, std::ptrdiff_t nOrigin,
+                          int nWidth)
 {
     std::uint8_t* pRow = planes.bytes.data() + nOrigin + y * nStride;
     SplitPixels(image.Pixel(0, y), static_cast<std::size_t>(nWidth), pRow, pRow + planes.nPlaneSize,

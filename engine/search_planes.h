@@ -51,8 +51,7 @@ private:
         std::vector<std::uint8_t> bytes;
         std::size_t nPlaneSize = 0;
     };
-    static const std::uint8_t* Row(const SPlanes& planes, int c, int v, std::ptrdiff_t nStride,
-                                   std::ptrdiff_t nOrigin)
+    static const std::uint8_t* Row(const SPlanes& planes, int c, int v, std::ptrdiff_t nStride, std::ptrdiff_t nOrigin)
     {
         return planes.bytes.data() + c * planes.nPlaneSize + nOrigin + v * nStride;
     }

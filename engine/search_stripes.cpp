@@ -40,19 +40,21 @@ void StoreWord(std::uint8_t* p, std::uint32_t nWord, bool bWholeWord)
 
 CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result,
                                int nThreads, bool bScalar, std::vector<SWorkerScratch>& scratch)
-    : m_planes(planes), m_scorer(scorer), m_result(result), m_bScalar(bScalar)
+    : m_planes(planes)
+    , m_scorer(scorer)
+    , m_result(result)
+    , m_bScalar(bScalar)
 {
     const SSearchGeometry& g = planes.Geometry();
-    const int nThreadsWanted =
-        nThreads > 0 ? nThreads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int nThreadsWanted
+        = nThreads > 0 ? nThreads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     m_nStripeRows = StripeRows(g, nThreadsWanted);
     m_nStripes = (g.nHeight + m_nStripeRows - 1) / m_nStripeRows;
     const int nWorkers = std::min(nThreadsWanted, m_nStripes);
     m_ranges.resize(m_nStripes);
     m_bDone.assign(m_nStripes, 0);
     // Column sums of 16 bits take half of each 32-bit element.
-    const std::size_t nColumnSums =
-        static_cast<std::size_t>(g.nRowsTogether) * (g.nWidth + g.nFragment - 1) * g.nLanes;
+    const std::size_t nColumnSums = static_cast<std::size_t>(g.nRowsTogether) * (g.nWidth + g.nFragment - 1) * g.nLanes;
     if (scratch.size() < static_cast<std::size_t>(nWorkers))
         scratch.resize(nWorkers);
     for (int n = 0; n < nWorkers; ++n) {
@@ -85,8 +87,9 @@ void CSearchStripes::Work(SWorkerScratch& scratch)
         task.pScorer = &m_scorer;
         task.nFirstRow = nStripe * m_nStripeRows;
         task.nEndRow = std::min(task.nFirstRow + m_nStripeRows, g.nHeight);
-        task.scratch = {scratch.columnSums.data(), scratch.sums.data(), scratch.best.data(),
-                        scratch.tieDx,           scratch.tieDy,       scratch.tieScores};
+        task.scratch
+            = {scratch.columnSums.data(), scratch.sums.data(), scratch.best.data(), scratch.tieDx, scratch.tieDy,
+               scratch.tieScores};
         task.pStop = &m_bStop;
         SRowWriter writer{this, {}};
         task.pFinishRow = WriteRow;

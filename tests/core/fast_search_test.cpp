@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -26,8 +26,8 @@ struct SCase {
 std::string Describe(const SCase& c)
 {
     char text[160];
-    std::snprintf(text, sizeof text, "main %dx%d, other %dx%d, S %d, HP %d, VP %d, threads %d, %s",
-                  c.main.Width(), c.main.Height(), c.other.Width(), c.other.Height(), c.settings.nFragmentSize,
+    std::snprintf(text, sizeof text, "main %dx%d, other %dx%d, S %d, HP %d, VP %d, threads %d, %s", c.main.Width(),
+                  c.main.Height(), c.other.Width(), c.other.Height(), c.settings.nFragmentSize,
                   c.settings.nMaxParallaxX, c.settings.nMaxParallaxY, c.options.nThreads,
                   CFastSearch(c.options).TargetName());
     return text;
@@ -63,8 +63,8 @@ std::string FirstDifference(const SCase& c, const SSearchResult& expected, const
 {
     for (int y = 0; y < expected.xd.Height(); ++y)
         for (int x = 0; x < expected.xd.Width(); ++x) {
-            if (std::equal(expected.xd.Pixel(x, y), expected.xd.Pixel(x, y) + 3, actual.xd.Pixel(x, y)) &&
-                std::equal(expected.yd.Pixel(x, y), expected.yd.Pixel(x, y) + 3, actual.yd.Pixel(x, y)))
+            if (std::equal(expected.xd.Pixel(x, y), expected.xd.Pixel(x, y) + 3, actual.xd.Pixel(x, y))
+                && std::equal(expected.yd.Pixel(x, y), expected.yd.Pixel(x, y) + 3, actual.yd.Pixel(x, y)))
                 continue;
             const int ex = Signed(expected.xd, x, y), ey = Signed(expected.yd, x, y);
             const int ax = Signed(actual.xd, x, y), ay = Signed(actual.yd, x, y);
@@ -129,8 +129,9 @@ CImage FlatPatches(int nWidth, int nHeight, std::mt19937& random)
     for (int n = 0; n < 5; ++n) {
         const int x0 = std::uniform_int_distribution<int>(0, nWidth - 1)(random);
         const int y0 = std::uniform_int_distribution<int>(0, nHeight - 1)(random);
-        const std::uint8_t colour[3] = {static_cast<std::uint8_t>(n % 3 == 2 ? 0 : byte(random)),
-                                        static_cast<std::uint8_t>(byte(random)), static_cast<std::uint8_t>(byte(random))};
+        const std::uint8_t colour[3]
+            = {static_cast<std::uint8_t>(n % 3 == 2 ? 0 : byte(random)), static_cast<std::uint8_t>(byte(random)),
+               static_cast<std::uint8_t>(byte(random))};
         for (int y = y0; y < nHeight; ++y)
             for (int x = x0; x < nWidth; ++x)
                 std::copy_n(colour, 3, image.Pixel(x, y));
@@ -184,9 +185,9 @@ SCase RandomCase(std::mt19937& random, int nIndex)
         c.settings.nFragmentSize = 2 * Pick(random, 1, nIndex % 4 == 0 ? 12 : 4);
         c.settings.nMaxParallaxX = Pick(random, 0, 12);
         c.settings.nMaxParallaxY = Pick(random, 0, nIndex % 2 == 0 ? 0 : 4);
-    } while (static_cast<double>(nArea) * (2 * c.settings.nMaxParallaxX + 1) * (2 * c.settings.nMaxParallaxY + 1) *
-                 c.settings.nFragmentSize * c.settings.nFragmentSize >
-             2.5e6);
+    } while (static_cast<double>(nArea) * (2 * c.settings.nMaxParallaxX + 1) * (2 * c.settings.nMaxParallaxY + 1)
+                 * c.settings.nFragmentSize * c.settings.nFragmentSize
+             > 2.5e6);
     c.options.nThreads = nIndex % 3;
     c.options.bForceScalar = nIndex % 4 == 1;
     return c;
@@ -282,8 +283,8 @@ TEST(FastSearch, MatchesTheLiteralSearchOnATexturedPair)
     for (int y = 0; y < left.Height(); ++y)
         for (int x = 0; x < left.Width(); ++x)
             for (int c = 0; c < 3; ++c)
-                left.Pixel(x, y)[c] = static_cast<std::uint8_t>(128 + 60 * std::sin(x * 0.4 + c) * std::cos(y * 0.3) +
-                                                                static_cast<int>(random() % 9));
+                left.Pixel(x, y)[c] = static_cast<std::uint8_t>(128 + 60 * std::sin(x * 0.4 + c) * std::cos(y * 0.3)
+                                                                + static_cast<int>(random() % 9));
     const CImage right = ShiftedCopy(left, 3, random);
     const SSearchSettings settings[] = {{4, 8, 0}, {8, 6, 2}, {16, 5, 1}};
     for (const SSearchSettings& s : settings) {
@@ -297,7 +298,9 @@ namespace {
 // Cancels once a number of rows has been reported.
 class CCancellingHost : public CRecordingHost {
 public:
-    explicit CCancellingHost(int nSteps) : m_nCancelAt(nSteps) {}
+    explicit CCancellingHost(int nSteps)
+        : m_nCancelAt(nSteps)
+    { }
     bool IsCancelled() const override { return m_nSteps >= m_nCancelAt; }
 
 private:
@@ -315,7 +318,7 @@ TEST(FastSearch, ReportsRowsToTheHostAsTheLiteralSearch)
     SSearchResult result;
     ASSERT_TRUE(CParallaxSearch().Run(main, other, {4, 3, 1}, literalHost, result));
     ASSERT_TRUE(CFastSearch({2, false}).Run(main, other, {4, 3, 1}, fastHost, result));
-    EXPECT_EQ(fastHost.m_events, literalHost.m_events);
+    EXPECT_EQ(fastHost.Events(), literalHost.Events());
     EXPECT_EQ(fastHost.m_nSteps, 33);
     EXPECT_GE(fastHost.m_nPumps, literalHost.m_nPumps);
 }
@@ -331,7 +334,7 @@ TEST(FastSearch, StopsWhenCancelledAfterTheSameRowsAsTheLiteralSearch)
         EXPECT_FALSE(CParallaxSearch().Run(main, other, {6, 4, 2}, literalHost, result));
         EXPECT_FALSE(CFastSearch({0, false}).Run(main, other, {6, 4, 2}, fastHost, result));
         EXPECT_EQ(fastHost.m_nSteps, nSteps);
-        EXPECT_EQ(fastHost.m_events, literalHost.m_events);
+        EXPECT_EQ(fastHost.Events(), literalHost.Events());
     }
 }
 
