@@ -57,16 +57,23 @@ template <> struct SLanes<std::int32_t> {
     using DI = hn::ScalableTag<std::int32_t>;
 };
 
-// One main pixel against a vector of other pixels of one row.
+// One main pixel, broadcast, against a vector of other pixels of one row.
 template <class DI> struct SMainPixel {
     hn::Vec<DI> blue, green, red;
 };
 
-template <class DI> HWY_INLINE SMainPixel<DI> BroadcastMain(DI di, const std::uint8_t* const* pMain, int u)
+// The pixel's blue byte at p, green and red one and two planes further.
+template <class DI> HWY_INLINE SMainPixel<DI> BroadcastMain(DI di, const std::uint8_t* p, std::ptrdiff_t nPlane)
 {
     using T = hn::TFromD<DI>;
-    return {hn::Set(di, static_cast<T>(pMain[0][u])), hn::Set(di, static_cast<T>(pMain[1][u])),
-            hn::Set(di, static_cast<T>(pMain[2][u]))};
+    return {hn::Set(di, static_cast<T>(p[0])), hn::Set(di, static_cast<T>(p[nPlane])),
+            hn::Set(di, static_cast<T>(p[2 * nPlane]))};
+}
+
+template <class DI> HWY_INLINE SMainPixel<hn::Half<DI>> LowerHalves(DI, const SMainPixel<DI>& main)
+{
+    const hn::Half<DI> dh;
+    return {hn::LowerHalf(dh, main.blue), hn::LowerHalf(dh, main.green), hn::LowerHalf(dh, main.red)};
 }
 
 template <class DI> HWY_INLINE hn::Vec<DI> ChannelCost(DI di, const std::uint8_t* pOther, hn::Vec<DI> main)
@@ -77,82 +84,95 @@ template <class DI> HWY_INLINE hn::Vec<DI> ChannelCost(DI di, const std::uint8_t
     return hn::Abs(hn::Sub(other, main));
 }
 
-// t = |blue difference| + |red difference| + |green difference| per lane.
+// t = |blue difference| + |red difference| + |green difference| per lane;
+// pOther points at the blue bytes of the candidates.
 template <class DI>
-HWY_INLINE hn::Vec<DI> Cost(DI di, const std::uint8_t* const* pOther, std::ptrdiff_t n, const SMainPixel<DI>& main)
+HWY_INLINE hn::Vec<DI> Cost(DI di, const std::uint8_t* pOther, std::ptrdiff_t nPlane, const SMainPixel<DI>& main)
 {
-    const hn::Vec<DI> blue = ChannelCost(di, pOther[0] + n, main.blue);
-    const hn::Vec<DI> green = ChannelCost(di, pOther[1] + n, main.green);
-    const hn::Vec<DI> red = ChannelCost(di, pOther[2] + n, main.red);
+    const hn::Vec<DI> blue = ChannelCost(di, pOther, main.blue);
+    const hn::Vec<DI> green = ChannelCost(di, pOther + nPlane, main.green);
+    const hn::Vec<DI> red = ChannelCost(di, pOther + 2 * nPlane, main.red);
     return hn::Add(hn::Add(blue, red), green);
 }
 
-// Row pointers of both images at row v, the other one shifted by dy and
-// moved so that lane k of column u reads candidate dx = k − HP.
-struct SRowPointers {
-    const std::uint8_t* pMain[3];
-    const std::uint8_t* pOther[3];
+// The rows a column-sum update reads: the main image's entering and leaving
+// rows at column 0, and the other image's rows dy further, moved so that
+// lane k of column u reads candidate dx = k − HP.
+struct SUpdateRows {
+    const std::uint8_t* pMainIn;
+    const std::uint8_t* pMainOut;
+    const std::uint8_t* pOtherIn;
+    const std::uint8_t* pOtherOut;
+    std::ptrdiff_t nMainPlane;
+    std::ptrdiff_t nOtherPlane;
 };
 
-HWY_INLINE SRowPointers RowPointers(const CSearchPlanes& planes, int v, int dy)
+HWY_INLINE SUpdateRows UpdateRows(const CSearchPlanes& planes, int vIn, int vOut, int dy)
 {
-    SRowPointers rows{};
-    for (int c = 0; c < 3; ++c) {
-        rows.pMain[c] = planes.MainRow(c, v);
-        rows.pOther[c] = planes.OtherRow(c, v + dy) - planes.Geometry().nMaxDx;
-    }
-    return rows;
+    const int nMaxDx = planes.Geometry().nMaxDx;
+    return {planes.MainRow(0, vIn),
+            planes.MainRow(0, vOut),
+            planes.OtherRow(0, vIn + dy) - nMaxDx,
+            planes.OtherRow(0, vOut + dy) - nMaxDx,
+            planes.MainRow(1, 0) - planes.MainRow(0, 0),
+            planes.OtherRow(1, 0) - planes.OtherRow(0, 0)};
 }
 
-// One vector of column sums: adds the costs of the entering row and, with
-// kSlide, takes off those of the leaving one.
+// One vector of column sums: adds the costs of the entering row's
+// candidates at pIn and, with kSlide, takes off those of the leaving row at pOut.
 template <bool kSlide, class DC, class DI>
-HWY_INLINE void UpdateBlock(DC dc, DI di, hn::TFromD<DC>* pColumn, std::ptrdiff_t n, const SRowPointers& in,
-                            const SRowPointers& out, int u)
+HWY_INLINE void UpdateBlock(DC dc, DI di, hn::TFromD<DC>* pSums, const std::uint8_t* pIn, const std::uint8_t* pOut,
+                            std::ptrdiff_t nPlane, const SMainPixel<DI>& mainIn, const SMainPixel<DI>& mainOut)
 {
-    const SMainPixel<DI> mainIn = BroadcastMain(di, in.pMain, u);
-    hn::Vec<DC> sum = hn::Add(hn::LoadU(dc, pColumn + n), hn::BitCast(dc, Cost(di, in.pOther, u + n, mainIn)));
-    if constexpr (kSlide) {
-        const SMainPixel<DI> mainOut = BroadcastMain(di, out.pMain, u);
-        sum = hn::Sub(sum, hn::BitCast(dc, Cost(di, out.pOther, u + n, mainOut)));
-    }
-    hn::StoreU(sum, dc, pColumn + n);
+    hn::Vec<DC> sum = hn::Add(hn::LoadU(dc, pSums), hn::BitCast(dc, Cost(di, pIn, nPlane, mainIn)));
+    if constexpr (kSlide)
+        sum = hn::Sub(sum, hn::BitCast(dc, Cost(di, pOut, nPlane, mainOut)));
+    hn::StoreU(sum, dc, pSums);
 }
 
-// Adds the costs of row vIn to every column sum, and with kSlide takes off
-// those of row vOut. The lanes are whole vectors of column sums, then at
-// most a half and a quarter vector.
+// The lanes of column u: whole vectors of column sums, then at most a half
+// and a quarter vector, all against the same main pixels.
+template <bool kSlide, class DC, class DI>
+HWY_INLINE void UpdateColumn(DC dc, DI di, hn::TFromD<DC>* pSums, const SUpdateRows& rows, int nLanes, int u)
+{
+    const SMainPixel<DI> mainIn = BroadcastMain(di, rows.pMainIn + u, rows.nMainPlane);
+    const SMainPixel<DI> mainOut = kSlide ? BroadcastMain(di, rows.pMainOut + u, rows.nMainPlane) : mainIn;
+    const std::uint8_t* pIn = rows.pOtherIn + u;
+    const std::uint8_t* pOut = rows.pOtherOut + u;
+    const std::ptrdiff_t nPlane = rows.nOtherPlane;
+    const std::ptrdiff_t nStep = static_cast<std::ptrdiff_t>(hn::Lanes(dc));
+    const std::ptrdiff_t nWhole = nLanes / nStep * nStep;
+    for (std::ptrdiff_t n = 0; n < nWhole; n += nStep)
+        UpdateBlock<kSlide>(dc, di, pSums + n, pIn + n, pOut + n, nPlane, mainIn, mainOut);
+    if constexpr (kHalves) {
+        const hn::Half<DC> dcHalf;
+        const hn::Half<DI> diHalf;
+        const SMainPixel<hn::Half<DI>> halfIn = LowerHalves(di, mainIn);
+        const SMainPixel<hn::Half<DI>> halfOut = LowerHalves(di, mainOut);
+        std::ptrdiff_t n = nWhole;
+        if (nLanes - n >= nStep / 2) {
+            UpdateBlock<kSlide>(dcHalf, diHalf, pSums + n, pIn + n, pOut + n, nPlane, halfIn, halfOut);
+            n += nStep / 2;
+        }
+        if (n < nLanes)
+            UpdateBlock<kSlide>(hn::Half<hn::Half<DC>>(), hn::Half<hn::Half<DI>>(), pSums + n, pIn + n, pOut + n,
+                                nPlane, LowerHalves(diHalf, halfIn), LowerHalves(diHalf, halfOut));
+    }
+}
+
+// Adds the costs of row vIn to every column sum of a candidate row, and
+// with kSlide takes off those of row vOut.
 template <typename TColumn, bool kSlide>
 void UpdateColumns(const CSearchPlanes& planes, TColumn* pColumns, int vIn, int vOut, int dy)
 {
     using DC = typename SLanes<TColumn>::DC;
     using DI = typename SLanes<TColumn>::DI;
-    const DC dc;
-    const DI di;
-    const hn::Half<DC> dcHalf;
-    const hn::Half<DI> diHalf;
-    const hn::Half<hn::Half<DC>> dcQuarter;
-    const hn::Half<hn::Half<DI>> diQuarter;
-    const std::ptrdiff_t nStep = static_cast<std::ptrdiff_t>(hn::Lanes(dc));
     const SSearchGeometry& g = planes.Geometry();
-    const std::ptrdiff_t nWhole = g.nLanes / nStep * nStep;
-    const bool bHalf = kHalves && g.nLanes - nWhole >= nStep / 2;
-    const bool bQuarter = kHalves && nStep >= 4 && (g.nLanes - nWhole) % std::max<std::ptrdiff_t>(1, nStep / 2) != 0;
-    const SRowPointers in = RowPointers(planes, vIn, dy);
-    const SRowPointers out = RowPointers(planes, kSlide ? vOut : vIn, dy);
+    const SUpdateRows rows = UpdateRows(planes, vIn, kSlide ? vOut : vIn, dy);
     const int nColumns = g.nWidth + g.nFragment - 1;
-    for (int nColumn = 0; nColumn < nColumns; ++nColumn) {
-        const int u = nColumn - g.nHalf;
-        TColumn* pColumn = pColumns + static_cast<std::ptrdiff_t>(nColumn) * g.nLanes;
-        for (std::ptrdiff_t n = 0; n < nWhole; n += nStep)
-            UpdateBlock<kSlide>(dc, di, pColumn, n, in, out, u);
-        if constexpr (kHalves) {
-            if (bHalf)
-                UpdateBlock<kSlide>(dcHalf, diHalf, pColumn, nWhole, in, out, u);
-            if (bQuarter)
-                UpdateBlock<kSlide>(dcQuarter, diQuarter, pColumn, g.nLanes - nStep / 4, in, out, u);
-        }
-    }
+    for (int nColumn = 0; nColumn < nColumns; ++nColumn)
+        UpdateColumn<kSlide>(DC(), DI(), pColumns + static_cast<std::ptrdiff_t>(nColumn) * g.nLanes, rows, g.nLanes,
+                             nColumn - g.nHalf);
 }
 
 } // namespace HWY_NAMESPACE
