@@ -5,6 +5,8 @@
 #include <bit>
 #include <chrono>
 #include <cstring>
+#include <new>
+#include <system_error>
 
 namespace {
 
@@ -66,8 +68,14 @@ CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& 
         scratch[n].tieScores.resize(nCandidates + 1);
         scratch[n].best.resize(static_cast<std::size_t>(m_nStripeRows) * g.nWidth);
     }
-    for (int n = 0; n < nWorkers; ++n)
-        m_workers.emplace_back([this, &worker = scratch[n]] { Work(worker); });
+    // Fewer threads than asked for only slow the search down.
+    try {
+        for (int n = 0; n < nWorkers; ++n)
+            m_workers.emplace_back([this, &worker = scratch[n]] { Work(worker); });
+    } catch (const std::system_error&) {
+        if (m_workers.empty())
+            throw std::bad_alloc();
+    }
 }
 
 CSearchStripes::~CSearchStripes()

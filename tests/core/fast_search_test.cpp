@@ -205,6 +205,9 @@ TEST(FastSearch, MatchesTheLiteralSearchOnRandomPairs)
 // Each instruction set this processor runs has its own vector widths and tails.
 TEST(FastSearch, MatchesTheLiteralSearchWithEveryInstructionSet)
 {
+    struct SRestoreTargets {
+        ~SRestoreTargets() { hwy::SetSupportedTargetsForTest(0); }
+    } restore;
     for (const std::int64_t nTarget : hwy::SupportedAndGeneratedTargets()) {
         hwy::SetSupportedTargetsForTest(nTarget);
         std::mt19937 random(23);
@@ -216,7 +219,6 @@ TEST(FastSearch, MatchesTheLiteralSearchWithEveryInstructionSet)
         }
         ExpectSameAsLiteral({RandomImage(5, 4, random), RandomImage(5, 4, random), {88, 5, 2}, {}});
     }
-    hwy::SetSupportedTargetsForTest(0);
 }
 
 TEST(FastSearch, KeepsNothingFromAnEarlierSearchOfTheSameObject)
