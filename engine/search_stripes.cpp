@@ -27,13 +27,14 @@ std::uint32_t DisplacementWord(int d, int nThird)
     return nNegative | nPositive << 8 | static_cast<std::uint32_t>(nThird & 0xFF) << 16;
 }
 
-void StoreWord(std::uint8_t* p, std::uint32_t nWord, bool bWholeWord)
+void StoreWord(std::uint8_t* p, std::uint32_t nWord)
 {
     static_assert(std::endian::native == std::endian::little, "words are stored byte 0 first");
-    if (bWholeWord) {
-        std::memcpy(p, &nWord, 4);
-        return;
-    }
+    std::memcpy(p, &nWord, 4);
+}
+
+void StoreBytes(std::uint8_t* p, std::uint32_t nWord)
+{
     for (int n = 0; n < 3; ++n)
         p[n] = static_cast<std::uint8_t>(nWord >> (8 * n));
 }
@@ -129,10 +130,16 @@ void CSearchStripes::WriteRow(void* pWriter, int y, const SPixelBest* pBest)
         range.nMaxDx = std::max(range.nMaxDx, dx);
         range.nMinDy = std::min(range.nMinDy, dy);
         range.nMaxDy = std::max(range.nMaxDy, dy);
+        const std::uint32_t nXd = DisplacementWord(dx, stripes.m_scorer.ScoreByte(*pBest, x, y));
+        const std::uint32_t nYd = DisplacementWord(dy, 0);
         // Whole words stay within the row: rows of other stripes belong to other workers.
-        const bool bWholeWord = x + 1 < nWidth;
-        StoreWord(pXd, DisplacementWord(dx, stripes.m_scorer.ScoreByte(*pBest, x, y)), bWholeWord);
-        StoreWord(pYd, DisplacementWord(dy, 0), bWholeWord);
+        if (x + 1 < nWidth) {
+            StoreWord(pXd, nXd);
+            StoreWord(pYd, nYd);
+        } else {
+            StoreBytes(pXd, nXd);
+            StoreBytes(pYd, nYd);
+        }
     }
     writer.range = range;
 }
