@@ -1,5 +1,7 @@
 // The fast parallax search against the literal one: same displacements, scores, range and host calls.
 #include "engine/fast_search.h"
+#include "engine/file_names.h"
+#include "engine/image_file.h"
 #include "engine/parallax_search.h"
 #include "engine/recording_host.h"
 #include "test_images.h"
@@ -13,6 +15,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -338,6 +341,28 @@ TEST(FastSearch, StopsWhenCancelledAfterTheSameRowsAsTheLiteralSearch)
         EXPECT_EQ(fastHost.m_nSteps, nSteps);
         EXPECT_EQ(fastHost.Events(), literalHost.Events());
     }
+}
+
+// The job runs the fast search; --reference runs the literal one, and the files come out the same.
+TEST(FastSearch, DepthCommandWritesTheSameFilesWithTheLiteralSearch)
+{
+    CTempFolder folder;
+    std::mt19937 random(29);
+    const CImage left = CoarseNoise(36, 28, 3, random);
+    SaveImageFile(left, folder.File("l.png"), kFormatPng);
+    SaveImageFile(ShiftedCopy(left, 2, random), folder.File("r.png"), kFormatPng);
+    const std::string command = std::string(TESSALY_CLI_PATH) + " depth --left " + folder.File("l.png") + " --right "
+        + folder.File("r.png") + " --side right --fragment 4 --max-parallax-x 5 --max-parallax-y 2 --format png >"
+        + folder.File("out.txt");
+    std::vector<std::string> outputs[2];
+    for (const char* szFlag : {"", " --reference"}) {
+        ASSERT_EQ(std::system((command + szFlag).c_str()), 0) << szFlag;
+        for (const char* szSuffix : {"r-xd.png", "r-yd.png", "r-3dmap.png"})
+            outputs[*szFlag ? 1 : 0].push_back(ReadBytes(folder.File(szSuffix)));
+    }
+    for (const std::string& bytes : outputs[0])
+        EXPECT_GT(bytes.size(), 100u);
+    EXPECT_EQ(outputs[0], outputs[1]);
 }
 
 TEST(FastSearch, RefusesSettingsOutOfRange)
