@@ -3,12 +3,14 @@
 # matcher as the peer, and the whole tessaly-cli depth job. Run from anywhere:
 #   bash bench/run-bench.sh [--quick]
 # --quick times the literal search only at the two quick settings (the others take minutes).
-# Needs the shared data beside the repository (../shared/data/cones, ../shared/bench).
+# Needs the shared data beside the repository (../shared/data/cones, ../shared/bench), or in the
+# folder named by TESSALY_SHARED.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-left=../shared/data/cones/im2.png
-right=../shared/data/cones/im6.png
+shared=${TESSALY_SHARED:-../shared}
+left=$shared/data/cones/im2.png
+right=$shared/data/cones/im6.png
 reference=all
 [ "${1:-}" = "--quick" ] && reference=S4HP16VP0,S2HP8VP8
 
@@ -31,7 +33,7 @@ echo "== Search times (median of 9 runs; the literal search runs once)"
 
 echo
 echo "== Peer: OpenCV StereoBM, 64 disparities, 15 x 15 grey window (median of 7 runs)"
-/usr/bin/python3 ../shared/bench/opencv_peer.py "$left" "$right" 15 64
+/usr/bin/python3 "$shared/bench/opencv_peer.py" "$left" "$right" 15 64
 
 echo
 echo "== Whole job: tessaly-cli depth, S 16, HP 32, VP 0, BMP output (copies of the pair in a temporary folder)"

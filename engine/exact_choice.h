@@ -10,14 +10,15 @@
 // Why integer sums decide almost every comparison: a candidate's score is
 // fl(D / S²), where D adds the S² terms fl(t·K) one after another and the
 // t are integers 0..765 with integer sum T. Each product and each addition
-// rounds by at most one part in 2^53, so |D − T·K| <= S²·2^-53·T·K, at most
-// 765·S⁴·2^-53 / 3 < 2^-17 for S <= 128, while two different sums T give
-// exact values T·K at least K ≈ 0.333 apart. So a smaller T always gives a
-// strictly smaller D and a strictly smaller score: the quotients differ by
-// more than 0.33 / S² >= 2^-16, their roundings by at most 2^-45. Only candidates with the same T as the best so far
-// need their literal score, whose rounding differs with the order of terms.
-// The same bound gives the truncated score from T alone: T·K/S² lies within
-// 2^-30 of T / (3·S²), which stays at least 1/(3·S²) away from the next
+// rounds by at most one part in 2^53, so |D − T·K| is about S²·2^-53·T·K
+// at most, below 255·S⁴·2^-53 <= 2^-17 for S <= 128, while two different
+// sums T give exact values T·K at least K ≈ 0.333 apart. So a smaller T
+// always gives a strictly smaller D and a strictly smaller score: the
+// quotients differ by more than 0.33 / S² >= 2^-16, their roundings by at
+// most 2^-46. Only candidates with the same T as the best so far need their
+// literal score, whose rounding differs with the order of the terms. The
+// same bound gives the truncated score from T alone: the score lies within
+// 2^-30 of T / (3·S²), which stays at least 1 / (3·S²) away from the next
 // integer unless 3·S² divides T.
 struct SPixelBest {
     std::int32_t nSum = INT32_MAX; // T of the best candidate so far
