@@ -56,19 +56,10 @@ CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& 
     const int nWorkers = std::min(nThreadsWanted, m_nStripes);
     m_ranges.resize(m_nStripes);
     m_bDone.assign(m_nStripes, 0);
-    // Column sums of 16 bits take half of each 32-bit element.
-    const std::size_t nColumnSums = static_cast<std::size_t>(g.nRowsTogether) * (g.nWidth + g.nFragment - 1) * g.nLanes;
     if (scratch.size() < static_cast<std::size_t>(nWorkers))
         scratch.resize(nWorkers);
-    for (int n = 0; n < nWorkers; ++n) {
-        scratch[n].columnSums.resize(nColumnSums);
-        const std::size_t nCandidates = static_cast<std::size_t>(g.nRowsTogether) * g.nLanes;
-        scratch[n].sums.resize(nCandidates);
-        scratch[n].tieDx.resize(nCandidates + 1);
-        scratch[n].tieDy.resize(nCandidates + 1);
-        scratch[n].tieScores.resize(nCandidates + 1);
-        scratch[n].best.resize(static_cast<std::size_t>(m_nStripeRows) * g.nWidth);
-    }
+    for (int n = 0; n < nWorkers; ++n)
+        SizeScratch(scratch[n], g, m_nStripeRows);
     // Fewer threads than asked for only slow the search down.
     try {
         for (int n = 0; n < nWorkers; ++n)
@@ -77,6 +68,18 @@ CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& 
         if (m_workers.empty())
             throw std::bad_alloc();
     }
+}
+
+void CSearchStripes::SizeScratch(SWorkerScratch& scratch, const SSearchGeometry& g, int nStripeRows)
+{
+    const std::size_t nCandidates = static_cast<std::size_t>(g.nRowsTogether) * g.nLanes;
+    const std::size_t nColumns = static_cast<std::size_t>(g.nWidth) + g.nFragment - 1;
+    scratch.columnSums.resize(nCandidates * nColumns * FastSearchColumnSumBytes(g.nFragment));
+    scratch.sums.resize(nCandidates);
+    scratch.tieDx.resize(nCandidates + 1);
+    scratch.tieDy.resize(nCandidates + 1);
+    scratch.tieScores.resize(nCandidates + 1);
+    scratch.best.resize(static_cast<std::size_t>(nStripeRows) * g.nWidth);
 }
 
 CSearchStripes::~CSearchStripes()

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -17,7 +18,7 @@
 // The memory of one worker; kept by the search object between runs, since
 // fresh pages cost more than the search itself on small images.
 struct SWorkerScratch {
-    std::vector<std::int32_t> columnSums; // also holds 16-bit sums
+    std::vector<std::byte> columnSums; // storage for 16- or 32-bit sums
     std::vector<std::int32_t> sums;
     std::vector<SPixelBest> best;
     std::vector<int> tieDx;
@@ -50,6 +51,7 @@ private:
         int nMinDx = 0, nMaxDx = 0, nMinDy = 0, nMaxDy = 0;
     };
 
+    static void SizeScratch(SWorkerScratch& scratch, const SSearchGeometry& g, int nStripeRows);
     void Work(SWorkerScratch& scratch);
     struct SRowWriter {
         CSearchStripes* pStripes;
