@@ -4,6 +4,7 @@
 #include "engine/search_planes.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -26,6 +27,9 @@ struct SPixelBest {
     std::int16_t nDy = 0;
     double dScore = -1.0; // its literal score, or negative while not needed
 };
+// Rows of them are read as four 32-bit words per pixel by the vector code.
+static_assert(sizeof(SPixelBest) == 16 && offsetof(SPixelBest, nDx) == 4 && offsetof(SPixelBest, nDy) == 6
+              && offsetof(SPixelBest, dScore) == 8);
 
 // Literal scores of the candidates of one position, read from the planes.
 class CExactScorer {
@@ -44,6 +48,8 @@ public:
     void OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, std::size_t n, std::span<int> dxs,
                    std::span<int> dys, std::span<double> scores) const;
 
+    // 3·S²: the integer sum of a window whose mean difference is 1.
+    std::int32_t ThreeAreas() const { return m_nThreeAreas; }
     // The best score truncated to an integer, as the "-xd." image stores it.
     int ScoreByte(const SPixelBest& best, int x, int y) const
     {

@@ -69,6 +69,73 @@ bool SearchStripeImpl(const SStripeTask& task)
     return SearchStripeRows<std::int32_t>(task);
 }
 
+// floor(T / (3·S²)) for T < 2^24: a single-precision quotient is within
+// 2^-15 of the exact one, so at most one step off, which the integer check corrects.
+HWY_INLINE hn::Vec<D32> Quotient(hn::Vec<D32> sum, std::int32_t nDivisor)
+{
+    const D32 d;
+    const hn::Rebind<float, D32> df;
+    const hn::Vec<D32> divisor = hn::Set(d, nDivisor);
+    hn::Vec<D32> q = hn::ConvertTo(d, hn::Mul(hn::ConvertTo(df, sum), hn::Set(df, 1.0f / static_cast<float>(nDivisor))));
+    const hn::Vec<D32> one = hn::Set(d, 1);
+    q = hn::IfThenElse(hn::Gt(hn::Mul(q, divisor), sum), hn::Sub(q, one), q);
+    return hn::IfThenElse(hn::Gt(hn::Mul(hn::Add(q, one), divisor), sum), q, hn::Add(q, one));
+}
+
+// The three bytes of a displacement pixel: −d when negative, d when not, and the third byte.
+HWY_INLINE void StoreDisplacements(hn::Vec<D32> d32, hn::Vec<D32> third, std::uint8_t* p)
+{
+    const D32 d;
+    const hn::Rebind<std::uint8_t, D32> d8;
+    const hn::Vec<D32> zero = hn::Zero(d);
+    hn::StoreInterleaved3(hn::DemoteTo(d8, hn::Max(hn::Neg(d32), zero)), hn::DemoteTo(d8, hn::Max(d32, zero)),
+                          hn::DemoteTo(d8, third), d8, p);
+}
+
+void WriteRowImpl(const SPixelBest* pBest, int nWidth, int y, const CExactScorer& scorer, std::uint8_t* pXd,
+                  std::uint8_t* pYd, SSearchRange& range)
+{
+    const D32 d;
+    const int nStep = static_cast<int>(hn::Lanes(d));
+    hn::Vec<D32> minDx = hn::Set(d, range.nMinDx), maxDx = hn::Set(d, range.nMaxDx);
+    hn::Vec<D32> minDy = hn::Set(d, range.nMinDy), maxDy = hn::Set(d, range.nMaxDy);
+    int x = 0;
+    for (; x + nStep <= nWidth; x += nStep) {
+        hn::Vec<D32> sum, place, low, high;
+        hn::LoadInterleaved4(d, reinterpret_cast<const std::int32_t*>(pBest + x), sum, place, low, high);
+        const hn::Vec<D32> dx = hn::ShiftRight<16>(hn::ShiftLeft<16>(place));
+        const hn::Vec<D32> dy = hn::ShiftRight<16>(place);
+        minDx = hn::Min(minDx, dx);
+        maxDx = hn::Max(maxDx, dx);
+        minDy = hn::Min(minDy, dy);
+        maxDy = hn::Max(maxDy, dy);
+        const hn::Vec<D32> quotient = Quotient(sum, scorer.ThreeAreas());
+        StoreDisplacements(dx, quotient, pXd + 3 * x);
+        StoreDisplacements(dy, hn::Zero(d), pYd + 3 * x);
+        // A known literal score (sign bit clear) or a whole-number mean needs the scorer.
+        const auto whole = hn::And(hn::Eq(hn::Mul(quotient, hn::Set(d, scorer.ThreeAreas())), sum),
+                                   hn::Gt(sum, hn::Zero(d)));
+        const auto exact = hn::Or(hn::Gt(high, hn::Set(d, -1)), whole);
+        if (!hn::AllFalse(d, exact))
+            for (int n = x; n < x + nStep; ++n)
+                pXd[3 * n + 2] = static_cast<std::uint8_t>(scorer.ScoreByte(pBest[n], n, y));
+    }
+    range = {hn::GetLane(hn::MinOfLanes(d, minDx)), hn::GetLane(hn::MaxOfLanes(d, maxDx)),
+             hn::GetLane(hn::MinOfLanes(d, minDy)), hn::GetLane(hn::MaxOfLanes(d, maxDy))};
+    for (; x < nWidth; ++x) {
+        const int dx = pBest[x].nDx, dy = pBest[x].nDy;
+        range = {std::min(range.nMinDx, dx), std::max(range.nMaxDx, dx), std::min(range.nMinDy, dy),
+                 std::max(range.nMaxDy, dy)};
+        const std::uint8_t xd[3] = {static_cast<std::uint8_t>(dx < 0 ? -dx : 0),
+                                    static_cast<std::uint8_t>(dx >= 0 ? dx : 0),
+                                    static_cast<std::uint8_t>(scorer.ScoreByte(pBest[x], x, y))};
+        const std::uint8_t yd[3] = {static_cast<std::uint8_t>(dy < 0 ? -dy : 0),
+                                    static_cast<std::uint8_t>(dy >= 0 ? dy : 0), 0};
+        std::copy_n(xd, 3, pXd + 3 * x);
+        std::copy_n(yd, 3, pYd + 3 * x);
+    }
+}
+
 void SplitPixelsImpl(const std::uint8_t* pPixels, std::size_t nPixels, std::uint8_t* pBlue, std::uint8_t* pGreen,
                      std::uint8_t* pRed)
 {
@@ -110,6 +177,7 @@ namespace fast_search_hwy {
 HWY_EXPORT(SearchStripeImpl);
 HWY_EXPORT(LanesImpl);
 HWY_EXPORT(SplitPixelsImpl);
+HWY_EXPORT(WriteRowImpl);
 HWY_EXPORT(TargetNameImpl);
 
 // The portable code is the build's baseline target; without -m options on
@@ -136,6 +204,16 @@ void SplitPixels(const std::uint8_t* pPixels, std::size_t nPixels, std::uint8_t*
 {
     using namespace fast_search_hwy;
     HWY_DYNAMIC_DISPATCH(SplitPixelsImpl)(pPixels, nPixels, pBlue, pGreen, pRed);
+}
+
+void WriteSearchRow(const SPixelBest* pBest, int nWidth, int y, const CExactScorer& scorer, std::uint8_t* pXd,
+                    std::uint8_t* pYd, SSearchRange& range, bool bScalar)
+{
+    using namespace fast_search_hwy;
+    if (bScalar)
+        HWY_STATIC_DISPATCH(WriteRowImpl)(pBest, nWidth, y, scorer, pXd, pYd, range);
+    else
+        HWY_DYNAMIC_DISPATCH(WriteRowImpl)(pBest, nWidth, y, scorer, pXd, pYd, range);
 }
 
 int FastSearchColumnSumBytes(int nFragment)

@@ -46,6 +46,14 @@ int FastSearchKeyShift(int nFragment);
 // literal rule into scratch.pBest (row-major, W per row), and hands each
 // finished row to pFinishRow. Returns false when stopped.
 bool SearchStripe(const SStripeTask& task, bool bScalar);
+// The smallest and largest displacements written so far.
+struct SSearchRange {
+    int nMinDx = 0, nMaxDx = 0, nMinDy = 0, nMaxDy = 0;
+};
+// Writes row y of the "-xd." and "-yd." images (nWidth pixels of three
+// bytes) from the row's best candidates and widens the range.
+void WriteSearchRow(const SPixelBest* pBest, int nWidth, int y, const CExactScorer& scorer, std::uint8_t* pXd,
+                    std::uint8_t* pYd, SSearchRange& range, bool bScalar);
 // Splits nPixels three-byte pixels into three planes.
 void SplitPixels(const std::uint8_t* pPixels, std::size_t nPixels, std::uint8_t* pBlue, std::uint8_t* pGreen,
                  std::uint8_t* pRed);

@@ -2,9 +2,7 @@
 #include "engine/search_stripes.h"
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
-#include <cstring>
 #include <new>
 #include <system_error>
 
@@ -16,27 +14,6 @@ int StripeRows(const SSearchGeometry& g, int nWorkers)
 {
     const int nBalanced = (g.nHeight + 4 * nWorkers - 1) / (4 * nWorkers);
     return std::max({1, std::min(nBalanced, 64), std::min(g.nFragment, g.nHeight)});
-}
-
-// The three bytes of a displacement image's pixel; the fourth byte of the
-// word belongs to the next pixel and is written again with it.
-std::uint32_t DisplacementWord(int d, int nThird)
-{
-    const std::uint32_t nNegative = d < 0 ? static_cast<std::uint32_t>(-d) : 0u;
-    const std::uint32_t nPositive = d >= 0 ? static_cast<std::uint32_t>(d) : 0u;
-    return nNegative | nPositive << 8 | static_cast<std::uint32_t>(nThird & 0xFF) << 16;
-}
-
-void StoreWord(std::uint8_t* p, std::uint32_t nWord)
-{
-    static_assert(std::endian::native == std::endian::little, "words are stored byte 0 first");
-    std::memcpy(p, &nWord, 4);
-}
-
-void StoreBytes(std::uint8_t* p, std::uint32_t nWord)
-{
-    for (int n = 0; n < 3; ++n)
-        p[n] = static_cast<std::uint8_t>(nWord >> (8 * n));
 }
 
 } // namespace
@@ -121,30 +98,8 @@ void CSearchStripes::WriteRow(void* pWriter, int y, const SPixelBest* pBest)
 {
     SRowWriter& writer = *static_cast<SRowWriter*>(pWriter);
     const CSearchStripes& stripes = *writer.pStripes;
-    const int nWidth = stripes.m_planes.Geometry().nWidth;
-    std::uint8_t* pXd = stripes.m_result.xd.Pixel(0, y);
-    std::uint8_t* pYd = stripes.m_result.yd.Pixel(0, y);
-    // A local range: the byte stores below could alias the writer's.
-    SRange range = writer.range;
-    for (int x = 0; x < nWidth; ++x, ++pBest, pXd += 3, pYd += 3) {
-        const int dx = pBest->nDx;
-        const int dy = pBest->nDy;
-        range.nMinDx = std::min(range.nMinDx, dx);
-        range.nMaxDx = std::max(range.nMaxDx, dx);
-        range.nMinDy = std::min(range.nMinDy, dy);
-        range.nMaxDy = std::max(range.nMaxDy, dy);
-        const std::uint32_t nXd = DisplacementWord(dx, stripes.m_scorer.ScoreByte(*pBest, x, y));
-        const std::uint32_t nYd = DisplacementWord(dy, 0);
-        // Whole words stay within the row: rows of other stripes belong to other workers.
-        if (x + 1 < nWidth) {
-            StoreWord(pXd, nXd);
-            StoreWord(pYd, nYd);
-        } else {
-            StoreBytes(pXd, nXd);
-            StoreBytes(pYd, nYd);
-        }
-    }
-    writer.range = range;
+    WriteSearchRow(pBest, stripes.m_planes.Geometry().nWidth, y, stripes.m_scorer, stripes.m_result.xd.Pixel(0, y),
+                   stripes.m_result.yd.Pixel(0, y), writer.range, stripes.m_bScalar);
 }
 
 bool CSearchStripes::WaitForRow(int y, CStageHost& host)

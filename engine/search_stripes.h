@@ -47,9 +47,7 @@ public:
     void MergeRange(SSearchResult& result) const;
 
 private:
-    struct SRange {
-        int nMinDx = 0, nMaxDx = 0, nMinDy = 0, nMaxDy = 0;
-    };
+    using SRange = SSearchRange;
 
     static void SizeScratch(SWorkerScratch& scratch, const SSearchGeometry& g, int nStripeRows);
     void Work(SWorkerScratch& scratch);
