@@ -8,12 +8,13 @@
 
 namespace {
 
-// Stripes start with S rows of column sums for every candidate row, so a
-// stripe is made at least S rows high; enough stripes keep all workers busy.
+// Every stripe starts with S rows of column sums for each row of
+// candidates, so stripes are made high, up to 128 rows, while each worker
+// still gets two of them.
 int StripeRows(const SSearchGeometry& g, int nWorkers)
 {
-    const int nBalanced = (g.nHeight + 4 * nWorkers - 1) / (4 * nWorkers);
-    return std::max({1, std::min(nBalanced, 64), std::min(g.nFragment, g.nHeight)});
+    const int nBalanced = (g.nHeight + 2 * nWorkers - 1) / (2 * nWorkers);
+    return std::max({1, std::min(nBalanced, 128), std::min(g.nFragment, g.nHeight)});
 }
 
 } // namespace
