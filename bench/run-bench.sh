@@ -27,7 +27,7 @@ if [ ${#missing[@]} -ne 0 ]; then
 fi
 build=$(bash scripts/build.sh)
 
-echo "== Search times (median of 9 runs; the literal search runs once)"
+echo "== Search times (median of 25 single runs; the literal search runs once)"
 "$build/bench/tessaly-bench" --left "$left" --right "$right" --reference "$reference" \
   --benchmark_counters_tabular=true
 

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -20,7 +21,7 @@ namespace {
 const char* const kUsage
     = "tessaly-bench [--left L.png] [--right R.png] [--reference all|none|S16HP32VP0,...]\n"
       "              [--repetitions N] [--no-avx512] [Google Benchmark options]\n"
-      "  Times the fast search single-threaded and on all cores (median of N runs, default 9) and the\n"
+      "  Times the fast search single-threaded and on all cores (median of N runs, default 25) and the\n"
       "  literal search once, at six settings, on the pair (default: ../shared/data/cones im2 and im6),\n"
       "  and the job's image decoding, encoding and assembly at S 16, HP 32. --no-avx512 keeps the\n"
       "  fast search to AVX2 at most.\n";
@@ -38,7 +39,7 @@ struct SOptions {
     std::string strLeft = "../shared/data/cones/im2.png";
     std::string strRight = "../shared/data/cones/im6.png";
     std::string strReference = "all";
-    int nRepetitions = 9;
+    int nRepetitions = 25;
 };
 
 struct SPair {
@@ -77,16 +78,33 @@ CImage Load(const std::string& path)
     return std::move(loaded.image);
 }
 
-void SearchFast(benchmark::State& state, const SPair* pPair, SSearchSettings settings, int nThreads)
-{
-    // As a caller that searches again (the other side, other settings):
-    // the search object and the result images are reused.
-    CFastSearch search({nThreads, false});
-    CQuietHost host;
+// A fast search that runs again and again, as a caller that searches
+// again (the other side, other settings) reuses the search object and the
+// result images; its first run, which takes the memory, is not timed.
+struct SFastCase {
+    SFastCase(const SPair* pPairIn, SSearchSettings settingsIn, SFastSearchOptions options)
+        : pPair(pPairIn)
+        , settings(settingsIn)
+        , search(options)
+    { }
+
+    const SPair* pPair;
+    SSearchSettings settings;
+    CFastSearch search;
     SSearchResult result;
+    bool bWarm = false;
+};
+
+void SearchFast(benchmark::State& state, SFastCase* pCase)
+{
+    CQuietHost host;
+    if (!pCase->bWarm)
+        pCase->search.Run(pCase->pPair->left, pCase->pPair->right, pCase->settings, host, pCase->result);
+    pCase->bWarm = true;
     for (auto _ : state)
-        benchmark::DoNotOptimize(search.Run(pPair->left, pPair->right, settings, host, result));
-    state.SetLabel(search.TargetName());
+        benchmark::DoNotOptimize(
+            pCase->search.Run(pCase->pPair->left, pCase->pPair->right, pCase->settings, host, pCase->result));
+    state.SetLabel(pCase->search.TargetName());
 }
 
 void SearchLiteral(benchmark::State& state, const SPair* pPair, SSearchSettings settings)
@@ -144,17 +162,18 @@ void AssembleAndEncodeMap(benchmark::State& state, const SStageFiles* pFiles)
     }
 }
 
-void RegisterSearches(const SOptions& options, const SPair& pair)
+void RegisterSearches(const SOptions& options, const SPair& pair, std::deque<SFastCase>& cases)
 {
     const int nCores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     for (const SSearchSettings& s : kSettings) {
         const std::string name = SettingName(s);
         for (const int nThreads : {1, nCores})
             benchmark::RegisterBenchmark(("fast/" + name + "/threads:" + std::to_string(nThreads)).c_str(), SearchFast,
-                                         &pair, s, nThreads)
+                                         &cases.emplace_back(&pair, s, SFastSearchOptions{nThreads, false}))
                 ->Unit(benchmark::kMillisecond)
                 ->MeasureProcessCPUTime()
                 ->UseRealTime()
+                ->Iterations(1)
                 ->Repetitions(options.nRepetitions)
                 ->ReportAggregatesOnly(true);
         if (WantsReference(options, s))
@@ -177,6 +196,7 @@ void RegisterStages(const SOptions& options, SStageFiles& files)
         benchmark::RegisterBenchmark(name, function, &files)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
+            ->Iterations(1)
             ->Repetitions(options.nRepetitions)
             ->ReportAggregatesOnly(true);
 }
@@ -225,7 +245,8 @@ int main(int argc, char** argv)
     CFastSearch().Run(pair.left, pair.right, {16, 32, 0}, host, files.result);
     SaveImageFile(files.result.xd, files.strXd, 0);
     SaveImageFile(files.result.yd, files.strYd, 0);
-    RegisterSearches(options, pair);
+    std::deque<SFastCase> cases;
+    RegisterSearches(options, pair, cases);
     RegisterStages(options, files);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
