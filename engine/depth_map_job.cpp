@@ -19,7 +19,6 @@ std::string CreateFileMessage(const std::string& path)
 
 CDepthMapJob::CDepthMapJob(CStageHost& host)
     : m_pHost(&host)
-    , m_pSearch(std::make_unique<CParallaxSearch>())
     , m_pFastSearch(std::make_unique<CFastSearch>())
 { }
 
@@ -155,8 +154,12 @@ bool CDepthMapJob::ScaleToWorkingSize()
 bool CDepthMapJob::Search(const CImage& main, const CImage& other, SSearchResult& result)
 {
     const SSearchSettings settings{m_nFragmentSize, m_nMaxParallaxX, m_nMaxParallaxY};
-    if (m_bReferenceSearch)
+    if (m_bReferenceSearch) {
+        // The literal search's tables take megabytes; they are made only when it runs.
+        if (!m_pSearch)
+            m_pSearch = std::make_unique<CParallaxSearch>();
         return m_pSearch->Run(main, other, settings, *m_pHost, result);
+    }
     return m_pFastSearch->Run(main, other, settings, *m_pHost, result);
 }
 

@@ -37,11 +37,22 @@ template <typename TColumn> void StartColumns(const SStripeTask& task, const SGr
             UpdateColumns<TColumn, false>(*task.pPlanes, pColumns + nRow * group.nColumnStride, v, v, group.dy0 + nRow);
 }
 
+// The best candidates of row y. When all rows of candidates are compared
+// in one group, a row is finished as soon as it is searched, and one row of
+// them is enough.
+SPixelBest* RowBest(const SStripeTask& task, int y)
+{
+    const SSearchGeometry& g = task.pPlanes->Geometry();
+    const int nRow = OneGroup(g) ? 0 : y - task.nFirstRow;
+    return task.scratch.pBest + static_cast<std::ptrdiff_t>(nRow) * g.nWidth;
+}
+
 template <typename TColumn> bool SearchStripeRows(const SStripeTask& task)
 {
     const SSearchGeometry& g = task.pPlanes->Geometry();
     TColumn* pColumns = reinterpret_cast<TColumn*>(task.scratch.pColumnSums);
-    std::fill_n(task.scratch.pBest, static_cast<std::size_t>(task.nEndRow - task.nFirstRow) * g.nWidth, SPixelBest{});
+    const int nBestRows = OneGroup(g) ? 1 : task.nEndRow - task.nFirstRow;
+    std::fill_n(task.scratch.pBest, static_cast<std::size_t>(nBestRows) * g.nWidth, SPixelBest{});
     for (int dy0 = -g.nMaxDy; dy0 <= g.nMaxDy; dy0 += g.nRowsTogether) {
         const SGroup group{dy0, std::min(g.nRowsTogether, g.nMaxDy - dy0 + 1),
                            static_cast<std::ptrdiff_t>(g.nWidth + g.nFragment - 1) * g.nLanes};
@@ -53,10 +64,12 @@ template <typename TColumn> bool SearchStripeRows(const SStripeTask& task)
             for (int nRow = 0; nRow < group.nRows && y > task.nFirstRow; ++nRow)
                 UpdateColumns<TColumn, true>(*task.pPlanes, pColumns + nRow * group.nColumnStride, y + g.nHalf - 1,
                                              y - g.nHalf - 1, dy0 + nRow);
-            SelectRow(task, group, pColumns, y);
+            SPixelBest* pBest = RowBest(task, y);
+            if (OneGroup(g))
+                std::fill_n(pBest, g.nWidth, SPixelBest{});
+            SelectRow(task, group, pColumns, y, pBest);
             if (bLastGroup)
-                task.pFinishRow(task.pFinishContext, y,
-                                task.scratch.pBest + static_cast<std::ptrdiff_t>(y - task.nFirstRow) * g.nWidth);
+                task.pFinishRow(task.pFinishContext, y, pBest);
         }
     }
     return true;
@@ -76,7 +89,8 @@ HWY_INLINE hn::Vec<D32> Quotient(hn::Vec<D32> sum, std::int32_t nDivisor)
     const D32 d;
     const hn::Rebind<float, D32> df;
     const hn::Vec<D32> divisor = hn::Set(d, nDivisor);
-    hn::Vec<D32> q = hn::ConvertTo(d, hn::Mul(hn::ConvertTo(df, sum), hn::Set(df, 1.0f / static_cast<float>(nDivisor))));
+    hn::Vec<D32> q
+        = hn::ConvertTo(d, hn::Mul(hn::ConvertTo(df, sum), hn::Set(df, 1.0f / static_cast<float>(nDivisor))));
     const hn::Vec<D32> one = hn::Set(d, 1);
     q = hn::IfThenElse(hn::Gt(hn::Mul(q, divisor), sum), hn::Sub(q, one), q);
     return hn::IfThenElse(hn::Gt(hn::Mul(hn::Add(q, one), divisor), sum), q, hn::Add(q, one));
@@ -113,8 +127,8 @@ void WriteRowImpl(const SPixelBest* pBest, int nWidth, int y, const CExactScorer
         StoreDisplacements(dx, quotient, pXd + 3 * x);
         StoreDisplacements(dy, hn::Zero(d), pYd + 3 * x);
         // A known literal score (sign bit clear) or a whole-number mean needs the scorer.
-        const auto whole = hn::And(hn::Eq(hn::Mul(quotient, hn::Set(d, scorer.ThreeAreas())), sum),
-                                   hn::Gt(sum, hn::Zero(d)));
+        const auto whole
+            = hn::And(hn::Eq(hn::Mul(quotient, hn::Set(d, scorer.ThreeAreas())), sum), hn::Gt(sum, hn::Zero(d)));
         const auto exact = hn::Or(hn::Gt(high, hn::Set(d, -1)), whole);
         if (!hn::AllFalse(d, exact))
             for (int n = x; n < x + nStep; ++n)
@@ -126,11 +140,11 @@ void WriteRowImpl(const SPixelBest* pBest, int nWidth, int y, const CExactScorer
         const int dx = pBest[x].nDx, dy = pBest[x].nDy;
         range = {std::min(range.nMinDx, dx), std::max(range.nMaxDx, dx), std::min(range.nMinDy, dy),
                  std::max(range.nMaxDy, dy)};
-        const std::uint8_t xd[3] = {static_cast<std::uint8_t>(dx < 0 ? -dx : 0),
-                                    static_cast<std::uint8_t>(dx >= 0 ? dx : 0),
-                                    static_cast<std::uint8_t>(scorer.ScoreByte(pBest[x], x, y))};
-        const std::uint8_t yd[3] = {static_cast<std::uint8_t>(dy < 0 ? -dy : 0),
-                                    static_cast<std::uint8_t>(dy >= 0 ? dy : 0), 0};
+        const std::uint8_t xd[3]
+            = {static_cast<std::uint8_t>(dx < 0 ? -dx : 0), static_cast<std::uint8_t>(dx >= 0 ? dx : 0),
+               static_cast<std::uint8_t>(scorer.ScoreByte(pBest[x], x, y))};
+        const std::uint8_t yd[3]
+            = {static_cast<std::uint8_t>(dy < 0 ? -dy : 0), static_cast<std::uint8_t>(dy >= 0 ? dy : 0), 0};
         std::copy_n(xd, 3, pXd + 3 * x);
         std::copy_n(yd, 3, pYd + 3 * x);
     }

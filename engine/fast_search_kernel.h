@@ -13,7 +13,7 @@
 struct SStripeScratch {
     void* pColumnSums = nullptr;   // rows together × (W + S − 1) × lanes column sums (16- or 32-bit)
     std::int32_t* pSums = nullptr; // rows together × lanes window sums of the current position
-    SPixelBest* pBest = nullptr;   // rows × W best candidates
+    SPixelBest* pBest = nullptr;   // rows × W best candidates (one row when OneGroup)
     std::span<int> tieDx;          // 1 + rows together × lanes each: candidates of a tie
     std::span<int> tieDy;
     std::span<double> tieScores;
@@ -40,6 +40,11 @@ int FastSearchColumnSumBytes(int nFragment);
 // Rows of candidates (dy) whose sums are compared together: as many as the
 // lane bits of a window sum's key and about half a megabyte of column sums allow.
 int FastSearchRowsTogether(const SSearchGeometry& g);
+// Whether all rows of candidates are compared in one group.
+inline bool OneGroup(const SSearchGeometry& g)
+{
+    return g.nRowsTogether >= 2 * g.nMaxDy + 1;
+}
 // Bits below a window sum T in its key T·2^bits + candidate.
 int FastSearchKeyShift(int nFragment);
 // Finds, for every pixel of the stripe, the best candidate under the

@@ -57,7 +57,7 @@ void CSearchStripes::SizeScratch(SWorkerScratch& scratch, const SSearchGeometry&
     scratch.tieDx.resize(nCandidates + 1);
     scratch.tieDy.resize(nCandidates + 1);
     scratch.tieScores.resize(nCandidates + 1);
-    scratch.best.resize(static_cast<std::size_t>(nStripeRows) * g.nWidth);
+    scratch.best.resize(static_cast<std::size_t>(OneGroup(g) ? 1 : nStripeRows) * g.nWidth);
 }
 
 CSearchStripes::~CSearchStripes()

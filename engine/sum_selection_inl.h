@@ -192,7 +192,7 @@ HWY_INLINE void StartKey(D d, const SSearchGeometry& g, int nShift, const std::u
     hn::StoreU(hn::Add(hn::ShiftLeftSame(sum, nShift), hn::Iota(d, nIndex)), d, pKey);
 }
 
-void SelectRow(const SStripeTask& task, const SGroup& group, const std::uint16_t* pColumns, int y)
+void SelectRow(const SStripeTask& task, const SGroup& group, const std::uint16_t* pColumns, int y, SPixelBest* pBest)
 {
     const SSearchGeometry& g = task.pPlanes->Geometry();
     const DU32 d;
@@ -214,7 +214,6 @@ void SelectRow(const SStripeTask& task, const SGroup& group, const std::uint16_t
             StartKey(dh, g, nShift, pRowColumns, rows.nWhole, static_cast<std::uint32_t>(nRowFirst + rows.nWhole),
                      pKeys + nRowFirst + rows.nWhole);
     }
-    SPixelBest* pBest = task.scratch.pBest + static_cast<std::ptrdiff_t>(y - task.nFirstRow) * g.nWidth;
     OfferKeyedMinimum(task, group, nShift, pKeys,
                       SlideKeys<false>(rows, group, nShift, pKeys, pColumns, pColumns, g.nLanes, padding, paddingHalf),
                       0, y, pBest[0]);
@@ -260,7 +259,7 @@ HWY_INLINE std::int32_t SlideSums(const SRowSums& rows, std::int32_t* pSums, con
     return hn::GetLane(hn::MinOfLanes(dh, half));
 }
 
-void SelectRow(const SStripeTask& task, const SGroup& group, const std::int32_t* pColumns, int y)
+void SelectRow(const SStripeTask& task, const SGroup& group, const std::int32_t* pColumns, int y, SPixelBest* pBest)
 {
     const SSearchGeometry& g = task.pPlanes->Geometry();
     const D32 d;
@@ -277,7 +276,6 @@ void SelectRow(const SStripeTask& task, const SGroup& group, const std::int32_t*
             nSum += pColumns[static_cast<std::ptrdiff_t>(nColumn) * g.nLanes + k];
         pSums[k] = nSum;
     }
-    SPixelBest* pBest = task.scratch.pBest + static_cast<std::ptrdiff_t>(y - task.nFirstRow) * g.nWidth;
     for (int x = 0; x < g.nWidth; ++x) {
         const std::int32_t nSum = x == 0
             ? SlideSums<false>(rows, pSums, pColumns, pColumns, padding, paddingHalf)
