@@ -32,7 +32,7 @@ void Configure(const CCommandLine& line, CDepthMapJob& job)
     job.m_nSpeedFactor = line.Number("--speed", 1, 1, 10);
     job.m_bAnalyzeSource = line.Flag("--gradient") ? 0 : 1;
     job.m_nSaveFormat = ParseFormat(line.Text("--format", "bmp"));
-    job.m_bReferenceSearch = line.Flag("--reference") || job.m_bReferenceSearch;
+    job.m_bReferenceSearch = line.Flag("--reference");
 }
 
 bool ParseSide(const CCommandLine& line)

@@ -2,6 +2,7 @@
 #include "engine/depth_map_job.h"
 
 #include "engine/depth_map_assembly.h"
+#include "engine/fast_search.h"
 #include "engine/file_names.h"
 #include "engine/folder_lock.h"
 #include "engine/gradient_image.h"
@@ -20,7 +21,7 @@ std::string CreateFileMessage(const std::string& path)
 
 CDepthMapJob::CDepthMapJob(CStageHost& host)
     : m_pHost(&host)
-    , m_pSearch(std::make_unique<CParallaxSearch>())
+    , m_pFastSearch(std::make_unique<CFastSearch>())
 { }
 
 CDepthMapJob::~CDepthMapJob() = default;
@@ -173,7 +174,13 @@ bool CDepthMapJob::ScaleToWorkingSize()
 bool CDepthMapJob::Search(const CImage& main, const CImage& other, SSearchResult& result)
 {
     const SSearchSettings settings{m_nFragmentSize, m_nMaxParallaxX, m_nMaxParallaxY};
-    return m_pSearch->Run(main, other, settings, *m_pHost, result);
+    if (m_bReferenceSearch) {
+        // The literal search's tables take megabytes; they are made only when it runs.
+        if (!m_pSearch)
+            m_pSearch = std::make_unique<CParallaxSearch>();
+        return m_pSearch->Run(main, other, settings, *m_pHost, result);
+    }
+    return m_pFastSearch->Run(main, other, settings, *m_pHost, result);
 }
 
 bool CDepthMapJob::CreateDepthMap()

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+class CFastSearch;
+
 // Owned by the main dialog (or the command-line tool), which fills in the
 // image pair and the settings and then runs a job for a side. Stages hand
 // their results to each other through the derived files beside the source
@@ -53,7 +55,7 @@ public:
     int m_nMaxParallaxY = 0;
     int m_nSpeedFactor = 1;
     // Run the literal search instead of the fast one (same results, slower).
-    bool m_bReferenceSearch = true;
+    bool m_bReferenceSearch = false;
 
     // Job state, kept after the job for the front end and the next stages.
     int m_bRightMap = 0;
@@ -74,6 +76,7 @@ private:
 
     CStageHost* m_pHost;
     std::unique_ptr<CParallaxSearch> m_pSearch;
+    std::unique_ptr<CFastSearch> m_pFastSearch;
 };
 
 // The messages of the depth-map stages.

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Benchmarks the parallax search on the cones pair: the fast and the literal search, OpenCV's block
+# matcher as the peer, and the whole tessaly-cli depth job. Run from anywhere:
+#   bash bench/run-bench.sh [--quick]
+# --quick times the literal search only at the two quick settings (the others take minutes).
+# Needs the shared data beside the repository (../shared/data/cones, ../shared/bench), or in the
+# folder named by TESSALY_SHARED.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+shared=${TESSALY_SHARED:-../shared}
+left=$shared/data/cones/im2.png
+right=$shared/data/cones/im6.png
+reference=all
+[ "${1:-}" = "--quick" ] && reference=S4HP16VP0,S2HP8VP8
+
+bash scripts/install-deps.sh
+missing=()
+for p in python3-opencv hyperfine; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -ne 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+build=$(bash scripts/build.sh)
+
+echo "== Search times (median of 25 single runs; the literal search runs once)"
+"$build/bench/tessaly-bench" --left "$left" --right "$right" --reference "$reference" \
+  --benchmark_counters_tabular=true
+
+echo
+echo "== Peer: OpenCV StereoBM, 64 disparities, 15 x 15 grey window (median of 7 runs)"
+/usr/bin/python3 "$shared/bench/opencv_peer.py" "$left" "$right" 15 64
+
+echo
+echo "== Whole job: tessaly-cli depth, S 16, HP 32, VP 0, BMP output (copies of the pair in a temporary folder)"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$left" "$work/im2.png"
+cp "$right" "$work/im6.png"
+hyperfine --warmup 1 --runs 10 \
+  "$build/cli/tessaly-cli depth --left $work/im2.png --right $work/im6.png --fragment 16 --max-parallax-x 32"

@@ -1,0 +1,255 @@
+// tessaly-bench: times the literal and the fast parallax search, and the job's other stages, on a stereo pair.
+#include "engine/depth_map_assembly.h"
+#include "engine/fast_search.h"
+#include "engine/image_file.h"
+#include "engine/parallax_search.h"
+
+#include <benchmark/benchmark.h>
+#include <hwy/targets.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const char* const kUsage
+    = "tessaly-bench [--left L.png] [--right R.png] [--reference all|none|S16HP32VP0,...]\n"
+      "              [--repetitions N] [--no-avx512] [Google Benchmark options]\n"
+      "  Times the fast search single-threaded and on all cores (median of N runs, default 25) and the\n"
+      "  literal search once, at six settings, on the pair (default: ../shared/data/cones im2 and im6),\n"
+      "  and the job's image decoding, encoding and assembly at S 16, HP 32. --no-avx512 keeps the\n"
+      "  fast search to AVX2 at most.\n";
+
+class CQuietHost : public CStageHost {
+public:
+    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void SetStatus(const std::string&) override { }
+    void SetProgressRange(int) override { }
+    void StepProgress() override { }
+    void ResetProgress() override { }
+};
+
+struct SOptions {
+    std::string strLeft = "../shared/data/cones/im2.png";
+    std::string strRight = "../shared/data/cones/im6.png";
+    std::string strReference = "all";
+    int nRepetitions = 25;
+};
+
+struct SPair {
+    CImage left;
+    CImage right;
+};
+
+// The last one compares with S 16 at the same parallax: the cost should not grow with the fragment.
+const SSearchSettings kSettings[] = {{4, 16, 0}, {16, 32, 0}, {16, 16, 4}, {64, 64, 0}, {2, 8, 8}, {64, 32, 0}};
+
+std::string SettingName(const SSearchSettings& s)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "S%dHP%dVP%d", s.nFragmentSize, s.nMaxParallaxX, s.nMaxParallaxY);
+    return name;
+}
+
+bool WantsReference(const SOptions& options, const SSearchSettings& s)
+{
+    if (options.strReference == "all")
+        return true;
+    std::string list(1, ',');
+    list.append(options.strReference).append(1, ',');
+    std::string item(1, ',');
+    item.append(SettingName(s)).append(1, ',');
+    return list.find(item) != std::string::npos;
+}
+
+CImage Load(const std::string& path)
+{
+    SLoadResult loaded = LoadImageFile(path);
+    if (loaded.status != ELoadStatus::kOk) {
+        std::fprintf(stderr, "tessaly-bench: cannot load %s\n", path.c_str());
+        std::exit(2);
+    }
+    return std::move(loaded.image);
+}
+
+// A fast search that runs again and again, as a caller that searches
+// again (the other side, other settings) reuses the search object and the
+// result images; its first run, which takes the memory, is not timed.
+struct SFastCase {
+    SFastCase(const SPair* pPairIn, SSearchSettings settingsIn, SFastSearchOptions options)
+        : pPair(pPairIn)
+        , settings(settingsIn)
+        , search(options)
+    { }
+
+    const SPair* pPair;
+    SSearchSettings settings;
+    CFastSearch search;
+    SSearchResult result;
+    bool bWarm = false;
+};
+
+void SearchFast(benchmark::State& state, SFastCase* pCase)
+{
+    CQuietHost host;
+    if (!pCase->bWarm)
+        pCase->search.Run(pCase->pPair->left, pCase->pPair->right, pCase->settings, host, pCase->result);
+    pCase->bWarm = true;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            pCase->search.Run(pCase->pPair->left, pCase->pPair->right, pCase->settings, host, pCase->result));
+    state.SetLabel(pCase->search.TargetName());
+}
+
+void SearchLiteral(benchmark::State& state, const SPair* pPair, SSearchSettings settings)
+{
+    CParallaxSearch search;
+    CQuietHost host;
+    for (auto _ : state) {
+        SSearchResult result;
+        benchmark::DoNotOptimize(search.Run(pPair->left, pPair->right, settings, host, result));
+    }
+}
+
+// The stages around the search in a job at S 16, HP 32, VP 0 with BMP files:
+// decoding the pair, encoding and decoding the displacement images, the
+// assembly and the encoding of the depth map.
+struct SStageFiles {
+    std::string strLeft, strRight, strXd, strYd, strMap;
+    SSearchResult result;
+    CImage map;
+};
+
+void DecodePair(benchmark::State& state, const SStageFiles* pFiles)
+{
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(LoadImageFile(pFiles->strLeft));
+        benchmark::DoNotOptimize(LoadImageFile(pFiles->strRight));
+    }
+}
+
+void EncodeDisplacements(benchmark::State& state, const SStageFiles* pFiles)
+{
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(SaveImageFile(pFiles->result.xd, pFiles->strXd, 0));
+        benchmark::DoNotOptimize(SaveImageFile(pFiles->result.yd, pFiles->strYd, 0));
+    }
+}
+
+void DecodeDisplacements(benchmark::State& state, const SStageFiles* pFiles)
+{
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(LoadImageFile(pFiles->strXd));
+        benchmark::DoNotOptimize(LoadImageFile(pFiles->strYd));
+    }
+}
+
+void AssembleAndEncodeMap(benchmark::State& state, const SStageFiles* pFiles)
+{
+    const SSearchResult& r = pFiles->result;
+    const SDisplacementRange range{r.nMinDx, r.nMaxDx, r.nMinDy, r.nMaxDy};
+    for (auto _ : state) {
+        CImage map(r.xd.Width(), r.xd.Height());
+        for (int y = 0; y < map.Height(); ++y)
+            AssembleDepthRow(r.xd, r.yd, range, false, map, y);
+        benchmark::DoNotOptimize(SaveImageFile(map, pFiles->strMap, 0));
+    }
+}
+
+void RegisterSearches(const SOptions& options, const SPair& pair, std::deque<SFastCase>& cases)
+{
+    const int nCores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    for (const SSearchSettings& s : kSettings) {
+        const std::string name = SettingName(s);
+        for (const int nThreads : {1, nCores})
+            benchmark::RegisterBenchmark(("fast/" + name + "/threads:" + std::to_string(nThreads)).c_str(), SearchFast,
+                                         &cases.emplace_back(&pair, s, SFastSearchOptions{nThreads, false}))
+                ->Unit(benchmark::kMillisecond)
+                ->MeasureProcessCPUTime()
+                ->UseRealTime()
+                ->Iterations(1)
+                ->Repetitions(options.nRepetitions)
+                ->ReportAggregatesOnly(true);
+        if (WantsReference(options, s))
+            benchmark::RegisterBenchmark(std::string("literal/").append(name).c_str(), SearchLiteral, &pair, s)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime()
+                ->Iterations(1)
+                ->Repetitions(1);
+    }
+}
+
+void RegisterStages(const SOptions& options, SStageFiles& files)
+{
+    using FStage = void (*)(benchmark::State&, const SStageFiles*);
+    const std::pair<const char*, FStage> stages[] = {{"stage/decode pair", DecodePair},
+                                                     {"stage/encode -xd -yd (BMP)", EncodeDisplacements},
+                                                     {"stage/decode -xd -yd (BMP)", DecodeDisplacements},
+                                                     {"stage/assemble, encode -3dmap (BMP)", AssembleAndEncodeMap}};
+    for (const auto& [name, function] : stages)
+        benchmark::RegisterBenchmark(name, function, &files)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(1)
+            ->Repetitions(options.nRepetitions)
+            ->ReportAggregatesOnly(true);
+}
+
+SOptions ParseOptions(int argc, char** argv)
+{
+    SOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool bHasValue = i + 1 < argc;
+        if (arg == "--left" && bHasValue)
+            options.strLeft = argv[++i];
+        else if (arg == "--right" && bHasValue)
+            options.strRight = argv[++i];
+        else if (arg == "--reference" && bHasValue)
+            options.strReference = argv[++i];
+        else if (arg == "--no-avx512")
+            hwy::DisableTargets(HWY_AVX3 | HWY_AVX3_DL);
+        else if (arg == "--repetitions" && bHasValue)
+            options.nRepetitions = std::max(1, std::atoi(argv[++i]));
+        else {
+            std::fprintf(stderr, "tessaly-bench: unknown option %s\n\n%s", arg.c_str(), kUsage);
+            std::exit(2);
+        }
+    }
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    const SOptions options = ParseOptions(argc, argv);
+    const SPair pair{Load(options.strLeft), Load(options.strRight)};
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tessaly-bench";
+    std::filesystem::create_directories(folder);
+    SStageFiles files{options.strLeft,
+                      options.strRight,
+                      (folder / "im-xd.bmp").string(),
+                      (folder / "im-yd.bmp").string(),
+                      (folder / "im-3dmap.bmp").string(),
+                      {},
+                      {}};
+    CQuietHost host;
+    CFastSearch().Run(pair.left, pair.right, {16, 32, 0}, host, files.result);
+    SaveImageFile(files.result.xd, files.strXd, 0);
+    SaveImageFile(files.result.yd, files.strYd, 0);
+    std::deque<SFastCase> cases;
+    RegisterSearches(options, pair, cases);
+    RegisterStages(options, files);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove_all(folder);
+    return 0;
+}

@@ -1,0 +1,43 @@
+// CFastSearch: the parallax search on integer window sums, vector lanes and all cores; same output as the literal one.
+#pragma once
+
+#include "engine/image.h"
+#include "engine/parallax_search.h"
+#include "engine/stage_host.h"
+
+#include <memory>
+
+struct SFastSearchOptions {
+    int nThreads = 0;          // worker threads; 0 = one per processor core
+    bool bForceScalar = false; // portable code instead of the processor's best vector instructions
+};
+
+// Gives, for every setting and image, the displacements, the truncated
+// scores and the range that CParallaxSearch gives, tie for tie; see
+// exact_choice.h for why integer sums may stand in for the double scores.
+class CFastSearch {
+public:
+    explicit CFastSearch(SFastSearchOptions options = {});
+    ~CFastSearch();
+
+    // Same contract and host calls as CParallaxSearch::Run: PumpEvents and
+    // IsCancelled once per row while copying, SetProgressRange(H), then per
+    // row PumpEvents, IsCancelled and, once the row is done, StepProgress.
+    // While a row is awaited for long, events are pumped and cancellation
+    // polled every few hundredths of a second as well. Throws
+    // std::invalid_argument for settings outside IsValidSearch. The
+    // images of `result` are reused when they have the size of the area.
+    // One object runs one search at a time; it keeps its working memory for
+    // the next run.
+    bool Run(const CImage& main, const CImage& other, const SSearchSettings& settings, CStageHost& host,
+             SSearchResult& result);
+
+    // The instruction set Run uses, such as "AVX2" or "EMU128".
+    const char* TargetName() const;
+
+private:
+    struct SWorkspace;
+
+    SFastSearchOptions m_options;
+    std::unique_ptr<SWorkspace> m_pWorkspace;
+};
