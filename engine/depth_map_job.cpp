@@ -6,18 +6,12 @@
 #include "engine/file_names.h"
 #include "engine/folder_lock.h"
 #include "engine/gradient_image.h"
-#include "engine/image_file.h"
 #include "engine/kept_file.h"
 #include "engine/numeric.h"
 #include "engine/working_scale.h"
 
 #include <algorithm>
 #include <new>
-
-std::string CreateFileMessage(const std::string& path)
-{
-    return "Couldn't create file: " + path;
-}
 
 CDepthMapJob::CDepthMapJob(CStageHost& host)
     : m_pHost(&host)
@@ -33,22 +27,12 @@ std::string CDepthMapJob::MakeDerivedName(const std::string& base, const char* s
 
 bool CDepthMapJob::SaveImage(const CImage& image, const std::string& path)
 {
-    if (SaveImageFile(image, path, m_nSaveFormat))
-        return true;
-    m_pHost->ShowMessage(CreateFileMessage(path));
-    return false;
+    return SaveStageImage(*m_pHost, image, path, m_nSaveFormat);
 }
 
 bool CDepthMapJob::LoadStageImage(const std::string& path, const char* loadMessage, CImage& image)
 {
-    SLoadResult loaded = LoadImageFile(path);
-    if (loaded.status == ELoadStatus::kOk) {
-        image = std::move(loaded.image);
-        return true;
-    }
-    const std::string detail = DescribeLoadFailure(loaded, path);
-    m_pHost->ShowMessage(detail.empty() ? loadMessage : detail);
-    return false;
+    return ::LoadStageImage(*m_pHost, path, loadMessage, image);
 }
 
 // Saves the output of a stage that drove the progress bar, then resets it.

@@ -4,6 +4,7 @@
 #include "engine/image.h"
 #include "engine/parallax_search.h"
 #include "engine/stage_host.h"
+#include "engine/stage_io.h"
 
 #include <memory>
 #include <string>
@@ -88,5 +89,4 @@ inline constexpr const char* kStatusGradient = "Gradient image creating";
 inline constexpr const char* kStatusDepthMap = "Depth map creating";
 inline constexpr const char* kStatusReady = "Ready";
 
-// "Couldn't create file: <path>".
-std::string CreateFileMessage(const std::string& path);
+

@@ -2,7 +2,7 @@
 #include "smoothing/smoothing_commands.h"
 
 #include "engine/depth_map_job.h"
-#include "engine/image_file.h"
+#include "engine/stage_io.h"
 
 SSmoothingInputs SmoothingInputsOf(const CDepthMapJob& job)
 {
@@ -16,26 +16,14 @@ SSmoothingInputs SmoothingInputsOf(const CDepthMapJob& job)
     return inputs;
 }
 
-// Anything but a readable 24-bit image is a failed load, shown with the
-// stage's own message unless the image is too large for memory.
 bool CSmoothingCommands::LoadStageImage(const std::string& path, const char* loadMessage, CImage& image)
 {
-    SLoadResult loaded = LoadImageFile(path);
-    if (loaded.status == ELoadStatus::kOk) {
-        image = std::move(loaded.image);
-        return true;
-    }
-    const std::string detail = DescribeLoadFailure(loaded, path);
-    m_pHost->ShowMessage(detail.empty() ? loadMessage : detail);
-    return false;
+    return ::LoadStageImage(*m_pHost, path, loadMessage, image);
 }
 
 bool CSmoothingCommands::SaveImage(const CImage& image, const std::string& path)
 {
-    if (SaveImageFile(image, path, m_nSaveFormat))
-        return true;
-    m_pHost->ShowMessage(CreateFileMessage(path));
-    return false;
+    return SaveStageImage(*m_pHost, image, path, m_nSaveFormat);
 }
 
 // Lets the front end paint between rows; false when it asked to stop.
