@@ -46,7 +46,9 @@ bool CSmoothingCommands::MaskBothSides(bool bLeftReady, bool bRightReady, SComma
     return bLeftDone && bRightDone;
 }
 
-bool CSmoothingCommands::MakeSignImage(std::string source, std::string outline)
+// The sign and gradient stages: load the source, fill an image of its size
+// row by row with the kernel, save it.
+bool CSmoothingCommands::MakeRowImage(const std::string& source, const std::string& destination, RowKernel kernel)
 {
     if (m_pHost->IsCancelled())
         return false;
@@ -54,27 +56,21 @@ bool CSmoothingCommands::MakeSignImage(std::string source, std::string outline)
         CImage image;
         if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
             return false;
-        CImage sign(image.Width(), image.Height());
-        return ForEachRow(image.Height(), [&](int y) { ComputeSignRow(image, sign, y); }) && SaveImage(sign, outline);
+        CImage result(image.Width(), image.Height());
+        return ForEachRow(image.Height(), [&](int y) { kernel(image, result, y); }) && SaveImage(result, destination);
     } catch (const std::bad_alloc&) {
         return ShowNoMemory(source);
     }
 }
 
+bool CSmoothingCommands::MakeSignImage(std::string source, std::string outline)
+{
+    return MakeRowImage(source, outline, ComputeSignRow);
+}
+
 bool CSmoothingCommands::MakeGradientImage(std::string source, std::string gradient)
 {
-    if (m_pHost->IsCancelled())
-        return false;
-    try {
-        CImage image;
-        if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
-            return false;
-        CImage edges(image.Width(), image.Height());
-        return ForEachRow(image.Height(), [&](int y) { ComputeGradientRow(image, edges, y); })
-            && SaveImage(edges, gradient);
-    } catch (const std::bad_alloc&) {
-        return ShowNoMemory(source);
-    }
+    return MakeRowImage(source, gradient, ComputeGradientRow);
 }
 
 // Any exception is left to the command, which reports it as "SOS".

@@ -98,6 +98,8 @@ private:
     bool SaveImage(const CImage& image, const std::string& path);
     bool ForEachRow(int nRows, const std::function<void(int)>& row);
     bool ShowNoMemory(const std::string& path);
+    using RowKernel = void (*)(const CImage& source, CImage& result, int y);
+    bool MakeRowImage(const std::string& source, const std::string& destination, RowKernel kernel);
     void Finish(SCommandOutcome& outcome, bool bPreview, const std::string& previewPath) const;
 
     CStageHost* m_pHost;
