@@ -2,6 +2,7 @@
 #include "engine/image_file.h"
 
 #include "engine/file_names.h"
+#include "engine/safe_file.h"
 
 #include <FreeImage.h>
 #include <fcntl.h>
@@ -200,11 +201,13 @@ void SetImageLimits(const SImageLimits& limits)
     g_nMaxPixels = limits.nMaxPixels;
 }
 
-SLoadResult LoadImageFile(const std::string& path)
+SLoadResult LoadImageFile(const std::string& path, EImageCodec codec)
 {
     InitialiseLibrary();
     SLoadResult result;
-    const FREE_IMAGE_FORMAT fif = path.empty() ? FIF_UNKNOWN : FreeImage_GetFIFFromFilename(path.c_str());
+    FREE_IMAGE_FORMAT fif = path.empty() ? FIF_UNKNOWN : FreeImage_GetFIFFromFilename(path.c_str());
+    if (codec == EImageCodec::kJpeg && !path.empty())
+        fif = FIF_JPEG;
     if (fif == FIF_UNKNOWN)
         return result;
     if (!IsDecodedFormat(fif)) {
@@ -274,40 +277,10 @@ BitmapPtr ToBitmap(const CImage& image)
     return bitmap;
 }
 
-// Creates a new hidden file beside the target, named so that it cannot clash
-// with a result name; returns its descriptor or -1.
-int CreateTemporary(const std::string& path, std::string& tempPath)
-{
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    for (int nTry = 0; nTry < 100; ++nTry) {
-        tempPath = MakeHiddenSibling(path,
-                                     std::to_string(::getpid()) + "-" + std::to_string(ticks % 1000000) + "-"
-                                         + std::to_string(counter++) + ".tmp");
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
 bool WriteToStream(FIBITMAP* pBitmap, int nSaveFormat, std::FILE* pFile)
 {
     FreeImageIO io = StreamIo();
-    const bool bSaved = FreeImage_SaveToHandle(WriterFormat(nSaveFormat), pBitmap, &io, pFile, 0) != FALSE;
-    return bSaved && std::fflush(pFile) == 0 && std::ferror(pFile) == 0 && ::fsync(::fileno(pFile)) == 0;
-}
-
-// Makes a rename durable; a folder that cannot be synced (some network file
-// systems) still holds the renamed file, so failure is not an error here.
-void SyncDirectory(const std::string& path)
-{
-    const std::string directory = GetDirectory(path).empty() ? "." : GetDirectory(path);
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    return FreeImage_SaveToHandle(WriterFormat(nSaveFormat), pBitmap, &io, pFile, 0) != FALSE;
 }
 
 } // namespace
@@ -317,25 +290,7 @@ bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat
     InitialiseLibrary();
     if (image.IsEmpty() || path.empty())
         return false;
-    BitmapPtr bitmap = ToBitmap(image);
-    if (!bitmap)
-        return false;
-    std::string tempPath;
-    const int fd = CreateTemporary(path, tempPath);
-    if (fd < 0)
-        return false;
-    std::FILE* pFile = ::fdopen(fd, "wb");
-    if (pFile == nullptr) {
-        ::close(fd);
-        ::unlink(tempPath.c_str());
-        return false;
-    }
-    bool bOk = WriteToStream(bitmap.get(), nSaveFormat, pFile);
-    bOk = std::fclose(pFile) == 0 && bOk;
-    bOk = bOk && std::rename(tempPath.c_str(), path.c_str()) == 0;
-    if (!bOk)
-        ::unlink(tempPath.c_str());
-    else
-        SyncDirectory(path);
-    return bOk;
+    const BitmapPtr bitmap = ToBitmap(image);
+    return bitmap
+        && WriteFileSafely(path, [&](std::FILE* pFile) { return WriteToStream(bitmap.get(), nSaveFormat, pFile); });
 }

@@ -40,13 +40,17 @@ struct SLoadResult {
     int nBitsPerPixel = 0;
 };
 
+// How the decoder of a file is chosen: by its name's extension, or JPEG
+// whatever the name (stereo files such as ".jps" are JPEG streams).
+enum class EImageCodec { kByName, kJpeg };
+
 // Loads an image with its type guessed from the file name's extension. Only
 // BMP, PNG, TIFF and JPEG are decoded: every other decoder of the library is
 // attack surface that no user of a stereo tool needs. The header is read
 // first, and a size beyond the limits or a pixel format other than 24-bit
 // colour is refused before any pixel is decoded. Never blocks on a FIFO or a
 // device named like an image: only regular files are read.
-SLoadResult LoadImageFile(const std::string& path);
+SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCodec::kByName);
 
 // Bits per pixel of a readable image, or 0 when it cannot be read at all.
 int ReadBitsPerPixel(const std::string& path);
