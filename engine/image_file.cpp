@@ -2,6 +2,7 @@
 #include "engine/image_file.h"
 
 #include "engine/file_names.h"
+#include "engine/file_size_check.h"
 #include "engine/safe_file.h"
 
 #include <FreeImage.h>
@@ -13,8 +14,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,21 +30,65 @@ struct SBitmapDeleter {
 };
 using BitmapPtr = std::unique_ptr<FIBITMAP, SBitmapDeleter>;
 
-// The library reports its decoders' complaints (libtiff alone prints dozens
-// per file) through this callback; the user sees our own messages instead.
-// Set TESSALY_IMAGE_DIAGNOSTICS to see them while debugging a file.
-void DLL_CALLCONV OnLibraryMessage(FREE_IMAGE_FORMAT, const char* text)
+// A decoder that meets a damaged file (a JPEG that ends early, a TIFF strip
+// that cannot be read) often complains, fills the rest with black and still
+// returns a bitmap. Its complaint, caught on the loading thread, fails the
+// load. Set TESSALY_IMAGE_DIAGNOSTICS to see every complaint on stderr.
+thread_local std::string* t_pComplaint = nullptr;
+
+bool ShowDiagnostics()
 {
     static const bool bShow = std::getenv("TESSALY_IMAGE_DIAGNOSTICS") != nullptr;
-    if (bShow && text != nullptr)
-        std::fprintf(stderr, "image library: %s\n", text);
+    return bShow;
 }
 
-// libtiff writes its warnings and errors (an unknown tag per EXIF field of
-// every file) straight to stderr; the outcome of a load already tells us
-// whether the file was usable.
-void QuietTiffHandler(const char*, const char*, va_list)
-{ }
+void Complain(const char* text)
+{
+    if (ShowDiagnostics())
+        std::fprintf(stderr, "image library: %s\n", text);
+    if (t_pComplaint != nullptr && t_pComplaint->empty())
+        *t_pComplaint = text;
+}
+
+void DLL_CALLCONV OnLibraryMessage(FREE_IMAGE_FORMAT, const char* text)
+{
+    if (text != nullptr)
+        Complain(text);
+}
+
+void OnTiffError(const char* module, const char* format, va_list arguments)
+{
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    // The library asks libtiff for every EXIF tag it knows, and libtiff calls
+    // each one it does not know an error: that says nothing about the file.
+    if (module != nullptr && std::strcmp(module, "TIFFFieldWithTag") == 0) {
+        if (ShowDiagnostics())
+            std::fprintf(stderr, "image library: %s\n", text);
+        return;
+    }
+    Complain(text);
+}
+
+// libtiff warns about every EXIF tag it does not know; warnings never fail a load.
+void OnTiffWarning(const char*, const char* format, va_list arguments)
+{
+    if (ShowDiagnostics())
+        OnTiffError(nullptr, format, arguments);
+}
+
+// Collects the first complaint of the decoders while it lives.
+class CComplaints {
+public:
+    CComplaints() { t_pComplaint = &m_text; }
+    ~CComplaints() { t_pComplaint = nullptr; }
+    CComplaints(const CComplaints&) = delete;
+    CComplaints& operator=(const CComplaints&) = delete;
+    const std::string& Text() const { return m_text; }
+
+private:
+    std::string m_text;
+};
 
 void InitialiseLibrary()
 {
@@ -51,10 +96,8 @@ void InitialiseLibrary()
     std::call_once(once, [] {
         FreeImage_Initialise(FALSE);
         FreeImage_SetOutputMessage(OnLibraryMessage);
-        if (std::getenv("TESSALY_IMAGE_DIAGNOSTICS") == nullptr) {
-            TIFFSetWarningHandler(QuietTiffHandler);
-            TIFFSetErrorHandler(QuietTiffHandler);
-        }
+        TIFFSetWarningHandler(OnTiffWarning);
+        TIFFSetErrorHandler(OnTiffError);
     });
 }
 
@@ -138,24 +181,74 @@ struct SFileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, SFileCloser>;
 
-// Opens a non-empty regular file for reading. The type is checked on the
-// open descriptor, so a name swapped for a FIFO or a device after a check
-// cannot make the load block or read forever; O_NONBLOCK keeps the open
-// itself from waiting for a FIFO's writer.
-FilePtr OpenRegularFile(const std::string& path)
+struct SOpenFile {
+    FilePtr file;
+    std::int64_t nSize = 0;
+    std::string strReason; // why it could not be opened
+};
+
+// Opens a non-empty regular file for reading, relative to nFolderFd when it
+// is a folder's descriptor. The type is checked on the open descriptor, so
+// a name swapped for a FIFO or a device after a check cannot make the load
+// block or read forever; O_NONBLOCK keeps the open itself from waiting for
+// a FIFO's writer.
+SOpenFile OpenRegularFile(const std::string& path, int nFolderFd)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
+    SOpenFile opened;
+    const std::string name = nFolderFd >= 0 ? GetFileName(path) : path;
+    const int fd
+        = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        opened.strReason = std::strerror(errno);
+        return opened;
+    }
     struct stat info { };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
+        opened.strReason = S_ISREG(info.st_mode) ? "the file is empty" : "not a regular file";
         ::close(fd);
-        return nullptr;
+        return opened;
     }
-    std::FILE* pFile = ::fdopen(fd, "rb");
-    if (pFile == nullptr)
+    opened.nSize = info.st_size;
+    opened.file.reset(::fdopen(fd, "rb"));
+    if (!opened.file)
         ::close(fd);
-    return FilePtr(pFile);
+    return opened;
+}
+
+EImageType TypeOf(FREE_IMAGE_FORMAT fif)
+{
+    switch (fif) {
+    case FIF_BMP:
+        return EImageType::kBmp;
+    case FIF_PNG:
+        return EImageType::kPng;
+    case FIF_TIFF:
+        return EImageType::kTiff;
+    default:
+        return EImageType::kJpeg;
+    }
+}
+
+// The BMP header's offset of the pixels (bytes 10 to 13, little-endian).
+std::int64_t BmpPixelOffset(std::FILE* pFile)
+{
+    unsigned char bytes[4] = {};
+    if (::pread(::fileno(pFile), bytes, sizeof bytes, 10) != static_cast<ssize_t>(sizeof bytes))
+        return INT64_MAX / 2;
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::int64_t{bytes[3]} << 24;
+}
+
+// Whether the file can hold the pixels its header names; else the reason.
+bool IsLongEnough(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, SLoadResult& result)
+{
+    const std::int64_t nOffset = fif == FIF_BMP ? BmpPixelOffset(opened.file.get()) : 0;
+    const std::int64_t nNeeded = MinimumFileBytes(TypeOf(fif), result.nWidth, result.nHeight, nOffset);
+    if (opened.nSize >= nNeeded)
+        return true;
+    result.strReason = "the file holds " + std::to_string(opened.nSize) + " bytes, fewer than its "
+        + std::to_string(result.nWidth) + " x " + std::to_string(result.nHeight) + " pixels need ("
+        + std::to_string(nNeeded) + "); it is cut short or damaged";
+    return false;
 }
 
 bool IsDecodedFormat(FREE_IMAGE_FORMAT fif)
@@ -164,19 +257,25 @@ bool IsDecodedFormat(FREE_IMAGE_FORMAT fif)
 }
 
 // The header alone (all four decoded formats support it), then the pixels
-// only when the header is acceptable.
-ELoadStatus Decode(FREE_IMAGE_FORMAT fif, std::FILE* pFile, SLoadResult& result)
+// only when the header is acceptable and the file long enough for them.
+ELoadStatus Decode(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, SLoadResult& result)
 {
+    std::FILE* pFile = opened.file.get();
     FreeImageIO io = StreamIo();
+    const CComplaints complaints;
     BitmapPtr header(FreeImage_LoadFromHandle(fif, &io, pFile, FIF_LOAD_NOPIXELS));
     if (!header)
         return ELoadStatus::kUnreadable;
     const ELoadStatus headerStatus = Classify(header.get(), result);
-    if (headerStatus != ELoadStatus::kOk || std::fseek(pFile, 0, SEEK_SET) != 0)
-        return headerStatus == ELoadStatus::kOk ? ELoadStatus::kUnreadable : headerStatus;
-    BitmapPtr bitmap(FreeImage_LoadFromHandle(fif, &io, pFile, 0));
-    if (!bitmap || !FreeImage_HasPixels(bitmap.get()))
+    if (headerStatus != ELoadStatus::kOk)
+        return headerStatus;
+    if (!IsLongEnough(fif, opened, result) || std::fseek(pFile, 0, SEEK_SET) != 0)
         return ELoadStatus::kUnreadable;
+    BitmapPtr bitmap(FreeImage_LoadFromHandle(fif, &io, pFile, 0));
+    if (!bitmap || !FreeImage_HasPixels(bitmap.get()) || !complaints.Text().empty()) {
+        result.strReason = complaints.Text();
+        return ELoadStatus::kUnreadable;
+    }
     const ELoadStatus status = Classify(bitmap.get(), result);
     if (status != ELoadStatus::kOk)
         return status;
@@ -201,7 +300,7 @@ void SetImageLimits(const SImageLimits& limits)
     g_nMaxPixels = limits.nMaxPixels;
 }
 
-SLoadResult LoadImageFile(const std::string& path, EImageCodec codec)
+SLoadResult LoadImageFile(const std::string& path, EImageCodec codec, int nFolderFd)
 {
     InitialiseLibrary();
     SLoadResult result;
@@ -214,9 +313,11 @@ SLoadResult LoadImageFile(const std::string& path, EImageCodec codec)
         result.status = ELoadStatus::kUnsupported;
         return result;
     }
-    const FilePtr file = OpenRegularFile(path);
-    if (file)
-        result.status = Decode(fif, file.get(), result);
+    const SOpenFile opened = OpenRegularFile(path, nFolderFd);
+    if (opened.file)
+        result.status = Decode(fif, opened, result);
+    else
+        result.strReason = opened.strReason;
     if (result.status != ELoadStatus::kOk)
         result.image = CImage();
     return result;
@@ -285,12 +386,13 @@ bool WriteToStream(FIBITMAP* pBitmap, int nSaveFormat, std::FILE* pFile)
 
 } // namespace
 
-bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat)
+bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat, int nFolderFd)
 {
     InitialiseLibrary();
     if (image.IsEmpty() || path.empty())
         return false;
     const BitmapPtr bitmap = ToBitmap(image);
     return bitmap
-        && WriteFileSafely(path, [&](std::FILE* pFile) { return WriteToStream(bitmap.get(), nSaveFormat, pFile); });
+        && WriteFileSafely(
+               path, [&](std::FILE* pFile) { return WriteToStream(bitmap.get(), nSaveFormat, pFile); }, nFolderFd);
 }

@@ -38,6 +38,7 @@ struct SLoadResult {
     int nWidth = 0; // from the header, when it could be read
     int nHeight = 0;
     int nBitsPerPixel = 0;
+    std::string strReason; // why a file that should be readable was not, when known
 };
 
 // How the decoder of a file is chosen: by its name's extension, or JPEG
@@ -50,7 +51,11 @@ enum class EImageCodec { kByName, kJpeg };
 // first, and a size beyond the limits or a pixel format other than 24-bit
 // colour is refused before any pixel is decoded. Never blocks on a FIFO or a
 // device named like an image: only regular files are read.
-SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCodec::kByName);
+// A file whose header names more pixels than its length can hold, or whose
+// decoder complains while reading it (a JPEG that ends early, a strip that
+// cannot be read), is refused as unreadable with the reason noted. With
+// nFolderFd, the name of `path` is opened in that folder (see CJobFolders).
+SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCodec::kByName, int nFolderFd = -1);
 
 // Bits per pixel of a readable image, or 0 when it cannot be read at all.
 int ReadBitsPerPixel(const std::string& path);
@@ -59,7 +64,8 @@ int ReadBitsPerPixel(const std::string& path);
 // the library's default options. The bytes go to a temporary file in the same
 // folder that replaces the target only after a complete write, so a failed
 // save leaves any earlier file of that name as it was. Returns success.
-bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat);
+// nFolderFd as for LoadImageFile.
+bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat, int nFolderFd = -1);
 
 // The text of a load failure that is not the stage's own load message: the
 // size limits and allocation failures name the size, an unsupported type

@@ -34,17 +34,37 @@ TEST(ImageFile, RefusesEverythingButTwentyFourBitColour)
     }
 }
 
-TEST(ImageFile, UnreadableInputsFailWithoutCrashing)
+// Anything but a whole image file fails: a file cut short anywhere (the
+// decoders would fill the rest with black), a header naming more pixels than
+// the file can hold (a 118-byte BMP of 14000 x 14000), no image at all.
+TEST(ImageFile, RefusesFilesCutShortOrTooShortForTheirHeader)
 {
     CTempFolder folder;
+    std::mt19937 random(8);
+    const CImage image = RandomImage(30, 30, random);
+    for (const int nFormat : {kFormatBmp, kFormatPng, kFormatTiff})
+        ASSERT_TRUE(SaveImageFile(image, folder.File(std::string("x.") + SaveExtension(nFormat)), nFormat));
+    SaveJpeg(image, folder.File("x.jpg"));
+    for (const char* extension : {"bmp", "png", "tif", "jpg"}) {
+        const std::string bytes = ReadBytes(folder.File(std::string("x.") + extension));
+        ASSERT_EQ(LoadImageFile(folder.File(std::string("x.") + extension)).status, ELoadStatus::kOk) << extension;
+        for (const std::size_t nCut : {bytes.size() / 2, std::size_t{1}}) {
+            const std::string path = folder.File(std::string("cut.") + extension);
+            WriteBytes(path, bytes.substr(0, bytes.size() - nCut));
+            EXPECT_EQ(LoadImageFile(path).status, ELoadStatus::kUnreadable) << extension << " less " << nCut;
+        }
+    }
+    std::string bomb = ReadBytes(folder.File("x.bmp")).substr(0, 118);
+    bomb.replace(18, 8, std::string("\xb0\x36\0\0\xb0\x36\0\0", 8)); // 14000 x 14000
+    WriteBytes(folder.File("bomb.bmp"), bomb);
+    const SLoadResult loaded = LoadImageFile(folder.File("bomb.bmp"));
+    EXPECT_EQ(loaded.status, ELoadStatus::kUnreadable);
+    EXPECT_NE(loaded.strReason.find("14000 x 14000"), std::string::npos) << loaded.strReason;
+
     WriteBytes(folder.File("garbage.png"), "definitely not a PNG file");
     WriteBytes(folder.File("empty.bmp"), "");
     std::filesystem::create_directory(folder.File("folder.png"));
-    std::mt19937 random(8);
-    ASSERT_TRUE(SaveImageFile(RandomImage(30, 30, random), folder.File("whole.png"), kFormatPng));
-    const std::string bytes = ReadBytes(folder.File("whole.png"));
-    WriteBytes(folder.File("truncated.png"), bytes.substr(0, bytes.size() / 2));
-    for (const char* name : {"garbage.png", "empty.bmp", "folder.png", "missing.png", "whole.xyz", "truncated.png"})
+    for (const char* name : {"garbage.png", "empty.bmp", "folder.png", "missing.png", "x.xyz"})
         EXPECT_NE(LoadImageFile(folder.File(name)).status, ELoadStatus::kOk) << name;
     EXPECT_EQ(LoadImageFile("").status, ELoadStatus::kUnreadable);
     EXPECT_EQ(ReadBitsPerPixel(folder.File("missing.png")), 0);

@@ -23,10 +23,10 @@ CTempFolder::~CTempFolder()
     std::filesystem::remove_all(m_path, error);
 }
 
-std::vector<std::string> CTempFolder::Files() const
+std::vector<std::string> CTempFolder::Names(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_path))
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -74,6 +74,15 @@ void SaveWithDepth(const std::string& path, int nWidth, int nHeight, int nBitsPe
             pPalette[i].rgbRed = pPalette[i].rgbGreen = pPalette[i].rgbBlue = static_cast<BYTE>(i);
     }
     FreeImage_Save(FreeImage_GetFIFFromFilename(path.c_str()), pBitmap, path.c_str(), 0);
+    FreeImage_Unload(pBitmap);
+}
+
+void SaveJpeg(const CImage& image, const std::string& path)
+{
+    FIBITMAP* pBitmap = FreeImage_Allocate(image.Width(), image.Height(), 24);
+    for (int y = 0; y < image.Height(); ++y)
+        std::copy_n(image.Row(y).data(), image.Pitch(), FreeImage_GetScanLine(pBitmap, y));
+    FreeImage_Save(FIF_JPEG, pBitmap, path.c_str(), JPEG_QUALITYSUPERB);
     FreeImage_Unload(pBitmap);
 }
 

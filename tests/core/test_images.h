@@ -19,7 +19,8 @@ public:
     const std::filesystem::path& Path() const { return m_path; }
     std::string File(const std::string& name) const { return (m_path / name).string(); }
     // Names of the files in the folder, sorted.
-    std::vector<std::string> Files() const;
+    std::vector<std::string> Files() const { return Names(m_path); }
+    static std::vector<std::string> Names(const std::filesystem::path& folder);
 
 private:
     std::filesystem::path m_path;
@@ -34,5 +35,7 @@ CImage UniformImage(int nWidth, int nHeight, std::uint8_t blue, std::uint8_t gre
 // Saves an image with the library at another bit depth (8, 32 or 48 bits
 // per pixel) to check that the stages refuse it.
 void SaveWithDepth(const std::string& path, int nWidth, int nHeight, int nBitsPerPixel);
+// A JPEG of the image, written by the library (lossy: for decoding tests only).
+void SaveJpeg(const CImage& image, const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);

@@ -1,0 +1,15 @@
+// The fewest bytes a file of each decoded type can hold for the size its header names.
+#pragma once
+
+#include <cstdint>
+
+enum class EImageType { kBmp, kPng, kTiff, kJpeg };
+
+// A header can name any size; a file much shorter than its pixels need is
+// cut short or forged to make the decoder allocate and fill a huge image.
+// Uncompressed 24-bit BMP rows need exactly their bytes after the pixel
+// offset; the compressed types cannot shrink their pixels beyond a bound of
+// their coding, so a shorter file is refused before anything is decoded.
+// nBmpPixelOffset is the BMP header's offset of the pixels (ignored for the
+// other types).
+std::int64_t MinimumFileBytes(EImageType type, std::int64_t nWidth, std::int64_t nHeight, std::int64_t nBmpPixelOffset);
