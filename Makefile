@@ -1,7 +1,7 @@
 # Conveniences over scripts/: `make run` builds and starts the desktop app, `make test` runs the suite;
 # `make fuzz`, `make fuzz-short` and `make disk-tests` are the checks of README "Limits and safety".
 FUZZ_SECONDS ?= 600
-HOSTILE_TESTS := *SaveFailure*:CancelledJob.*:*InterruptedCli*:CliPair.*:KeptFile.*:BadInput.*:HostileJob.*:FuzzRegressions.*
+HOSTILE_TESTS := *SaveFailure*:CancelledJob.*:*CancelledCommand*:*InterruptedCli*:CliPair.*:JobFolders.*:BadInput.*:HostileJob.*:FuzzRegressions.*
 
 .PHONY: run build test fuzz fuzz-short disk-tests
 

@@ -4,9 +4,8 @@
 #include "engine/depth_map_assembly.h"
 #include "engine/fast_search.h"
 #include "engine/file_names.h"
-#include "engine/folder_lock.h"
 #include "engine/gradient_image.h"
-#include "engine/kept_file.h"
+#include "engine/job_folders.h"
 #include "engine/numeric.h"
 #include "engine/working_scale.h"
 
@@ -15,6 +14,7 @@
 
 CDepthMapJob::CDepthMapJob(CStageHost& host)
     : m_pHost(&host)
+    , m_files(host)
     , m_pFastSearch(std::make_unique<CFastSearch>())
 { }
 
@@ -25,20 +25,20 @@ std::string CDepthMapJob::MakeDerivedName(const std::string& base, const char* s
     return ::MakeDerivedName(base, suffix, m_nSaveFormat);
 }
 
-bool CDepthMapJob::SaveImage(const CImage& image, const std::string& path)
+bool CDepthMapJob::SaveImage(CImage image, const std::string& path)
 {
-    return SaveStageImage(*m_pHost, image, path, m_nSaveFormat);
+    return m_files.Save(std::move(image), path, m_nSaveFormat);
 }
 
 bool CDepthMapJob::LoadStageImage(const std::string& path, const char* loadMessage, CImage& image)
 {
-    return ::LoadStageImage(*m_pHost, path, loadMessage, image);
+    return m_files.Load(path, loadMessage, image);
 }
 
 // Saves the output of a stage that drove the progress bar, then resets it.
-bool CDepthMapJob::SaveRowStage(const CImage& image, const std::string& path)
+bool CDepthMapJob::SaveRowStage(CImage image, const std::string& path)
 {
-    const bool bSaved = SaveImage(image, path);
+    const bool bSaved = SaveImage(std::move(image), path);
     m_pHost->ResetProgress();
     return bSaved;
 }
@@ -54,26 +54,51 @@ void CDepthMapJob::AssignRoles(bool bRightMap)
     m_strRightGradient = MakeDerivedName(m_strRightBase, kSuffixGradient);
 }
 
+// Every file the job will write, with the input each is made from.
+std::vector<SPlannedWrite> CDepthMapJob::PlannedWrites() const
+{
+    std::vector<SPlannedWrite> writes;
+    if (!m_bAnalyzeSource)
+        writes = {{m_strLeftGradient, m_strLeftPath}, {m_strRightGradient, m_strRightPath}};
+    const std::string& mainPath = m_bRightMap ? m_strRightPath : m_strLeftPath;
+    const std::string& otherPath = m_bRightMap ? m_strLeftPath : m_strRightPath;
+    if (m_nSpeedFactor != 1) {
+        writes.push_back({MakeDerivedName(m_strMainBase, kSuffixResize), mainPath});
+        writes.push_back({MakeDerivedName(m_strOtherBase, kSuffixResize), otherPath});
+    }
+    for (const char* suffix : {kSuffixXd, kSuffixYd, kSuffixDepthMap})
+        writes.push_back({MakeDerivedName(m_strMainBase, suffix), mainPath});
+    return writes;
+}
+
 bool CDepthMapJob::RunJob(bool bRightMap)
 {
     bool bDone = false;
     try {
         AssignRoles(bRightMap);
-        CFolderLock lock;
-        bool bReady = lock.Acquire({GetDirectory(m_strLeftBase), GetDirectory(m_strRightBase)}, *m_pHost);
-        if (bReady && !m_bAnalyzeSource) {
-            bReady = CreateGradientImage(m_strLeftPath, m_strLeftGradient)
-                && CreateGradientImage(m_strRightPath, m_strRightGradient);
-            m_strMainImage = bRightMap ? m_strRightGradient : m_strLeftGradient;
-            m_strOtherImage = bRightMap ? m_strLeftGradient : m_strRightGradient;
-        }
-        bDone = bReady && CreateDepthMap();
+        bDone = RunStages(bRightMap);
     } catch (const std::bad_alloc&) {
         m_pHost->ShowMessage("Not enough memory to make the depth map of these images.");
         m_pHost->ResetProgress();
     }
     m_pHost->SetStatus(kStatusReady);
     return bDone;
+}
+
+bool CDepthMapJob::RunStages(bool bRightMap)
+{
+    CJobFolders folders;
+    if (!ClaimJobFolders(folders, {m_strLeftPath, m_strRightPath}, PlannedWrites(), *m_pHost))
+        return false;
+    const CStageFilesScope scope(m_files, folders);
+    if (!m_bAnalyzeSource) {
+        if (!CreateGradientImage(m_strLeftPath, m_strLeftGradient)
+            || !CreateGradientImage(m_strRightPath, m_strRightGradient))
+            return false;
+        m_strMainImage = bRightMap ? m_strRightGradient : m_strLeftGradient;
+        m_strOtherImage = bRightMap ? m_strLeftGradient : m_strRightGradient;
+    }
+    return CreateDepthMap();
 }
 
 // A cancelled stage ends before its save, so no result name ever holds a
@@ -100,7 +125,7 @@ bool CDepthMapJob::CreateGradientImage(std::string source, std::string destinati
         ComputeGradientRow(image, gradient, y);
         m_pHost->StepProgress();
     }
-    return SaveRowStage(gradient, destination);
+    return SaveRowStage(std::move(gradient), destination);
 }
 
 bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int nFactor)
@@ -119,19 +144,18 @@ bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int 
     return SaveImage(ReduceImageBy(image, nFactor), destination);
 }
 
-// Not cancellable: once assembly has written the map at the working scale,
-// stopping here would leave that map under the result's name.
 bool CDepthMapJob::EnlargeImage(std::string source, std::string destination, int nFactor)
 {
     CImage image;
-    if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
+    if (m_pHost->IsCancelled() || !LoadStageImage(source, kMsgLoadLeftOrRight, image))
         return false;
     if (image.Width() < 2 || image.Height() < 2) {
         m_pHost->ShowMessage("The depth map " + source + " is too small to be enlarged by the speed factor "
                              + std::to_string(nFactor) + ".");
         return false;
     }
-    if (!SaveImage(EnlargeImageBy(image, nFactor), destination))
+    CImage enlarged = EnlargeImageBy(image, nFactor);
+    if (m_pHost->IsCancelled() || !SaveImage(std::move(enlarged), destination))
         return false;
     m_strDepthMapPath = destination;
     return true;
@@ -178,24 +202,16 @@ bool CDepthMapJob::CreateDepthMap()
     }
     if (m_nSpeedFactor != 1 && !ScaleToWorkingSize())
         return false;
-    CImage main;
-    CImage other;
-    if (!LoadStageImage(m_strMainImage, kMsgLoadBitmap, main)
-        || !LoadStageImage(m_strOtherImage, kMsgLoadBitmap, other))
-        return false;
-    m_nMinDx = m_nMaxDx = m_nMinDy = m_nMaxDy = 0;
     SSearchResult result;
-    if (!Search(main, other, result)) {
-        m_pHost->ResetProgress();
+    if (!SearchWorkingImages(result))
         return false;
-    }
     m_nMinDx = result.nMinDx;
     m_nMaxDx = result.nMaxDx;
     m_nMinDy = result.nMinDy;
     m_nMaxDy = result.nMaxDy;
     const std::string xdPath = MakeDerivedName(m_strMainBase, kSuffixXd);
     const std::string ydPath = MakeDerivedName(m_strMainBase, kSuffixYd);
-    const bool bSaved = SaveImage(result.xd, xdPath) && SaveImage(result.yd, ydPath);
+    const bool bSaved = SaveImage(std::move(result.xd), xdPath) && SaveImage(std::move(result.yd), ydPath);
     m_pHost->ResetProgress();
     if (!bSaved)
         return false;
@@ -204,20 +220,34 @@ bool CDepthMapJob::CreateDepthMap()
     return AssembleAndEnlarge(xdPath, ydPath);
 }
 
-// Assembly writes the map at the working scale under the result's name and
-// the enlargement replaces it; should the enlargement fail (a full disk), the
-// earlier map of that name comes back instead of the half-made one.
+// The working images are freed as soon as the search is done with them.
+bool CDepthMapJob::SearchWorkingImages(SSearchResult& result)
+{
+    CImage main;
+    CImage other;
+    if (!LoadStageImage(m_strMainImage, kMsgLoadBitmap, main)
+        || !LoadStageImage(m_strOtherImage, kMsgLoadBitmap, other))
+        return false;
+    m_nMinDx = m_nMaxDx = m_nMinDy = m_nMaxDy = 0;
+    if (Search(main, other, result))
+        return true;
+    m_pHost->ResetProgress();
+    return false;
+}
+
+// Assembly's map at the working scale stays in memory and only its
+// enlargement is written, so the map's name goes from the earlier map to the
+// finished one in one rename; a job that fails or is killed on the way
+// leaves the earlier map.
 bool CDepthMapJob::AssembleAndEnlarge(const std::string& xdPath, const std::string& ydPath)
 {
     const std::string earlierPath = m_strDepthMapPath;
-    CKeptFile earlier(MakeDerivedName(m_strMainBase, kSuffixDepthMap));
-    if (!AssembleDepthMap(xdPath, ydPath, m_strMainBase))
-        return false;
-    if (EnlargeImage(m_strDepthMapPath, m_strDepthMapPath, m_nSpeedFactor)) {
-        earlier.Commit();
+    const std::string mapPath = MakeDerivedName(m_strMainBase, kSuffixDepthMap);
+    m_files.Hold(mapPath);
+    const bool bAssembled = AssembleDepthMap(xdPath, ydPath, m_strMainBase);
+    m_files.Release(mapPath);
+    if (bAssembled && EnlargeImage(mapPath, mapPath, m_nSpeedFactor))
         return true;
-    }
-    earlier.Restore();
     m_strDepthMapPath = earlierPath;
     return false;
 }
@@ -239,7 +269,7 @@ bool CDepthMapJob::AssembleDepthMap(std::string xdPath, std::string ydPath, std:
         AssembleDepthRow(xd, yd, range, m_bRightMap != 0, map, y);
         m_pHost->StepProgress();
     }
-    if (!SaveRowStage(map, path))
+    if (!SaveRowStage(std::move(map), path))
         return false;
     m_strDepthMapPath = path;
     return true;

@@ -2,12 +2,14 @@
 #pragma once
 
 #include "engine/image.h"
+#include "engine/job_plan.h"
 #include "engine/parallax_search.h"
+#include "engine/stage_files.h"
 #include "engine/stage_host.h"
-#include "engine/stage_io.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CFastSearch;
 
@@ -23,10 +25,12 @@ public:
     ~CDepthMapJob();
 
     // Runs the whole job for the left (false) or right (true) map and sets
-    // the status line to "Ready" at the end. A job of another process or
-    // object writing into the same folders is waited for first. Returns whether a depth map was
-    // written; m_strDepthMapPath names it (after a failure it still names
-    // the map of an earlier job, or is empty).
+    // the status line to "Ready" at the end. A job whose results would
+    // overwrite its inputs, or whose two sides would write one name, is
+    // refused before any file is touched; a job of another process or object
+    // writing into the same folders is waited for first. Returns whether a
+    // depth map was written; m_strDepthMapPath names it (after a failure it
+    // still names the map of an earlier job, or is empty).
     bool RunJob(bool bRightMap);
 
     // The stages; each returns whether it wrote its output. A stage started
@@ -39,8 +43,12 @@ public:
 
     std::string MakeDerivedName(const std::string& base, const char* suffix) const;
     // Saves in the current format; a failed save shows "Couldn't create file: %s".
-    bool SaveImage(const CImage& image, const std::string& path);
-    void SetHost(CStageHost& host) { m_pHost = &host; }
+    bool SaveImage(CImage image, const std::string& path);
+    void SetHost(CStageHost& host)
+    {
+        m_pHost = &host;
+        m_files.SetHost(host);
+    }
 
     // The image pair, set by the front end when the user opens an image.
     std::string m_strLeftPath, m_strRightPath;
@@ -68,14 +76,18 @@ public:
 
 private:
     void AssignRoles(bool bRightMap);
+    std::vector<SPlannedWrite> PlannedWrites() const;
+    bool RunStages(bool bRightMap);
     bool LoadStageImage(const std::string& path, const char* loadMessage, CImage& image);
     bool ScaleToWorkingSize();
     bool AssembleAndEnlarge(const std::string& xdPath, const std::string& ydPath);
+    bool SearchWorkingImages(SSearchResult& result);
     bool Search(const CImage& main, const CImage& other, SSearchResult& result);
-    bool SaveRowStage(const CImage& image, const std::string& path);
+    bool SaveRowStage(CImage image, const std::string& path);
     bool StopRowStage();
 
     CStageHost* m_pHost;
+    CStageFiles m_files;
     std::unique_ptr<CParallaxSearch> m_pSearch;
     std::unique_ptr<CFastSearch> m_pFastSearch;
 };
@@ -88,5 +100,3 @@ inline constexpr const char* kMsgLoadYd = "Couldn't load -yd bitmap!";
 inline constexpr const char* kStatusGradient = "Gradient image creating";
 inline constexpr const char* kStatusDepthMap = "Depth map creating";
 inline constexpr const char* kStatusReady = "Ready";
-
-

@@ -10,6 +10,7 @@ class CRecordingHost : public CStageHost {
 public:
     void ShowMessage(const std::string& text) override;
     void SetStatus(const std::string& text) override;
+    void ShowNotice(const std::string& text) override { m_notices.push_back(text); }
     void SetProgressRange(int nRows) override;
     void StepProgress() override;
     void ResetProgress() override;
@@ -21,6 +22,7 @@ public:
     std::vector<std::string> Events() const;
 
     std::vector<std::string> m_messages;
+    std::vector<std::string> m_notices; // kept apart from Events()
     std::string m_strStatus;
     int m_nSteps = 0;
     int m_nPumps = 0;

@@ -9,5 +9,6 @@
 // the same folder and returns whether it wrote everything. Only after the
 // stream was flushed and synced without error is the temporary renamed over
 // `path`; otherwise it is removed, and any earlier file of that name stays
-// byte for byte as it was. Returns success.
-bool WriteFileSafely(const std::string& path, const std::function<bool(std::FILE*)>& write);
+// byte for byte as it was. With nFolderFd (a folder's descriptor) the files
+// are made in that folder under the name of `path`. Returns success.
+bool WriteFileSafely(const std::string& path, const std::function<bool(std::FILE*)>& write, int nFolderFd = -1);

@@ -17,6 +17,10 @@ public:
     // A failure the user must read: a modal message with an OK button.
     virtual void ShowMessage(const std::string& text) = 0;
     virtual void SetStatus(const std::string& text) = 0;
+    // Something worth knowing that needs no answer (a job waiting for
+    // another one, why a file could not be read): the command-line tool
+    // prints it on stderr, the dialogs show it on their status line.
+    virtual void ShowNotice(const std::string& text) { (void)text; }
     virtual void SetProgressRange(int nRows) = 0;
     virtual void StepProgress() = 0;
     virtual void ResetProgress() = 0;

@@ -2,6 +2,7 @@
 #include "engine/depth_map_job.h"
 #include "engine/file_names.h"
 #include "engine/gradient_image.h"
+#include "engine/job_folders.h"
 #include "smoothing/outline_mask.h"
 #include "smoothing/sign_image.h"
 #include "smoothing/smoothing_commands.h"
@@ -13,15 +14,27 @@ SCommandOutcome CSmoothingCommands::CreateOutlineImages(const SSmoothingInputs& 
 {
     m_nSaveFormat = inputs.nSaveFormat;
     m_strLeftOutlinePath = MakeDerivedName(inputs.strLeftBase, kSuffixOutline, m_nSaveFormat);
-    bool bLeftReady = MakeSignImage(inputs.strLeftPath, m_strLeftOutlinePath);
     m_strRightOutlinePath = MakeDerivedName(inputs.strRightBase, kSuffixOutline, m_nSaveFormat);
-    bool bRightReady = MakeSignImage(inputs.strRightPath, m_strRightOutlinePath);
     m_strLeftGradientPath = MakeDerivedName(inputs.strLeftBase, kSuffixGradient, m_nSaveFormat);
     m_strRightGradientPath = MakeDerivedName(inputs.strRightBase, kSuffixGradient, m_nSaveFormat);
-    bLeftReady = MakeGradientImage(inputs.strLeftPath, m_strLeftGradientPath) && bLeftReady;
-    bRightReady = MakeGradientImage(inputs.strRightPath, m_strRightGradientPath) && bRightReady;
     SCommandOutcome outcome;
-    outcome.bDone = MaskBothSides(bLeftReady, bRightReady, outcome);
+    CJobFolders folders;
+    if (ClaimFolders(folders, {inputs.strLeftPath, inputs.strRightPath},
+                     {{m_strLeftOutlinePath, inputs.strLeftPath},
+                      {m_strRightOutlinePath, inputs.strRightPath},
+                      {m_strLeftGradientPath, inputs.strLeftPath},
+                      {m_strRightGradientPath, inputs.strRightPath}})) {
+        const CStageFilesScope scope(m_files, folders);
+        m_files.Hold(m_strLeftOutlinePath);
+        m_files.Hold(m_strRightOutlinePath);
+        bool bLeftReady = MakeSignImage(inputs.strLeftPath, m_strLeftOutlinePath);
+        bool bRightReady = MakeSignImage(inputs.strRightPath, m_strRightOutlinePath);
+        bLeftReady = MakeGradientImage(inputs.strLeftPath, m_strLeftGradientPath) && bLeftReady;
+        bRightReady = MakeGradientImage(inputs.strRightPath, m_strRightGradientPath) && bRightReady;
+        m_files.Release(m_strLeftOutlinePath);
+        m_files.Release(m_strRightOutlinePath);
+        outcome.bDone = MaskBothSides(bLeftReady, bRightReady, outcome);
+    }
     Finish(outcome, inputs.bPreview, m_strRightOutlinePath);
     return outcome;
 }
@@ -57,7 +70,8 @@ bool CSmoothingCommands::MakeRowImage(const std::string& source, const std::stri
         if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
             return false;
         CImage result(image.Width(), image.Height());
-        return ForEachRow(image.Height(), [&](int y) { kernel(image, result, y); }) && SaveImage(result, destination);
+        return ForEachRow(image.Height(), [&](int y) { kernel(image, result, y); })
+            && SaveImage(std::move(result), destination);
     } catch (const std::bad_alloc&) {
         return ShowNoMemory(source);
     }
@@ -86,5 +100,5 @@ bool CSmoothingCommands::MaskOutlineImage(std::string outline, std::string gradi
     CImage masked(std::min(outlineImage.Width(), gradientImage.Width()),
                   std::min(outlineImage.Height(), gradientImage.Height()));
     return ForEachRow(masked.Height(), [&](int y) { MaskOutlineRow(outlineImage, gradientImage, m_nLevel, masked, y); })
-        && SaveImage(masked, result);
+        && SaveImage(std::move(masked), result);
 }

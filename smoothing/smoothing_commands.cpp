@@ -2,7 +2,6 @@
 #include "smoothing/smoothing_commands.h"
 
 #include "engine/depth_map_job.h"
-#include "engine/stage_io.h"
 
 SSmoothingInputs SmoothingInputsOf(const CDepthMapJob& job)
 {
@@ -16,14 +15,20 @@ SSmoothingInputs SmoothingInputsOf(const CDepthMapJob& job)
     return inputs;
 }
 
-bool CSmoothingCommands::LoadStageImage(const std::string& path, const char* loadMessage, CImage& image)
+bool CSmoothingCommands::ClaimFolders(CJobFolders& folders, const std::vector<std::string>& inputs,
+                                      const std::vector<SPlannedWrite>& writes)
 {
-    return ::LoadStageImage(*m_pHost, path, loadMessage, image);
+    return ClaimJobFolders(folders, inputs, writes, *m_pHost);
 }
 
-bool CSmoothingCommands::SaveImage(const CImage& image, const std::string& path)
+bool CSmoothingCommands::LoadStageImage(const std::string& path, const char* loadMessage, CImage& image)
 {
-    return SaveStageImage(*m_pHost, image, path, m_nSaveFormat);
+    return m_files.Load(path, loadMessage, image);
+}
+
+bool CSmoothingCommands::SaveImage(CImage image, const std::string& path)
+{
+    return m_files.Save(std::move(image), path, m_nSaveFormat);
 }
 
 // Lets the front end paint between rows; false when it asked to stop.

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "engine/image.h"
+#include "engine/job_plan.h"
+#include "engine/stage_files.h"
 #include "engine/stage_host.h"
 
 #include <functional>
@@ -61,16 +63,21 @@ class CSmoothingCommands {
 public:
     explicit CSmoothingCommands(CStageHost& host)
         : m_pHost(&host)
+        , m_files(host)
     { }
 
     // Sign images of both sides, then gradient images of both sides, then
     // the masks of the sides whose sign and gradient images were made; any
     // exception while masking is reported as "SOS". Every step runs even
-    // when an earlier one failed. Previews the right outline image.
+    // when an earlier one failed. The sign images stay in memory until they
+    // are masked, so an outline name only ever holds a masked image, and a
+    // side that fails keeps its earlier outline image. Previews the right
+    // outline image.
     SCommandOutcome CreateOutlineImages(const SSmoothingInputs& inputs);
-    // max(1, m_nDegree) passes over the side's "-3dmap." image into its
-    // "-3dmapNew." image, stopping at the first pass that fails. Previews the
-    // "-3dmapNew." name even after a failure.
+    // max(1, m_nDegree) passes over the side's "-3dmap." image, run in
+    // memory, into its "-3dmapNew." image, written once when every pass is
+    // done; a failed or cancelled command leaves the earlier "-3dmapNew."
+    // image as it was. Previews the "-3dmapNew." name even after a failure.
     SCommandOutcome SmoothLeft(const SSmoothingInputs& inputs) { return SmoothSide(inputs, false); }
     SCommandOutcome SmoothRight(const SSmoothingInputs& inputs) { return SmoothSide(inputs, true); }
 
@@ -80,7 +87,12 @@ public:
     bool MakeGradientImage(std::string source, std::string gradient);
     bool MaskOutlineImage(std::string outline, std::string gradient, std::string result);
     // One smoothing pass; a failure sets m_bFailed.
-    bool SmoothDepthMap(std::string outline, std::string map, std::string result);
+    bool SmoothDepthMap(std::string outline, std::string map, std::string result)
+    {
+        return SmoothPasses(outline, map, result, 1);
+    }
+    // nPasses passes in memory, the result saved once; a failure sets m_bFailed.
+    bool SmoothPasses(const std::string& outline, const std::string& map, const std::string& result, int nPasses);
 
     int m_nLevel = 50; // outline image level, 0..256
     int m_nDegree = 5; // smoothing passes asked for; below 2 gives one
@@ -94,8 +106,10 @@ public:
 private:
     SCommandOutcome SmoothSide(const SSmoothingInputs& inputs, bool bRight);
     bool MaskBothSides(bool bLeftReady, bool bRightReady, SCommandOutcome& outcome);
+    bool ClaimFolders(CJobFolders& folders, const std::vector<std::string>& inputs,
+                      const std::vector<SPlannedWrite>& writes);
     bool LoadStageImage(const std::string& path, const char* loadMessage, CImage& image);
-    bool SaveImage(const CImage& image, const std::string& path);
+    bool SaveImage(CImage image, const std::string& path);
     bool ForEachRow(int nRows, const std::function<void(int)>& row);
     bool ShowNoMemory(const std::string& path);
     using RowKernel = void (*)(const CImage& source, CImage& result, int y);
@@ -103,6 +117,7 @@ private:
     void Finish(SCommandOutcome& outcome, bool bPreview, const std::string& previewPath) const;
 
     CStageHost* m_pHost;
+    CStageFiles m_files;
 };
 
 // The messages of the smoothing stages.

@@ -1,5 +1,6 @@
 // CSmoothingCommands: "Smooth left/right depth map" and its passes.
 #include "engine/file_names.h"
+#include "engine/job_folders.h"
 #include "smoothing/segment_smoothing.h"
 #include "smoothing/smoothing_commands.h"
 
@@ -15,12 +16,13 @@ SCommandOutcome CSmoothingCommands::SmoothSide(const SSmoothingInputs& inputs, b
     const std::string result = MakeDerivedName(base, kSuffixDepthMapNew, m_nSaveFormat);
     std::string& outline = bRight ? m_strRightOutlinePath : m_strLeftOutlinePath;
     outline = MakeDerivedName(base, kSuffixOutline, m_nSaveFormat);
-    // Later passes read the result of the one before; once a pass has
-    // failed, the ones after it would only repeat its message.
-    const int nPasses = std::max(1, m_nDegree);
-    SmoothDepthMap(outline, map, result);
-    for (int nPass = 1; nPass < nPasses && !m_bFailed; ++nPass)
-        SmoothDepthMap(outline, result, result);
+    CJobFolders folders;
+    if (ClaimFolders(folders, {map, outline}, {{result, map}})) {
+        const CStageFilesScope scope(m_files, folders);
+        SmoothPasses(outline, map, result, std::max(1, m_nDegree));
+    } else {
+        m_bFailed = 1;
+    }
     SCommandOutcome outcome;
     outcome.bDone = !m_bFailed;
     if (outcome.bDone)
@@ -29,7 +31,8 @@ SCommandOutcome CSmoothingCommands::SmoothSide(const SSmoothingInputs& inputs, b
     return outcome;
 }
 
-bool CSmoothingCommands::SmoothDepthMap(std::string outline, std::string map, std::string result)
+bool CSmoothingCommands::SmoothPasses(const std::string& outline, const std::string& map, const std::string& result,
+                                      int nPasses)
 {
     bool bDone = false;
     try {
@@ -37,11 +40,12 @@ bool CSmoothingCommands::SmoothDepthMap(std::string outline, std::string map, st
         CImage mapImage;
         bDone = !m_pHost->IsCancelled() && LoadStageImage(outline, kMsgLoadOutline, outlineImage)
             && LoadStageImage(map, kMsgLoadDepthMap, mapImage);
-        if (bDone) {
+        for (int nPass = 0; bDone && nPass < nPasses; ++nPass) {
             CImage smoothed = AllocateSmoothingResult(outlineImage, mapImage);
-            bDone = ForEachRow(smoothed.Height(), [&](int y) { SmoothDepthRow(outlineImage, mapImage, smoothed, y); })
-                && SaveImage(smoothed, result);
+            bDone = ForEachRow(smoothed.Height(), [&](int y) { SmoothDepthRow(outlineImage, mapImage, smoothed, y); });
+            mapImage = std::move(smoothed);
         }
+        bDone = bDone && SaveImage(std::move(mapImage), result);
     } catch (const std::bad_alloc&) {
         bDone = ShowNoMemory(map);
     }

@@ -3,6 +3,7 @@
 #include "engine/file_names.h"
 #include "engine/image_file.h"
 #include "engine/recording_host.h"
+#include "smoothing/smoothing_commands.h"
 #include "test_images.h"
 
 #include <fcntl.h>
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -57,7 +59,8 @@ void WritePair(const CTempFolder& folder, int nWidth, int nHeight, const std::st
 
 struct SPairFolder {
     SPairFolder() { WritePair(folder, 30, 20, "bmp", "left-3dmap.png"); }
-    void Configure(CDepthMapJob& job) const
+    void Configure(CDepthMapJob& job) const { Configure(job, folder); }
+    static void Configure(CDepthMapJob& job, const CTempFolder& folder)
     {
         job.m_strLeftPath = folder.File("left.bmp");
         job.m_strRightPath = folder.File("right.bmp");
@@ -93,35 +96,102 @@ TEST(CancelledJob, MidSearchWritesNoDisplacementOrDepthMap)
     EXPECT_EQ(ReadBytes(pair.folder.File("left-3dmap.png")), kEarlierMap);
 }
 
-// Whenever the cancellation comes, every file present is complete and the
-// earlier map is replaced only by a finished job (the enlargement, which
-// replaces assembly's map in place, is not cancellable for that reason).
-TEST(CancelledJob, AtAnyPollLeavesOnlyCompleteFiles)
+namespace {
+
+// A command of the app on a pair with earlier results of every kind, some
+// of them images that the command reads.
+struct SCommandCase {
+    const char* szName;
+    bool (*pRun)(CStageHost& host, const CTempFolder& folder);
+    friend void PrintTo(const SCommandCase& command, std::ostream* pOut) { *pOut << command.szName; }
+};
+
+bool RunDepthJob(CStageHost& host, const CTempFolder& folder)
 {
-    int nTotalPolls = 0;
+    CDepthMapJob job(host);
+    SPairFolder::Configure(job, folder);
+    return job.RunJob(false);
+}
+
+SSmoothingInputs SmoothingInputs(const CTempFolder& folder)
+{
+    return {folder.File("left.bmp"),
+            folder.File("right.bmp"),
+            folder.File("left"),
+            folder.File("right"),
+            kFormatPng,
+            false};
+}
+
+bool RunOutline(CStageHost& host, const CTempFolder& folder)
+{
+    CSmoothingCommands commands(host);
+    return commands.CreateOutlineImages(SmoothingInputs(folder)).bDone;
+}
+
+bool RunSmoothing(CStageHost& host, const CTempFolder& folder)
+{
+    CSmoothingCommands commands(host);
+    commands.m_nDegree = 3;
+    return commands.SmoothLeft(SmoothingInputs(folder)).bDone;
+}
+
+class CancelledCommand : public testing::TestWithParam<SCommandCase> {
+protected:
+    CancelledCommand()
     {
-        SPairFolder pair;
+        WritePair(m_folder, 14, 8, "bmp", "left-3dmapNew.png");
+        std::mt19937 random(3);
+        for (const char* name : {"left-3dmap.png", "left-outline.png", "right-outline.png"})
+            SaveImageFile(RandomImage(14, 8, random), m_folder.File(name), kFormatPng);
+        for (const std::string& name : m_folder.Files())
+            m_earlier[name] = ReadBytes(m_folder.File(name));
+    }
+
+    CTempFolder m_folder;
+    std::map<std::string, std::string> m_earlier;
+};
+
+} // namespace
+
+// Whenever the cancellation comes, the command reports nothing done, every
+// new file is complete, and the results made in several steps (the enlarged
+// depth map, the masked outlines, the smoothed map) hold either their
+// earlier file or the finished result, never a step in between.
+TEST_P(CancelledCommand, AtAnyPollLeavesOnlyCompleteFilesAndTheEarlierResults)
+{
+    const char* const results[] = {"left-3dmap.png", "left-outline.png", "right-outline.png", "left-3dmapNew.png"};
+    int nTotalPolls = 0;
+    std::map<std::string, std::string> finished;
+    {
         CCancellingHost host(INT_MAX);
-        CDepthMapJob job(host);
-        pair.Configure(job);
-        ASSERT_TRUE(job.RunJob(false));
+        ASSERT_TRUE(GetParam().pRun(host, m_folder));
         nTotalPolls = host.m_nPolls;
+        for (const char* name : results)
+            finished[name] = ReadBytes(m_folder.File(name));
     }
     for (int nPolls = 0; nPolls < nTotalPolls; ++nPolls) {
         SCOPED_TRACE(nPolls);
-        SPairFolder pair;
+        for (const auto& [name, bytes] : m_earlier)
+            WriteBytes(m_folder.File(name), bytes);
         CCancellingHost host(nPolls);
-        CDepthMapJob job(host);
-        pair.Configure(job);
-        EXPECT_FALSE(job.RunJob(false));
-        EXPECT_EQ(ReadBytes(pair.folder.File("left-3dmap.png")), kEarlierMap);
-        for (const std::string& name : pair.folder.Files()) {
-            if (name == "left-3dmap.png")
-                continue;
-            EXPECT_EQ(LoadImageFile(pair.folder.File(name)).status, ELoadStatus::kOk) << name;
+        EXPECT_FALSE(GetParam().pRun(host, m_folder));
+        for (const char* name : results) {
+            const std::string bytes = ReadBytes(m_folder.File(name));
+            EXPECT_TRUE(bytes == m_earlier[name] || bytes == finished[name]) << name;
+        }
+        for (const std::string& name : m_folder.Files()) {
+            if (!m_earlier.contains(name)) {
+                EXPECT_EQ(LoadImageFile(m_folder.File(name)).status, ELoadStatus::kOk) << name;
+            }
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryCommand, CancelledCommand,
+                         testing::Values(SCommandCase{"DepthJob", RunDepthJob}, SCommandCase{"Outline", RunOutline},
+                                         SCommandCase{"Smoothing", RunSmoothing}),
+                         [](const testing::TestParamInfo<SCommandCase>& info) { return info.param.szName; });
 
 // Another job holds the folder: this one waits, can be cancelled while it
 // waits (writing nothing), and goes on once the folder is free.
@@ -136,6 +206,9 @@ TEST(CancelledJob, WhileWaitingForTheFolderWritesNothing)
     EXPECT_FALSE(job.RunJob(false));
     EXPECT_EQ(host.m_nPolls, 6);
     EXPECT_TRUE(host.m_messages.empty());
+    EXPECT_EQ(host.m_notices,
+              std::vector<std::string>{"Waiting for another job writing in " + pair.folder.Path().string()
+                                       + "/ to finish..."});
     EXPECT_EQ(pair.folder.Files(), (std::vector<std::string>{"left-3dmap.png", "left.bmp", "right.bmp"}));
 
     std::thread other([fd] {

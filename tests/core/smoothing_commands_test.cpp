@@ -76,6 +76,16 @@ TEST_F(SmoothingCommands, OutlineFailuresSpareTheOtherSideAndThePreview)
     EXPECT_EQ(throwing.m_messages, TTexts{kMsgMaskFailed});
     EXPECT_EQ(outcome.strPreviewPath, File("r-outline.png"));
 
+    CRecordingHost failing;
+    WriteBytes(File("r-outline.png"), "earlier");
+    std::filesystem::remove(File("r-gradient.png"));
+    std::filesystem::create_directory(File("r-gradient.png")); // the right gradient cannot be written
+    outcome = CSmoothingCommands(failing).CreateOutlineImages(m_inputs);
+    EXPECT_EQ(failing.m_messages, TTexts{CreateFileMessage(File("r-gradient.png"))});
+    EXPECT_EQ(ReadBytes(File("r-outline.png")), "earlier"); // no unmasked sign image under its name
+    EXPECT_EQ(outcome.written, TTexts{File("l-outline.png")});
+    std::filesystem::remove(File("r-gradient.png"));
+
     SaveWithDepth(m_inputs.strLeftPath, 9, 7, 8); // not 24-bit: as good as missing
     WriteBytes(File("l-outline.png"), "older");
     outcome = m_commands.CreateOutlineImages(m_inputs);

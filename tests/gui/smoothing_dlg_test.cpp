@@ -230,7 +230,7 @@ TEST_F(SmoothingDlgTest, ACommandShowsTheWaitCursorAndHoldsTheOthersOff)
 }
 
 // A long smoothing leaves the window working; closing it stops the passes
-// without a message or a preview and leaves no partial file.
+// without a message or a preview and writes no result.
 TEST_F(SmoothingDlgTest, ClosingDuringALongSmoothingCancelsIt)
 {
     OpenPair(160, 120);
@@ -240,7 +240,7 @@ TEST_F(SmoothingDlgTest, ClosingDuringALongSmoothingCancelsIt)
     TypeDegree("100000");
     Item<QPushButton>(IDC_SMOOTH_LEFT).click();
     const std::string result = m_folder.File("left-3dmapNew.bmp");
-    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(result); })); // events flow meanwhile
+    QTest::qWait(200); // events flow meanwhile
     EXPECT_TRUE(m_pDialog->IsCommandRunning());
     m_pDialog->close();
     EXPECT_FALSE(m_pDialog->isVisible());
@@ -249,9 +249,7 @@ TEST_F(SmoothingDlgTest, ClosingDuringALongSmoothingCancelsIt)
     QTest::qWait(20);
     EXPECT_TRUE(m_platform.m_messages.empty());
     EXPECT_EQ(m_modals.size(), 1u); // the right outline's preview only
-    const CImage smoothed = Load("left-3dmapNew.bmp");
-    EXPECT_EQ(smoothed.Width(), 160);
-    EXPECT_EQ(smoothed.Height(), 120);
+    EXPECT_FALSE(std::filesystem::exists(result));
 }
 
 // The worker waits for its message to be shown; ending the dialog there

@@ -1,0 +1,238 @@
+// Jobs and their folders: one lock per folder whatever the spelling, clashing names refused, leftovers of dead jobs,
+// a folder that cannot be locked, and a folder swapped for a link during a job.
+#include "engine/depth_map_job.h"
+#include "engine/file_names.h"
+#include "engine/image_file.h"
+#include "engine/recording_host.h"
+#include "smoothing/smoothing_commands.h"
+#include "test_images.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Gives up after many polls, so that a job waiting on itself fails instead of hanging.
+class CImpatientHost : public CRecordingHost {
+public:
+    bool IsCancelled() const override { return ++m_nPolls > 100; }
+    mutable int m_nPolls = 0;
+};
+
+// The current folder for as long as it lives.
+class CWorkingFolder {
+public:
+    explicit CWorkingFolder(const fs::path& folder)
+        : m_previous(fs::current_path())
+    {
+        fs::current_path(folder);
+    }
+    ~CWorkingFolder() { fs::current_path(m_previous); }
+    CWorkingFolder(const CWorkingFolder&) = delete;
+    CWorkingFolder& operator=(const CWorkingFolder&) = delete;
+
+private:
+    fs::path m_previous;
+};
+
+class JobFolders : public testing::Test {
+protected:
+    JobFolders()
+    {
+        fs::create_directory(Pair());
+        WriteImage("left.png", m_left);
+        WriteImage("right.png", ShiftedCopy(m_left, 2, m_random));
+    }
+
+    fs::path Pair() const { return m_folder.Path() / "pair"; }
+    std::string File(const std::string& name) const { return (Pair() / name).string(); }
+    void WriteImage(const std::string& name, const CImage& image) const
+    {
+        const std::string extension = fs::path(name).extension().string();
+        SaveImageFile(image, File(name), extension == ".png" ? kFormatPng : kFormatBmp);
+    }
+    bool RunJob(CStageHost& host, const std::string& left, const std::string& right, int bAnalyzeSource = 1,
+                int nSpeed = 1)
+    {
+        CDepthMapJob job(host);
+        job.m_strLeftPath = left;
+        job.m_strRightPath = right;
+        job.m_strLeftBase = MakeBase(left);
+        job.m_strRightBase = MakeBase(right);
+        job.m_nMaxParallaxX = 3;
+        job.m_bAnalyzeSource = bAnalyzeSource;
+        job.m_nSpeedFactor = nSpeed;
+        return job.RunJob(false);
+    }
+    std::map<std::string, std::string> Contents() const
+    {
+        std::map<std::string, std::string> contents;
+        for (const auto& entry : fs::directory_iterator(Pair()))
+            contents[entry.path().filename()] = entry.is_regular_file() ? ReadBytes(entry.path()) : "";
+        return contents;
+    }
+
+    CTempFolder m_folder;
+    std::mt19937 m_random{17};
+    CImage m_left = RandomImage(16, 10, m_random);
+};
+
+} // namespace
+
+// A job locks each folder once, however its paths spell it, and never waits on itself.
+TEST_F(JobFolders, EverySpellingOfOneFolderIsLockedOnce)
+{
+    fs::create_directory_symlink(Pair(), m_folder.Path() / "link");
+    const CWorkingFolder here(m_folder.Path());
+    const std::string whole = Pair().string();
+    const std::pair<std::string, std::string> spellings[] = {
+        {"pair/left.png", "./pair/right.png"},
+        {whole + "/left.png", "pair/right.png"},
+        {"pair//left.png", whole + "/./right.png"},
+        {"link/left.png", "pair/right.png"},
+    };
+    for (const auto& [left, right] : spellings) {
+        SCOPED_TRACE(left + " " + right);
+        CImpatientHost host;
+        EXPECT_TRUE(RunJob(host, left, right));
+        EXPECT_TRUE(host.m_notices.empty());
+        EXPECT_TRUE(host.m_messages.empty());
+    }
+}
+
+// Refused with a message naming the paths, before any file is touched: results
+// over an input, and one name made from two different images.
+TEST_F(JobFolders, ACommandWhoseResultsWouldOverwriteItsInputsOrEachOtherIsRefused)
+{
+    struct SCase {
+        const char* szLeft;
+        const char* szRight;
+        bool bOutline;
+        int bAnalyzeSource;
+        int nSpeed;
+        const char* szClash;
+    };
+    const SCase cases[] = {
+        {"p.png", "p-xd.bmp", false, 1, 1, "p-xd.bmp"},
+        {"q.png", "q-gradient.bmp", false, 0, 1, "q-gradient.bmp"},
+        {"scene.bmp", "scene.png", false, 0, 1, "scene-gradient.bmp"},
+        {"scene.bmp", "scene.png", false, 1, 2, "scene-resize.bmp"},
+        {"r.png", "r-outline.bmp", true, 1, 1, "r-outline.bmp"},
+        {"scene.bmp", "scene.png", true, 1, 1, "scene-outline.bmp"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(std::string(c.szLeft) + " " + c.szRight);
+        WriteImage(c.szLeft, m_left);
+        WriteImage(c.szRight, m_left);
+        const auto before = Contents();
+        CRecordingHost host;
+        if (c.bOutline) {
+            const SSmoothingInputs inputs{
+                File(c.szLeft), File(c.szRight), MakeBase(File(c.szLeft)), MakeBase(File(c.szRight)), kFormatBmp,
+                false};
+            EXPECT_FALSE(CSmoothingCommands(host).CreateOutlineImages(inputs).bDone);
+        } else {
+            EXPECT_FALSE(RunJob(host, File(c.szLeft), File(c.szRight), c.bAnalyzeSource, c.nSpeed));
+        }
+        ASSERT_EQ(host.m_messages.size(), 1u);
+        EXPECT_NE(host.m_messages[0].find(File(c.szClash)), std::string::npos) << host.m_messages[0];
+        EXPECT_NE(host.m_messages[0].find(File(c.szRight)), std::string::npos) << host.m_messages[0];
+        EXPECT_EQ(Contents(), before);
+    }
+    // One image as both sides is no clash: its two gradients are one file of the same pixels.
+    CRecordingHost host;
+    EXPECT_TRUE(RunJob(host, File("left.png"), Pair().string() + "/./left.png", 0));
+    EXPECT_TRUE(host.m_messages.empty());
+}
+
+// Hidden files of processes that no longer run are removed, and a depth map
+// they had held aside comes back; those of running processes stay.
+TEST_F(JobFolders, LeftoversOfDeadJobsAreRemovedOrPutBack)
+{
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string id = std::to_string(dead);
+    WriteBytes(File(".left-xd.bmp." + id + "-12-3.tmp"), "half a file");
+    WriteBytes(File(".left-3dmap.bmp." + id + ".kept"), "the earlier map");
+    WriteBytes(File("left-3dmap.bmp"), "a map of the working scale");
+    WriteBytes(File(".left-yd.bmp.1-12-3.tmp"), "of a running process");
+    CRecordingHost host;
+    CDepthMapJob job(host);
+    job.m_strLeftPath = job.m_strRightPath = File("left.png");
+    job.m_strLeftBase = job.m_strRightBase = File("left");
+    job.m_nFragmentSize = 3; // refused after the folder was claimed: nothing else is written
+    EXPECT_FALSE(job.RunJob(false));
+    EXPECT_EQ(host.m_messages.size(), 1u);
+    const auto contents = Contents();
+    EXPECT_EQ(contents.at("left-3dmap.bmp"), "the earlier map");
+    EXPECT_EQ(contents.size(), 4u); // the pair, the map and the running process's file
+    EXPECT_TRUE(contents.contains(".left-yd.bmp.1-12-3.tmp"));
+}
+
+// A folder the job cannot open (write and search rights only) cannot be
+// locked against other jobs: the job says so and writes nothing.
+TEST_F(JobFolders, AFolderThatCannotBeLockedIsReportedAndNothingIsDone)
+{
+    fs::permissions(m_folder.Path(), fs::perms::others_exec, fs::perm_options::add);
+    const bool bRoot = ::getuid() == 0;
+    fs::permissions(Pair(), bRoot ? fs::perms(0733) : fs::perms(0333));
+    const auto before = Contents();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Root may open any folder: the job runs as nobody.
+        if (bRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        CRecordingHost host;
+        const bool bDone = RunJob(host, File("left.png"), File("right.png"));
+        const bool bSaid = host.m_messages.size() == 1 && host.m_messages[0].starts_with("Couldn't open the folder");
+        ::_exit(!bDone && bSaid ? 0 : 1);
+    }
+    int nStatus = -1;
+    ::waitpid(child, &nStatus, 0);
+    fs::permissions(Pair(), fs::perms::owner_all);
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << nStatus;
+    EXPECT_EQ(Contents(), before);
+}
+
+namespace {
+
+// Swaps the pair's folder for a link to an empty one when the search begins.
+class CSwappingHost : public CRecordingHost {
+public:
+    explicit CSwappingHost(fs::path folder)
+        : m_folder(std::move(folder))
+    { }
+    void StepProgress() override
+    {
+        if (m_nSteps++ == 0) {
+            fs::rename(m_folder / "pair", m_folder / "moved");
+            fs::create_directory(m_folder / "elsewhere");
+            fs::create_directory_symlink(m_folder / "elsewhere", m_folder / "pair");
+        }
+    }
+
+private:
+    fs::path m_folder;
+};
+
+} // namespace
+
+TEST_F(JobFolders, AFolderSwappedForALinkDuringTheJobStillGetsTheJobsFiles)
+{
+    CSwappingHost host(m_folder.Path());
+    EXPECT_TRUE(RunJob(host, File("left.png"), File("right.png"), 0, 2));
+    EXPECT_TRUE(fs::is_empty(m_folder.Path() / "elsewhere"));
+    EXPECT_EQ(
+        CTempFolder::Names(m_folder.Path() / "moved"),
+        (std::vector<std::string>{"left-3dmap.bmp", "left-gradient.bmp", "left-resize.bmp", "left-xd.bmp",
+                                  "left-yd.bmp", "left.png", "right-gradient.bmp", "right-resize.bmp", "right.png"}));
+}
