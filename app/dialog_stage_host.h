@@ -24,6 +24,8 @@ public:
 
     void ShowMessage(const std::string& text) override;
     void SetStatus(const std::string& text) override;
+    // A notice goes to the status line, like a status text.
+    void ShowNotice(const std::string& text) override { SetStatus(text); }
     void SetProgressRange(int nRows) override;
     void StepProgress() override;
     void ResetProgress() override;

@@ -57,9 +57,10 @@ QWidget* CreateIcon(const SControlTemplate& control, QWidget* pParent)
 QWidget* CreatePushButton(const SControlTemplate& control, QWidget* pParent)
 {
     auto* pButton = new QPushButton(QString::fromUtf8(control.text), pParent);
-    // Enter presses the button that has the focus.
-    pButton->setAutoDefault(true);
-    pButton->setDefault((control.style & kStyleDefaultButton) != 0);
+    // No button draws the default-button cue: the dialog's own key handling
+    // presses the focused button (or the template's default) on Enter.
+    pButton->setAutoDefault(false);
+    pButton->setDefault(false);
     return pButton;
 }
 

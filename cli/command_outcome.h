@@ -8,3 +8,8 @@
 // partial failure, so that a script finds what was made), and returns the
 // exit code: done, failed or interrupted.
 int ReportOutcome(const SCommandOutcome& outcome, CConsoleHost& host);
+
+// Prints the paths one a line on stdout; when they cannot be written there
+// (a full disk, a closed pipe) says so on stderr and returns false, so that a
+// script never takes a lost path for success.
+bool PrintPaths(const std::vector<std::string>& paths);

@@ -50,6 +50,12 @@ void CConsoleHost::ShowMessage(const std::string& text)
     ++m_nMessages;
 }
 
+void CConsoleHost::ShowNotice(const std::string& text)
+{
+    FinishLine();
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
 void CConsoleHost::SetStatus(const std::string& text)
 {
     m_strStatus = text;

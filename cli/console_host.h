@@ -16,6 +16,7 @@ public:
 
     void ShowMessage(const std::string& text) override;
     void SetStatus(const std::string& text) override;
+    void ShowNotice(const std::string& text) override;
     void SetProgressRange(int nRows) override;
     void StepProgress() override;
     void ResetProgress() override;

@@ -1,5 +1,6 @@
 // tessaly-cli depth: one depth-map job on a stereo pair.
 #include "cli/cli_options.h"
+#include "cli/command_outcome.h"
 #include "cli/commands.h"
 #include "cli/console_host.h"
 #include "engine/depth_map_job.h"
@@ -67,6 +68,5 @@ int RunDepthCommand(const std::vector<std::string>& args)
     // finished map, which is reported as done.
     if (!bDone)
         return g_bInterrupted ? kExitInterrupted : kExitFailed;
-    std::printf("%s\n", job.m_strDepthMapPath.c_str());
-    return kExitDone;
+    return PrintPaths({job.m_strDepthMapPath}) ? kExitDone : kExitFailed;
 }

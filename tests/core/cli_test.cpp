@@ -26,10 +26,10 @@ protected:
         SaveImageFile(ShiftedCopy(left, 1, random), m_folder.File("r.png"), kFormatPng);
     }
 
-    SRun Run(const std::string& args) const
+    SRun Run(const std::string& args, const std::string& out = {}) const
     {
-        const std::string command = std::string(TESSALY_CLI_PATH) + " " + args + " >" + m_folder.File("out.txt") + " 2>"
-            + m_folder.File("err.txt");
+        const std::string command = std::string(TESSALY_CLI_PATH) + " " + args + " >"
+            + (out.empty() ? m_folder.File("out.txt") : out) + " 2>" + m_folder.File("err.txt");
         const int nStatus = std::system(command.c_str());
         SRun run{WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1, ReadBytes(m_folder.File("out.txt")),
                  ReadBytes(m_folder.File("err.txt"))};
@@ -69,12 +69,17 @@ TEST_F(CliTest, FinishedJobPrintsOnlyTheMapPathWhenNotOnATerminal)
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(m_folder.Files(), (std::vector<std::string>{"l.png", "r-3dmap.png", "r-xd.png", "r-yd.png", "r.png"}));
     EXPECT_EQ(Run("depth --help").nExit, 0);
+    // A path that cannot be printed is a failure, not a silent success.
+    const SRun lost
+        = Run("depth " + Pair() + " --side right --fragment 4 --max-parallax-x 2 --format png", "/dev/full");
+    EXPECT_EQ(lost.nExit, 1);
+    EXPECT_NE(lost.err.find("standard output"), std::string::npos);
 }
 
 TEST_F(CliTest, FailedStagePrintsTheMessageAndExitsWithOne)
 {
     const SRun run = Run("depth --left " + m_folder.File("l.png") + " --right " + m_folder.File("none.png"));
     EXPECT_EQ(run.nExit, 1);
-    EXPECT_EQ(run.err, "Couldn't load bitmap!\n");
+    EXPECT_EQ(run.err, "Couldn't load bitmap!\n" + m_folder.File("none.png") + ": No such file or directory\n");
     EXPECT_EQ(run.out, "");
 }

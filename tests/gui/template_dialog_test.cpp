@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -94,17 +95,21 @@ TEST_P(TemplateLayout, EveryTextFitsItsControl)
 INSTANTIATE_TEST_SUITE_P(Templates, TemplateLayout,
                          testing::Values(IDD_STEREO_DIALOG, IDD_SMOOTHING_DIALOG, IDD_PREVIEW_DIALOG));
 
+// No button is the dialogs' default, so none shows the default cue, not even with the focus.
 TEST(TemplateDialog, TabOrderFollowsTheTemplateAndButtonTwoCancels)
 {
     CTemplateDialog dialog(PreviewDialogTemplate());
     dialog.show();
     dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    const auto isDefault = [&] { return qobject_cast<QPushButton*>(dialog.focusWidget())->isDefault(); };
     EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(IDCANCEL));
     QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(IDC_ZOOM_IN));
+    EXPECT_FALSE(isDefault());
     QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(IDC_ZOOM_OUT));
+    EXPECT_FALSE(isDefault());
     QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
