@@ -17,6 +17,7 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <thread>
@@ -35,11 +36,20 @@ public:
     bool IsCancelled() const override
     {
         ++m_nPolls;
+        if (m_onCall)
+            m_onCall();
         return m_nPollsLeft-- <= 0;
+    }
+    void ResetProgress() override
+    {
+        CRecordingHost::ResetProgress();
+        if (m_onCall)
+            m_onCall();
     }
 
     mutable int m_nPollsLeft;
     mutable int m_nPolls = 0;
+    std::function<void()> m_onCall; // looks at the files while the job runs
 };
 
 const std::string kEarlierMap = "the depth map of an earlier job";
@@ -157,7 +167,8 @@ protected:
 // Whenever the cancellation comes, the command reports nothing done, every
 // new file is complete, and the results made in several steps (the enlarged
 // depth map, the masked outlines, the smoothed map) hold either their
-// earlier file or the finished result, never a step in between.
+// earlier file or the finished result, never a step in between: not at the
+// end, and not at any moment of the run, when the process could be killed.
 TEST_P(CancelledCommand, AtAnyPollLeavesOnlyCompleteFilesAndTheEarlierResults)
 {
     const char* const results[] = {"left-3dmap.png", "left-outline.png", "right-outline.png", "left-3dmapNew.png"};
@@ -174,12 +185,16 @@ TEST_P(CancelledCommand, AtAnyPollLeavesOnlyCompleteFilesAndTheEarlierResults)
         SCOPED_TRACE(nPolls);
         for (const auto& [name, bytes] : m_earlier)
             WriteBytes(m_folder.File(name), bytes);
+        const auto expectEarlierOrFinished = [&] {
+            for (const char* name : results) {
+                const std::string bytes = ReadBytes(m_folder.File(name));
+                EXPECT_TRUE(bytes == m_earlier[name] || bytes == finished[name]) << name;
+            }
+        };
         CCancellingHost host(nPolls);
+        host.m_onCall = expectEarlierOrFinished;
         EXPECT_FALSE(GetParam().pRun(host, m_folder));
-        for (const char* name : results) {
-            const std::string bytes = ReadBytes(m_folder.File(name));
-            EXPECT_TRUE(bytes == m_earlier[name] || bytes == finished[name]) << name;
-        }
+        expectEarlierOrFinished();
         for (const std::string& name : m_folder.Files()) {
             if (!m_earlier.contains(name)) {
                 EXPECT_EQ(LoadImageFile(m_folder.File(name)).status, ELoadStatus::kOk) << name;
