@@ -1,7 +1,7 @@
 // CAboutDlg: the "About Tessaly" box with the product, the version and two credits shown as links.
 #pragma once
 
-#include "app/template_dialog.h"
+#include "platform/template_dialog.h"
 
 class CLinkLabel;
 

@@ -12,8 +12,6 @@
 
 namespace {
 
-CHtmlHandler* g_pHtmlHandler = nullptr;
-
 // A slow or hanging query must not freeze the About box for long.
 constexpr int kQueryTimeoutMs = 5000;
 
@@ -40,19 +38,7 @@ QString QueryDefaultHtmlEntry()
 
 CHtmlHandler& CHtmlHandler::Current()
 {
-    static CDesktopHtmlHandler desktop;
-    return g_pHtmlHandler != nullptr ? *g_pHtmlHandler : desktop;
-}
-
-CHtmlHandlerOverride::CHtmlHandlerOverride(CHtmlHandler& handler)
-    : m_pPrevious(g_pHtmlHandler)
-{
-    g_pHtmlHandler = &handler;
-}
-
-CHtmlHandlerOverride::~CHtmlHandlerOverride()
-{
-    g_pHtmlHandler = m_pPrevious;
+    return CurrentService<CHtmlHandler, CDesktopHtmlHandler>();
 }
 
 std::optional<SDesktopEntry> CDesktopHtmlHandler::FindHtmlHandler()

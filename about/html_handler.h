@@ -2,6 +2,7 @@
 #pragma once
 
 #include "about/desktop_entry.h"
+#include "platform/service.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,16 +38,7 @@ public:
 };
 
 // Puts another handler in place for its lifetime (tests).
-class CHtmlHandlerOverride {
-public:
-    explicit CHtmlHandlerOverride(CHtmlHandler& handler);
-    ~CHtmlHandlerOverride();
-    CHtmlHandlerOverride(const CHtmlHandlerOverride&) = delete;
-    CHtmlHandlerOverride& operator=(const CHtmlHandlerOverride&) = delete;
-
-private:
-    CHtmlHandler* m_pPrevious;
-};
+using CHtmlHandlerOverride = CServiceOverride<CHtmlHandler>;
 
 // The errno that starting the file `program` would meet before it runs:
 // 0 when it is an executable file; ENOENT when it is found nowhere (a bare

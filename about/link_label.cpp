@@ -2,7 +2,7 @@
 #include "about/link_label.h"
 
 #include "about/open_target.h"
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #include <QApplication>
 #include <QFontMetrics>

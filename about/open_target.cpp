@@ -3,7 +3,7 @@
 
 #include "about/exec_line.h"
 #include "about/html_handler.h"
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #include <QUrl>
 

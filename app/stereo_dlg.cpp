@@ -2,8 +2,8 @@
 #include "app/stereo_dlg.h"
 
 #include "about/about_dlg.h"
-#include "app/digit_edit.h"
-#include "app/platform.h"
+#include "platform/digit_edit.h"
+#include "platform/platform.h"
 #include "preview/preview_pane.h"
 #include "resources/dialog_template.h"
 #include "resources/resource_ids.h"
@@ -34,10 +34,6 @@ CStereoDlg::CStereoDlg(QWidget* pParent)
 
 CStereoDlg::~CStereoDlg()
 {
-    if (m_worker.joinable()) {
-        m_host.Cancel();
-        m_worker.join();
-    }
     if (g_pMainDlg == this)
         g_pMainDlg = nullptr;
 }
@@ -160,8 +156,7 @@ void CStereoDlg::OnSmoothing()
 void CStereoDlg::PrepareToEnd()
 {
     m_bEnding = true;
-    if (IsJobRunning())
-        m_host.Cancel();
+    m_worker.Cancel();
 }
 
 void CStereoDlg::OnOK()

@@ -1,14 +1,15 @@
 // CStereoDlg: the main dialog, owner of the image pair, the settings and the depth-map job.
 #pragma once
 
-#include "app/dialog_stage_host.h"
-#include "app/template_dialog.h"
 #include "engine/depth_map_job.h"
+#include "platform/dialog_stage_host.h"
+#include "platform/dialog_worker.h"
+#include "platform/platform.h"
+#include "platform/template_dialog.h"
 
 #include <QIcon>
 
 #include <string>
-#include <thread>
 
 class CDigitEdit;
 class CPreviewPane;
@@ -35,7 +36,7 @@ public:
 
     // Whether `path` holds a 24-bit colour image; says why when it cannot load it.
     bool IsRgbImage(const std::string& path);
-    bool IsJobRunning() const { return m_worker.joinable(); }
+    bool IsJobRunning() const { return m_worker.IsRunning(); }
     // The system menu's commands (offered as the dialog's context menu).
     void OnSysCommand(int nId);
     QMenu* SystemMenu() const { return m_pSystemMenu; }
@@ -87,7 +88,6 @@ private:
     void StartJob(bool bRightMap);
     void RunJobOnWorker(bool bRightMap);
     void OnJobFinished();
-    void OnStageMessage(const QString& text);
     void StepProgress();
 
     QSlider* m_sliderFragment = nullptr;
@@ -105,7 +105,7 @@ private:
     QComboBox* m_comboFormat = nullptr;
     QMenu* m_pSystemMenu = nullptr;
 
-    std::thread m_worker;
+    CDialogWorker m_worker{*this, m_host, [](const QString& text) { ShowMessageBox(text.toStdString()); }};
     bool m_bEnding = false;
 };
 

@@ -1,7 +1,7 @@
 // CStereoDlg: the two Create commands, run on a worker thread that reports back to the dialog.
 #include "app/stereo_dlg.h"
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "preview/preview_dlg.h"
 
 #include <QLabel>
@@ -12,7 +12,6 @@
 
 void CStereoDlg::ConnectHost()
 {
-    connect(&m_host, &CDialogStageHost::messageRequested, this, &CStereoDlg::OnStageMessage);
     connect(&m_host, &CDialogStageHost::statusChanged, m_staticStatus, &QLabel::setText);
     connect(&m_host, &CDialogStageHost::progressRangeSet, this,
             [this](int nRows) { m_progress->setRange(0, std::max(nRows, 1)); });
@@ -25,15 +24,6 @@ void CStereoDlg::StepProgress()
 {
     const int nNext = m_progress->value() + 1;
     m_progress->setValue(nNext > m_progress->maximum() ? m_progress->minimum() : nNext);
-}
-
-// Shown modally while the worker waits; once the dialog is ending, the
-// messages of the stopping job are not shown.
-void CStereoDlg::OnStageMessage(const QString& text)
-{
-    if (!m_host.IsCancelled())
-        ShowMessageBox(text.toStdString());
-    m_host.MessageShown();
 }
 
 void CStereoDlg::OnCreateLeftDepthMap()
@@ -51,8 +41,7 @@ void CStereoDlg::StartJob(bool bRightMap)
     if (IsJobRunning())
         return;
     ReadSettings();
-    m_host.Reset();
-    m_worker = std::thread([this, bRightMap] { RunJobOnWorker(bRightMap); });
+    m_worker.Start([this, bRightMap] { RunJobOnWorker(bRightMap); }, [this] { OnJobFinished(); });
     UpdateActions();
 }
 
@@ -64,15 +53,12 @@ void CStereoDlg::RunJobOnWorker(bool bRightMap)
         m_host.ShowMessage(std::string("The depth map could not be made: ") + error.what());
         m_host.SetStatus(kStatusReady);
     }
-    QMetaObject::invokeMethod(
-        this, [this] { OnJobFinished(); }, Qt::QueuedConnection);
 }
 
 // After every job, also a failed one, the preview shows the depth map made
 // last (or reports that there is none yet).
 void CStereoDlg::OnJobFinished()
 {
-    m_worker.join();
     UpdateActions();
     if (!m_bEnding && m_job.m_bPreview)
         ShowPreview(m_job.m_strDepthMapPath);

@@ -1,9 +1,9 @@
 // CStereoDlg: choosing the left and the right image, refusing images that are not 24-bit colour.
 #include "app/stereo_dlg.h"
 
-#include "app/platform.h"
 #include "engine/file_names.h"
 #include "engine/image_file.h"
+#include "platform/platform.h"
 #include "preview/preview_pane.h"
 #include "resources/resource_ids.h"
 

@@ -1,8 +1,8 @@
 // CStereoDlg: the analysis settings (trackbars with their value boxes, analysing mode, preview, output format).
 #include "app/stereo_dlg.h"
 
-#include "app/digit_edit.h"
 #include "engine/numeric.h"
+#include "platform/digit_edit.h"
 #include "resources/resource_ids.h"
 
 #include <QCheckBox>

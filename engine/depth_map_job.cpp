@@ -7,6 +7,7 @@
 #include "engine/gradient_image.h"
 #include "engine/job_folders.h"
 #include "engine/numeric.h"
+#include "engine/row_stage.h"
 #include "engine/working_scale.h"
 
 #include <algorithm>
@@ -33,14 +34,6 @@ bool CDepthMapJob::SaveImage(CImage image, const std::string& path)
 bool CDepthMapJob::LoadStageImage(const std::string& path, const char* loadMessage, CImage& image)
 {
     return m_files.Load(path, loadMessage, image);
-}
-
-// Saves the output of a stage that drove the progress bar, then resets it.
-bool CDepthMapJob::SaveRowStage(CImage image, const std::string& path)
-{
-    const bool bSaved = SaveImage(std::move(image), path);
-    m_pHost->ResetProgress();
-    return bSaved;
 }
 
 void CDepthMapJob::AssignRoles(bool bRightMap)
@@ -101,31 +94,11 @@ bool CDepthMapJob::RunStages(bool bRightMap)
     return CreateDepthMap();
 }
 
-// A cancelled stage ends before its save, so no result name ever holds a
-// file of a job that did not finish that stage.
-bool CDepthMapJob::StopRowStage()
-{
-    if (!m_pHost->IsCancelled())
-        return false;
-    m_pHost->ResetProgress();
-    return true;
-}
-
 bool CDepthMapJob::CreateGradientImage(std::string source, std::string destination)
 {
-    m_pHost->SetStatus(kStatusGradient);
-    CImage image;
-    if (m_pHost->IsCancelled() || !LoadStageImage(source, kMsgLoadLeftOrRight, image))
-        return false;
-    CImage gradient(image.Width(), image.Height());
-    m_pHost->SetProgressRange(image.Height());
-    for (int y = 1; y <= image.Height() - 2; ++y) {
-        if (StopRowStage())
-            return false;
-        ComputeGradientRow(image, gradient, y);
-        m_pHost->StepProgress();
-    }
-    return SaveRowStage(std::move(gradient), destination);
+    return RunRowStage(
+        m_files, *m_pHost, {kStatusGradient, true}, {{source, kMsgLoadLeftOrRight}}, destination, m_nSaveFormat, 1,
+        [](std::span<const CImage> inputs, CImage& output, int y) { ComputeGradientRow(inputs[0], output, y); });
 }
 
 bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int nFactor)
@@ -254,22 +227,13 @@ bool CDepthMapJob::AssembleAndEnlarge(const std::string& xdPath, const std::stri
 
 bool CDepthMapJob::AssembleDepthMap(std::string xdPath, std::string ydPath, std::string basePath)
 {
-    m_pHost->SetStatus(kStatusDepthMap);
-    CImage xd;
-    CImage yd;
-    if (m_pHost->IsCancelled() || !LoadStageImage(xdPath, kMsgLoadXd, xd) || !LoadStageImage(ydPath, kMsgLoadYd, yd))
-        return false;
     const SDisplacementRange range{m_nMinDx, m_nMaxDx, m_nMinDy, m_nMaxDy};
+    const bool bRightMap = m_bRightMap != 0;
     const std::string path = MakeDerivedName(basePath, kSuffixDepthMap);
-    CImage map(std::min(xd.Width(), yd.Width()), std::min(xd.Height(), yd.Height()));
-    m_pHost->SetProgressRange(map.Height());
-    for (int y = 0; y < map.Height(); ++y) {
-        if (StopRowStage())
-            return false;
-        AssembleDepthRow(xd, yd, range, m_bRightMap != 0, map, y);
-        m_pHost->StepProgress();
-    }
-    if (!SaveRowStage(std::move(map), path))
+    if (!RunRowStage(m_files, *m_pHost, {kStatusDepthMap, true}, {{xdPath, kMsgLoadXd}, {ydPath, kMsgLoadYd}}, path,
+                     m_nSaveFormat, 0, [&](std::span<const CImage> inputs, CImage& map, int y) {
+                         AssembleDepthRow(inputs[0], inputs[1], range, bRightMap, map, y);
+                     }))
         return false;
     m_strDepthMapPath = path;
     return true;

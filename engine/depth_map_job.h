@@ -83,8 +83,6 @@ private:
     bool AssembleAndEnlarge(const std::string& xdPath, const std::string& ydPath);
     bool SearchWorkingImages(SSearchResult& result);
     bool Search(const CImage& main, const CImage& other, SSearchResult& result);
-    bool SaveRowStage(CImage image, const std::string& path);
-    bool StopRowStage();
 
     CStageHost* m_pHost;
     CStageFiles m_files;

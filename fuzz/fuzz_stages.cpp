@@ -16,8 +16,8 @@
 #include "engine/depth_map_job.h"
 #include "engine/file_names.h"
 #include "engine/image_file.h"
-#include "engine/recording_host.h"
 #include "smoothing/smoothing_commands.h"
+#include "support/recording_host.h"
 
 #include <unistd.h>
 

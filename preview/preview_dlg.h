@@ -1,7 +1,7 @@
 // CPreviewDlg: the "Image Preview" dialog that shows one produced image with zoom buttons and its file name.
 #pragma once
 
-#include "app/template_dialog.h"
+#include "platform/template_dialog.h"
 #include "preview/preview_pane.h"
 
 #include <string>

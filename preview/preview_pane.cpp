@@ -1,8 +1,8 @@
 // CPreviewPane: loading, clearing, zooming and scrolling an image pane, and drawing its picture.
 #include "preview/preview_pane.h"
 
-#include "app/platform.h"
 #include "engine/image_file.h"
+#include "platform/platform.h"
 #include "preview/preview_pane_wnd.h"
 
 #include <QPainter>

@@ -3,6 +3,7 @@
 #include "engine/file_names.h"
 #include "engine/gradient_image.h"
 #include "engine/job_folders.h"
+#include "engine/row_stage.h"
 #include "smoothing/outline_mask.h"
 #include "smoothing/sign_image.h"
 #include "smoothing/smoothing_commands.h"
@@ -59,19 +60,13 @@ bool CSmoothingCommands::MaskBothSides(bool bLeftReady, bool bRightReady, SComma
     return bLeftDone && bRightDone;
 }
 
-// The sign and gradient stages: load the source, fill an image of its size
-// row by row with the kernel, save it.
+// The sign and gradient stages: the source's image of the kernel, the size of the source.
 bool CSmoothingCommands::MakeRowImage(const std::string& source, const std::string& destination, RowKernel kernel)
 {
-    if (m_pHost->IsCancelled())
-        return false;
     try {
-        CImage image;
-        if (!LoadStageImage(source, kMsgLoadLeftOrRight, image))
-            return false;
-        CImage result(image.Width(), image.Height());
-        return ForEachRow(image.Height(), [&](int y) { kernel(image, result, y); })
-            && SaveImage(std::move(result), destination);
+        return RunRowStage(
+            m_files, *m_pHost, {}, {{source, kMsgLoadLeftOrRight}}, destination, m_nSaveFormat, 0,
+            [kernel](std::span<const CImage> inputs, CImage& output, int y) { kernel(inputs[0], output, y); });
     } catch (const std::bad_alloc&) {
         return ShowNoMemory(source);
     }
@@ -90,15 +85,8 @@ bool CSmoothingCommands::MakeGradientImage(std::string source, std::string gradi
 // Any exception is left to the command, which reports it as "SOS".
 bool CSmoothingCommands::MaskOutlineImage(std::string outline, std::string gradient, std::string result)
 {
-    if (m_pHost->IsCancelled())
-        return false;
-    CImage outlineImage;
-    CImage gradientImage;
-    if (!LoadStageImage(outline, kMsgLoadOutline, outlineImage)
-        || !LoadStageImage(gradient, kMsgLoadGradient, gradientImage))
-        return false;
-    CImage masked(std::min(outlineImage.Width(), gradientImage.Width()),
-                  std::min(outlineImage.Height(), gradientImage.Height()));
-    return ForEachRow(masked.Height(), [&](int y) { MaskOutlineRow(outlineImage, gradientImage, m_nLevel, masked, y); })
-        && SaveImage(std::move(masked), result);
+    return RunRowStage(m_files, *m_pHost, {}, {{outline, kMsgLoadOutline}, {gradient, kMsgLoadGradient}}, result,
+                       m_nSaveFormat, 0, [this](std::span<const CImage> inputs, CImage& masked, int y) {
+                           MaskOutlineRow(inputs[0], inputs[1], m_nLevel, masked, y);
+                       });
 }

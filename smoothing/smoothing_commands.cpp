@@ -31,18 +31,6 @@ bool CSmoothingCommands::SaveImage(CImage image, const std::string& path)
     return m_files.Save(std::move(image), path, m_nSaveFormat);
 }
 
-// Lets the front end paint between rows; false when it asked to stop.
-bool CSmoothingCommands::ForEachRow(int nRows, const std::function<void(int)>& row)
-{
-    for (int y = 0; y < nRows; ++y) {
-        m_pHost->PumpEvents();
-        if (m_pHost->IsCancelled())
-            return false;
-        row(y);
-    }
-    return true;
-}
-
 // The working images of a stage did not fit in memory: that stage fails.
 bool CSmoothingCommands::ShowNoMemory(const std::string& path)
 {

@@ -110,7 +110,6 @@ private:
                       const std::vector<SPlannedWrite>& writes);
     bool LoadStageImage(const std::string& path, const char* loadMessage, CImage& image);
     bool SaveImage(CImage image, const std::string& path);
-    bool ForEachRow(int nRows, const std::function<void(int)>& row);
     bool ShowNoMemory(const std::string& path);
     using RowKernel = void (*)(const CImage& source, CImage& result, int y);
     bool MakeRowImage(const std::string& source, const std::string& destination, RowKernel kernel);

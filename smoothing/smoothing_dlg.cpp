@@ -1,9 +1,9 @@
 // CSmoothingDlg: the "Segmentation Smoothing" dialog that makes outline images and smooths depth maps along them.
 #include "smoothing/smoothing_dlg.h"
 
-#include "app/digit_edit.h"
 #include "app/stereo_dlg.h"
 #include "engine/numeric.h"
+#include "platform/digit_edit.h"
 #include "preview/preview_dlg.h"
 #include "resources/dialog_template.h"
 #include "resources/resource_ids.h"
@@ -32,14 +32,6 @@ int ReadEdit(const QLineEdit& edit)
 CSmoothingDlg::CSmoothingDlg(QWidget* pParent)
     : CTemplateDialog(SmoothingDialogTemplate(), pParent)
 { }
-
-CSmoothingDlg::~CSmoothingDlg()
-{
-    if (m_worker.joinable()) {
-        m_host.Cancel();
-        m_worker.join();
-    }
-}
 
 QWidget* CSmoothingDlg::CreateControl(const SControlTemplate& control)
 {
@@ -85,7 +77,6 @@ void CSmoothingDlg::ConnectCommands()
     OnClicked(IDC_SMOOTH_LEFT, [this] { OnSmoothLeft(); });
     OnClicked(IDC_SMOOTH_RIGHT, [this] { OnSmoothRight(); });
     connect(m_sliderLevel, &QSlider::valueChanged, this, [this] { OnHScroll(); });
-    connect(&m_host, &CDialogStageHost::messageRequested, this, &CSmoothingDlg::OnStageMessage);
 }
 
 // The level box is the value store: the command reads the level from it.
@@ -129,9 +120,9 @@ void CSmoothingDlg::StartCommand(TCommand command)
     if (IsCommandRunning() || m_bEnding)
         return;
     const SSmoothingInputs inputs = MainDialogInputs();
-    m_host.Reset();
     m_waitCursor.emplace();
-    m_worker = std::thread([this, command = std::move(command), inputs] { RunCommandOnWorker(command, inputs); });
+    m_worker.Start([this, command = std::move(command), inputs] { RunCommandOnWorker(command, inputs); },
+                   [this] { OnCommandFinished(); });
     UpdateActions();
 }
 
@@ -147,30 +138,23 @@ void CSmoothingDlg::RunCommandOnWorker(const TCommand& command, const SSmoothing
         m_outcome = {};
         m_host.ShowMessage("The command could not be completed.");
     }
-    QMetaObject::invokeMethod(
-        this, [this] { OnCommandFinished(); }, Qt::QueuedConnection);
 }
 
 // The preview is a window of its own to look at, so the wait cursor goes first.
 void CSmoothingDlg::OnCommandFinished()
 {
-    m_worker.join();
     m_waitCursor.reset();
     UpdateActions();
     if (!m_bEnding && !m_outcome.strPreviewPath.empty())
         ShowPreview(m_outcome.strPreviewPath);
 }
 
-// Shown modally while the worker waits; a message wants a click, so the
-// pointer is an arrow over it.
-void CSmoothingDlg::OnStageMessage(const QString& text)
+// A message wants a click, so the pointer is an arrow over it.
+void CSmoothingDlg::ShowStageMessage(const QString& text)
 {
-    if (!m_host.IsCancelled()) {
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-        ShowMessageBox(text.toStdString());
-        QApplication::restoreOverrideCursor();
-    }
-    m_host.MessageShown();
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    ShowMessageBox(text.toStdString());
+    QApplication::restoreOverrideCursor();
 }
 
 // The one place that holds the commands off while one runs.
@@ -184,8 +168,7 @@ void CSmoothingDlg::UpdateActions()
 void CSmoothingDlg::done(int nResult)
 {
     m_bEnding = true;
-    if (IsCommandRunning())
-        m_host.Cancel();
+    m_worker.Cancel();
     m_waitCursor.reset();
     CTemplateDialog::done(nResult);
 }

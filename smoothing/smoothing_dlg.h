@@ -1,14 +1,14 @@
 // CSmoothingDlg: the "Segmentation Smoothing" dialog that makes outline images and smooths depth maps along them.
 #pragma once
 
-#include "app/dialog_stage_host.h"
-#include "app/platform.h"
-#include "app/template_dialog.h"
+#include "platform/dialog_stage_host.h"
+#include "platform/dialog_worker.h"
+#include "platform/platform.h"
+#include "platform/template_dialog.h"
 #include "smoothing/smoothing_commands.h"
 
 #include <functional>
 #include <optional>
-#include <thread>
 
 class CDigitEdit;
 class QSlider;
@@ -23,9 +23,8 @@ class CSmoothingDlg : public CTemplateDialog {
 
 public:
     explicit CSmoothingDlg(QWidget* pParent = nullptr);
-    ~CSmoothingDlg() override;
 
-    bool IsCommandRunning() const { return m_worker.joinable(); }
+    bool IsCommandRunning() const { return m_worker.IsRunning(); }
     // What the commands keep (level, degree, failure flag, names); the
     // worker writes it, so it is read only while no command runs.
     const CSmoothingCommands& Commands() const { return m_commands; }
@@ -53,7 +52,7 @@ private:
     void StartCommand(TCommand command);
     void RunCommandOnWorker(const TCommand& command, const SSmoothingInputs& inputs);
     void OnCommandFinished();
-    void OnStageMessage(const QString& text);
+    void ShowStageMessage(const QString& text);
     void UpdateActions();
 
     QSlider* m_sliderLevel = nullptr;
@@ -62,8 +61,8 @@ private:
 
     CDialogStageHost m_host;
     CSmoothingCommands m_commands{m_host};
-    std::thread m_worker;
     SCommandOutcome m_outcome; // of the last command; written by the worker
     std::optional<CWaitCursor> m_waitCursor;
     bool m_bEnding = false;
+    CDialogWorker m_worker{*this, m_host, [this](const QString& text) { ShowStageMessage(text); }};
 };

@@ -1,6 +1,7 @@
 // CSmoothingCommands: "Smooth left/right depth map" and its passes.
 #include "engine/file_names.h"
 #include "engine/job_folders.h"
+#include "engine/row_stage.h"
 #include "smoothing/segment_smoothing.h"
 #include "smoothing/smoothing_commands.h"
 
@@ -42,7 +43,8 @@ bool CSmoothingCommands::SmoothPasses(const std::string& outline, const std::str
             && LoadStageImage(map, kMsgLoadDepthMap, mapImage);
         for (int nPass = 0; bDone && nPass < nPasses; ++nPass) {
             CImage smoothed = AllocateSmoothingResult(outlineImage, mapImage);
-            bDone = ForEachRow(smoothed.Height(), [&](int y) { SmoothDepthRow(outlineImage, mapImage, smoothed, y); });
+            bDone = RunRows(*m_pHost, {}, smoothed.Height(), 0, smoothed.Height(),
+                            [&](int y) { SmoothDepthRow(outlineImage, mapImage, smoothed, y); });
             mapImage = std::move(smoothed);
         }
         bDone = bDone && SaveImage(std::move(mapImage), result);

@@ -1,7 +1,7 @@
 // tessaly-cli depth: usage errors before any file is touched, results, messages and exit codes.
 #include "engine/file_names.h"
 #include "engine/image_file.h"
-#include "test_images.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 #include "engine/depth_map_job.h"
 #include "engine/file_names.h"
 #include "engine/image_file.h"
-#include "engine/recording_host.h"
 #include "smoothing/smoothing_commands.h"
-#include "test_images.h"
+#include "support/recording_host.h"
+#include "support/test_images.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

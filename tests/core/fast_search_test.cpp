@@ -3,8 +3,8 @@
 #include "engine/file_names.h"
 #include "engine/image_file.h"
 #include "engine/parallax_search.h"
-#include "engine/recording_host.h"
-#include "test_images.h"
+#include "support/recording_host.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 #include <hwy/targets.h>

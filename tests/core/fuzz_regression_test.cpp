@@ -1,7 +1,7 @@
 // Replays every input a fuzzer once failed on (fuzz/regressions/<harness>/) through the same entry points.
 #include "engine/image_file.h"
 #include "fuzz/fuzz_stages.h"
-#include "test_images.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 

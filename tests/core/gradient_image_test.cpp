@@ -1,6 +1,6 @@
 // The gradient image kernel: operator, borders and the limit at strong corners.
 #include "engine/gradient_image.h"
-#include "test_images.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Image files: round trips in every format, refusal of other depths, and saves that lose nothing.
 #include "engine/file_names.h"
 #include "engine/image_file.h"
-#include "test_images.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 

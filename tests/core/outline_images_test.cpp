@@ -3,7 +3,7 @@
 #include "engine/numeric.h"
 #include "smoothing/outline_mask.h"
 #include "smoothing/sign_image.h"
-#include "test_images.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The literal parallax search: candidate order, ties, borders, scores and the row protocol.
 #include "engine/parallax_search.h"
-#include "engine/recording_host.h"
-#include "test_images.h"
+#include "support/recording_host.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 

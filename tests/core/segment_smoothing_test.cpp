@@ -2,7 +2,7 @@
 #include "engine/numeric.h"
 #include "smoothing/outline_codes.h"
 #include "smoothing/segment_smoothing.h"
-#include "test_images.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 

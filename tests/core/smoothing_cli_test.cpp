@@ -1,7 +1,7 @@
 // tessaly-cli outline and smooth: exit codes, printed results and usage errors.
 #include "cli/commands.h"
 #include "engine/image_file.h"
-#include "test_images.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 

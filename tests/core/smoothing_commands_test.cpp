@@ -2,12 +2,12 @@
 #include "engine/depth_map_job.h"
 #include "engine/gradient_image.h"
 #include "engine/image_file.h"
-#include "engine/recording_host.h"
 #include "smoothing/outline_mask.h"
 #include "smoothing/segment_smoothing.h"
 #include "smoothing/sign_image.h"
 #include "smoothing/smoothing_commands.h"
-#include "test_images.h"
+#include "support/recording_host.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Working-scale reduction and bilinear enlargement.
 #include "engine/working_scale.h"
-#include "test_images.h"
+#include "support/test_images.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 #include "about/desktop_entry.h"
 #include "about/html_handler.h"
 #include "about/open_target.h"
-#include "core/test_images.h"
 #include "gui/about_test_support.h"
 #include "gui/gui_test_support.h"
+#include "support/test_images.h"
 
 #include <QDir>
 #include <QFile>

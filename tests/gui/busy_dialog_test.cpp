@@ -1,12 +1,12 @@
 // Every control of the main dialog used while a job runs: the job finishes undisturbed and nothing else starts.
 #include "app/stereo_dlg.h"
-#include "core/test_images.h"
 #include "engine/depth_map_job.h"
 #include "engine/file_names.h"
 #include "engine/image_file.h"
-#include "engine/recording_host.h"
 #include "gui/gui_test_support.h"
 #include "resources/resource_ids.h"
+#include "support/recording_host.h"
+#include "support/test_images.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 // Helpers of the GUI tests: a recording platform, waiting for the event loop, closing modal dialogs.
 #pragma once
 
-#include "app/platform.h"
 #include "engine/image.h"
+#include "platform/platform.h"
 
 #include <QTimer>
 #include <QUrl>

@@ -1,7 +1,7 @@
 // The desktop platform: the "Open image" dialog's filter, the application name, opening a missing document.
-#include "app/platform.h"
-#include "core/test_images.h"
 #include "gui/gui_test_support.h"
+#include "platform/platform.h"
+#include "support/test_images.h"
 
 #include <QAbstractItemView>
 #include <QFileDialog>

@@ -1,10 +1,10 @@
 // The preview pane's window and the preview dialog: loading and its messages, drawing, scroll bars, zoom buttons.
-#include "core/test_images.h"
 #include "gui/gui_test_support.h"
 #include "preview/preview_dlg.h"
 #include "preview/preview_pane.h"
 #include "preview/preview_pane_wnd.h"
 #include "resources/resource_ids.h"
+#include "support/test_images.h"
 
 #include <QLabel>
 #include <QPushButton>

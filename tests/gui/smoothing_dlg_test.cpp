@@ -1,15 +1,15 @@
 // The Segmentation Smoothing dialog: start state, level and degree boxes, Enter, its commands with their previews and
 // failures, holding commands off and ending the dialog during a command.
-#include "app/digit_edit.h"
 #include "app/stereo_dlg.h"
-#include "core/test_images.h"
 #include "engine/image_file.h"
 #include "gui/gui_test_support.h"
+#include "platform/digit_edit.h"
 #include "preview/preview_dlg.h"
 #include "preview/preview_pane.h"
 #include "resources/resource_ids.h"
 #include "smoothing/segment_smoothing.h"
 #include "smoothing/smoothing_dlg.h"
+#include "support/test_images.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // The main dialog: start values, the settings' handlers, choosing and refusing images, Help, About, Escape and Enter.
 #include "app/stereo_dlg.h"
-#include "core/test_images.h"
 #include "gui/gui_test_support.h"
 #include "preview/preview_pane.h"
 #include "resources/resource_ids.h"
+#include "support/test_images.h"
 
 #include <QCheckBox>
 #include <QComboBox>

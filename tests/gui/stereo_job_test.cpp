@@ -1,12 +1,12 @@
 // The Create commands: a job with no images, real jobs that write their files and open the preview,
 // commands held off during a job, and ending the dialog while a job runs.
-#include "app/dialog_stage_host.h"
 #include "app/stereo_dlg.h"
-#include "core/test_images.h"
 #include "gui/gui_test_support.h"
+#include "platform/dialog_stage_host.h"
 #include "preview/preview_dlg.h"
 #include "preview/preview_pane.h"
 #include "resources/resource_ids.h"
+#include "support/test_images.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // Dialogs built from templates: dialog units, every control by id and in place, texts not clipped, tab order, keys.
-#include "app/dialog_units.h"
-#include "app/digit_edit.h"
-#include "app/template_dialog.h"
+#include "platform/dialog_units.h"
+#include "platform/digit_edit.h"
+#include "platform/template_dialog.h"
 #include "resources/dialog_template.h"
 #include "resources/resource_ids.h"
 

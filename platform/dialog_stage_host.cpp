@@ -1,5 +1,5 @@
 // CDialogStageHost: carries a worker thread's stage reports to the dialog's thread.
-#include "app/dialog_stage_host.h"
+#include "platform/dialog_stage_host.h"
 
 void CDialogStageHost::ShowMessage(const std::string& text)
 {

@@ -1,7 +1,7 @@
 // CTemplateDialog: a modal dialog whose controls come from a dialog template.
 #pragma once
 
-#include "app/dialog_units.h"
+#include "platform/dialog_units.h"
 
 #include <QDialog>
 

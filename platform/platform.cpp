@@ -1,5 +1,5 @@
 // CPlatform: message boxes, the "Open image" dialog, the desktop's default handler and the wait cursor.
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -10,8 +10,6 @@
 #include <QUrl>
 
 namespace {
-
-CPlatform* g_pPlatform = nullptr;
 
 // Keeps the dialog open, as the desktop dialogs do, when the typed name
 // points into a folder that does not exist; a missing file in an existing
@@ -35,19 +33,7 @@ public:
 
 CPlatform& CPlatform::Current()
 {
-    static CDesktopPlatform desktop;
-    return g_pPlatform != nullptr ? *g_pPlatform : desktop;
-}
-
-CPlatformOverride::CPlatformOverride(CPlatform& platform)
-    : m_pPrevious(g_pPlatform)
-{
-    g_pPlatform = &platform;
-}
-
-CPlatformOverride::~CPlatformOverride()
-{
-    g_pPlatform = m_pPrevious;
+    return CurrentService<CPlatform, CDesktopPlatform>();
 }
 
 std::string AppName()

@@ -1,5 +1,5 @@
 // CRecordingHost: records the messages, status texts and progress calls of the stages.
-#include "engine/recording_host.h"
+#include "support/recording_host.h"
 
 void CRecordingHost::FoldSteps()
 {

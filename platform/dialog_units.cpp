@@ -1,5 +1,5 @@
 // Dialog units: converting template positions to pixels from the dialog font's metrics.
-#include "app/dialog_units.h"
+#include "platform/dialog_units.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
 // CTemplateDialog: builds, lays out and runs a dialog from its template.
-#include "app/template_dialog.h"
+#include "platform/template_dialog.h"
 
-#include "app/template_controls.h"
+#include "platform/template_controls.h"
 #include "resources/dialog_template.h"
 #include "resources/resource_ids.h"
 

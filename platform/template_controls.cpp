@@ -1,5 +1,5 @@
 // The widgets that stand for the controls of a dialog template.
-#include "app/template_controls.h"
+#include "platform/template_controls.h"
 
 #include "resources/dialog_template.h"
 

@@ -1,5 +1,5 @@
 // Helpers shared by the tests.
-#include "test_images.h"
+#include "support/test_images.h"
 
 #include <FreeImage.h>
 #include <algorithm>

@@ -1,6 +1,8 @@
 // CPlatform: the few desktop services the dialogs use (message boxes, the file-open dialog, opening documents).
 #pragma once
 
+#include "platform/service.h"
+
 #include <optional>
 #include <string>
 
@@ -35,16 +37,7 @@ public:
 };
 
 // Puts another platform in place for its lifetime (tests).
-class CPlatformOverride {
-public:
-    explicit CPlatformOverride(CPlatform& platform);
-    ~CPlatformOverride();
-    CPlatformOverride(const CPlatformOverride&) = delete;
-    CPlatformOverride& operator=(const CPlatformOverride&) = delete;
-
-private:
-    CPlatform* m_pPrevious;
-};
+using CPlatformOverride = CServiceOverride<CPlatform>;
 
 // The application's name: the executable's file name without its extension.
 std::string AppName();

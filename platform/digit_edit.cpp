@@ -1,5 +1,5 @@
 // CDigitEdit: an edit box that takes only the digits 0 to 9 and backspace as typed input.
-#include "app/digit_edit.h"
+#include "platform/digit_edit.h"
 
 #include <QKeyEvent>
 

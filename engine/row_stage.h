@@ -1,0 +1,43 @@
+// The row-stage runner: load a stage's inputs, compute its output row by row for the host, save it.
+#pragma once
+
+#include "engine/image.h"
+#include "engine/stage_files.h"
+#include "engine/stage_host.h"
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+// How a stage shows that it works: the depth-map stages name themselves on
+// the status line and drive the progress bar; the smoothing stages, which
+// show neither, let events through once per row instead.
+struct SRowProgress {
+    const char* szStatus = nullptr; // set before the stage starts, when given
+    bool bProgressBar = false;
+};
+
+// Runs rows [nFirst, nEnd) of a stage, polling cancellation before each row.
+// With the progress bar: its range is set to nRange first, it steps after
+// each row and is reset when cancelled; without it, events are pumped
+// before each row. False when cancelled.
+bool RunRows(CStageHost& host, const SRowProgress& progress, int nRange, int nFirst, int nEnd,
+             const std::function<void(int y)>& row);
+
+struct SStageInput {
+    std::string path;
+    const char* szLoadMessage;
+};
+
+// Computes row y of `output` from the inputs.
+using TRowKernel = std::function<void(std::span<const CImage> inputs, CImage& output, int y)>;
+
+// A file-level stage: nothing when cancelled before it starts; loads the
+// inputs in order (the first that fails ends the stage with its message);
+// makes an output of the smaller width and height of the inputs; computes
+// its rows, nBorder rows from each edge left to the output's black; saves it
+// and resets the progress bar. Returns whether the output was written.
+bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progress,
+                 const std::vector<SStageInput>& inputs, const std::string& output, int nSaveFormat, int nBorder,
+                 const TRowKernel& kernel);
