@@ -18,6 +18,7 @@ const SCommand kCommands[] = {
     {"depth", RunDepthCommand, &kDepthUsage},
     {"outline", RunOutlineCommand, &kOutlineUsage},
     {"smooth", RunSmoothCommand, &kSmoothUsage},
+    {"split", RunSplitCommand, &kSplitUsage},
 };
 
 void PrintUsage(std::FILE* pOut)
