@@ -67,11 +67,8 @@ SBatchOptions ParseBatchOptions(std::vector<std::string> args)
     std::vector<SBatchPair> pairs;
     if (line.Has("--list") && !ReadPairList(line.Text("--list"), pairs))
         throw SUsageError("cannot read the list " + line.Text("--list"));
-    if (!line.Has("--list")) {
-        if (!std::filesystem::is_directory(folders[0]))
-            throw SUsageError(folders[0] + " is not a folder");
-        pairs = PairFolder(folders[0]);
-    }
+    if (!line.Has("--list") && !PairFolder(folders[0], pairs))
+        throw SUsageError("cannot read the folder " + folders[0]);
     options.pairs = TakeShard(std::move(pairs), shard);
     return options;
 }

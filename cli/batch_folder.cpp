@@ -82,15 +82,17 @@ SBatchPair GroupEntry(const std::string& name, const SNameGroup& group)
 
 } // namespace
 
-std::vector<SBatchPair> PairFolder(const std::string& folder)
+bool PairFolder(const std::string& folder, std::vector<SBatchPair>& pairs)
 {
+    std::error_code error;
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && entry.path().filename().string().front() != '.')
-            names.push_back(entry.path().filename().string());
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file(error) && it->path().filename().string().front() != '.')
+            names.push_back(it->path().filename().string());
+    if (error)
+        return false;
     std::sort(names.begin(), names.end());
     const fs::path directory(folder);
-    std::vector<SBatchPair> pairs;
     std::set<std::string> views; // titles of the views split from the folder's stereo files
     for (const std::string& name : names)
         if (IsStereoFileName(name)) {
@@ -112,5 +114,5 @@ std::vector<SBatchPair> PairFolder(const std::string& folder)
     }
     for (const auto& [name, group] : groups)
         pairs.push_back(GroupEntry(name, group));
-    return pairs;
+    return true;
 }

@@ -38,8 +38,9 @@ SBatchPair ListEntry(const std::string& where, const std::string& folder, const 
     const bool bShape = paths.size() == 2 || (paths.size() == 1 && IsStereoFileName(paths[0]));
     if (!bShape)
         return {where, {}, "needs a left and a right image, or one .mpo or .jps file"};
+    std::error_code error;
     for (const std::string& path : paths)
-        if (!std::filesystem::is_regular_file(path))
+        if (!std::filesystem::is_regular_file(path, error))
             return {where, {}, "no such file: " + path};
     return {paths[0], paths.size() == 2 ? paths[1] : std::string(), {}};
 }
@@ -53,8 +54,9 @@ std::string SBatchPair::Label() const
 
 bool ReadPairList(const std::string& listPath, std::vector<SBatchPair>& pairs)
 {
+    std::error_code error;
     std::ifstream list(listPath);
-    if (!list || !std::filesystem::is_regular_file(listPath))
+    if (!list || !std::filesystem::is_regular_file(listPath, error))
         return false;
     int nLine = 0;
     for (std::string line; std::getline(list, line);) {

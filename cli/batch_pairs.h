@@ -21,7 +21,8 @@ struct SBatchPair {
 // and every .mpo and .jps file. Hidden files, the results of jobs (-3dmap.,
 // -xd., ...) and the views split from a stereo file of the folder are left
 // out; images that pair with nothing or with more than one image are problems.
-std::vector<SBatchPair> PairFolder(const std::string& folder);
+// Returns false when the folder cannot be read.
+bool PairFolder(const std::string& folder, std::vector<SBatchPair>& pairs);
 
 // The pairs of a list file: one pair a line, two paths separated by a tab
 // (or by spaces, when neither path holds one), or one .mpo or .jps path.

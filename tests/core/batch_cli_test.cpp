@@ -98,8 +98,10 @@ TEST(BatchCli, FolderPairsByNameAndReportsWhatDoesNotPair)
          {"a_L.png", "a_R.jpg", "b-Left.bmp", "b_r.TIFF", "c.mpo", "c-left.jpg", "c-right.jpg", "d_L.png", "d_R.png",
           "d_R.jpg", "e-left.png", "f.png", "a_L-3dmap.bmp", "notes.txt", ".a_L.png.1-2.tmp"})
         WriteBytes(folder.File(szName), "x");
+    std::vector<SBatchPair> pairs;
+    ASSERT_TRUE(PairFolder(folder.Path(), pairs));
     TArgs labels;
-    for (const SBatchPair& pair : TakeShard(PairFolder(folder.Path()), {}))
+    for (const SBatchPair& pair : TakeShard(pairs, {}))
         labels.push_back(pair.Label() + (pair.strProblem.empty() ? "" : ": " + pair.strProblem));
     const std::string dir = folder.Path().string() + "/";
     EXPECT_EQ(labels,
