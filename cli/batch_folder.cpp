@@ -66,15 +66,21 @@ struct SNameGroup {
     std::vector<std::string> rights;
 };
 
+std::string Listed(const std::vector<std::string>& files)
+{
+    std::string list = files[0];
+    for (std::size_t i = 1; i < files.size(); ++i)
+        list += ", " + files[i];
+    return list;
+}
+
 SBatchPair GroupEntry(const std::string& name, const SNameGroup& group)
 {
     if (group.lefts.size() == 1 && group.rights.size() == 1)
         return {group.lefts[0], group.rights[0], {}};
     std::vector<std::string> files = group.lefts;
     files.insert(files.end(), group.rights.begin(), group.rights.end());
-    std::string list = files[0];
-    for (std::size_t i = 1; i < files.size(); ++i)
-        list += ", " + files[i];
+    const std::string list = Listed(files);
     if (group.lefts.empty() || group.rights.empty())
         return {list, {}, "no " + std::string(group.lefts.empty() ? "left" : "right") + " image named " + name};
     return {list, {}, "more than one left or right image named " + name + "; move or rename the extra ones"};
@@ -93,13 +99,19 @@ bool PairFolder(const std::string& folder, std::vector<SBatchPair>& pairs)
         return false;
     std::sort(names.begin(), names.end());
     const fs::path directory(folder);
+    // Stereo files by title: two of one title (scene.mpo, scene.jps) would
+    // write their views' maps under the same names.
+    std::map<std::string, std::vector<std::string>> stereoFiles;
     std::set<std::string> views; // titles of the views split from the folder's stereo files
     for (const std::string& name : names)
         if (IsStereoFileName(name)) {
-            pairs.push_back({(directory / name).string(), {}, {}});
+            stereoFiles[GetFileTitle(name)].push_back((directory / name).string());
             views.insert(GetFileTitle(name) + "-left");
             views.insert(GetFileTitle(name) + "-right");
         }
+    for (const auto& [title, files] : stereoFiles)
+        pairs.push_back(
+            {Listed(files), {}, files.size() == 1 ? std::string() : "more than one stereo file named " + title});
     std::map<std::string, SNameGroup> groups;
     for (const std::string& name : names) {
         if (!IsImageName(name) || IsResultName(name) || views.count(GetFileTitle(name)) != 0)

@@ -96,7 +96,7 @@ TEST(BatchCli, FolderPairsByNameAndReportsWhatDoesNotPair)
     CTempFolder folder;
     for (const char* szName :
          {"a_L.png", "a_R.jpg", "b-Left.bmp", "b_r.TIFF", "c.mpo", "c-left.jpg", "c-right.jpg", "d_L.png", "d_R.png",
-          "d_R.jpg", "e-left.png", "f.png", "a_L-3dmap.bmp", "notes.txt", ".a_L.png.1-2.tmp"})
+          "d_R.jpg", "e-left.png", "f.png", "g.JPS", "g.mpo", "a_L-3dmap.bmp", "notes.txt", ".a_L.png.1-2.tmp"})
         WriteBytes(folder.File(szName), "x");
     std::vector<SBatchPair> pairs;
     ASSERT_TRUE(PairFolder(folder.Path(), pairs));
@@ -109,7 +109,8 @@ TEST(BatchCli, FolderPairsByNameAndReportsWhatDoesNotPair)
                      dir + "d_L.png, " + dir + "d_R.jpg, " + dir + "d_R.png: more than one left or right "
                          + "image named d; move or rename the extra ones",
                      dir + "e-left.png: no right image named e",
-                     dir + "f.png: no _L/_R or -left/-right in its name to pair it by"}));
+                     dir + "f.png: no _L/_R or -left/-right in its name to pair it by",
+                     dir + "g.JPS, " + dir + "g.mpo: more than one stereo file named g"}));
 }
 
 TEST(BatchCli, ShardsOfAListRunEveryLineOnce)
