@@ -54,9 +54,9 @@ struct SBatchOptions {
 
 SBatchOptions ParseBatchOptions(std::vector<std::string> args)
 {
-    const std::vector<std::string> folders = TakeOperands(args, DepthSettingOptions({"--list", "--jobs", "--shard"}));
-    const CCommandLine line(args, DepthSettingOptions({"--list", "--jobs", "--shard"}),
-                            DepthSettingFlags({"--skip-done"}));
+    const std::vector<std::string> valueOptions = DepthSettingOptions({"--list", "--jobs", "--shard"});
+    const std::vector<std::string> folders = TakeOperands(args, valueOptions);
+    const CCommandLine line(args, valueOptions, DepthSettingFlags({"--skip-done"}));
     if (folders.size() + (line.Has("--list") ? 1 : 0) != 1)
         throw SUsageError("batch takes one FOLDER or one --list FILE");
     SBatchOptions options;
