@@ -70,3 +70,20 @@ int ParseFormat(const std::string& text)
         return kFormatTiff;
     throw SUsageError("option --format takes bmp, png or tif, not \"" + text + "\"");
 }
+
+std::vector<std::string> TakeOperands(std::vector<std::string>& args, const std::vector<std::string>& valueOptions)
+{
+    std::vector<std::string> operands;
+    std::vector<std::string> options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i].rfind("-", 0) != 0) {
+            operands.push_back(args[i]);
+            continue;
+        }
+        options.push_back(args[i]);
+        if (Contains(valueOptions, args[i]) && i + 1 < args.size())
+            options.push_back(args[++i]);
+    }
+    args = std::move(options);
+    return operands;
+}

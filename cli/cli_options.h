@@ -32,3 +32,7 @@ private:
 
 // "bmp", "png", "tif" or "tiff" to the format index; SUsageError otherwise.
 int ParseFormat(const std::string& text);
+
+// Removes the operands (arguments that are neither options nor the value of
+// one of `valueOptions`) from `args` and returns them in order.
+std::vector<std::string> TakeOperands(std::vector<std::string>& args, const std::vector<std::string>& valueOptions);

@@ -19,3 +19,9 @@ extern const char* const kOutlineUsage;
 
 int RunSmoothCommand(const std::vector<std::string>& args);
 extern const char* const kSmoothUsage;
+
+int RunSplitCommand(const std::vector<std::string>& args);
+extern const char* const kSplitUsage;
+
+int RunBatchCommand(const std::vector<std::string>& args);
+extern const char* const kBatchUsage;

@@ -22,11 +22,16 @@ constexpr int kBarWidth = 30;
 
 } // namespace
 
-CConsoleHost::CConsoleHost()
-    : m_bTerminal(::isatty(STDOUT_FILENO) != 0)
+void InstallInterruptHandlers()
 {
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
+}
+
+CConsoleHost::CConsoleHost()
+    : m_bTerminal(::isatty(STDOUT_FILENO) != 0)
+{
+    InstallInterruptHandlers();
 }
 
 CConsoleHost::~CConsoleHost()

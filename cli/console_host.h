@@ -40,3 +40,7 @@ private:
 
 // Set by Ctrl+C; the running stage stops at its next row and writes nothing.
 extern std::atomic<bool> g_bInterrupted;
+
+// Makes Ctrl+C and SIGTERM set g_bInterrupted (a second one ends the
+// program at once); every CConsoleHost does it.
+void InstallInterruptHandlers();

@@ -15,9 +15,9 @@ struct SCommand {
 };
 
 const SCommand kCommands[] = {
-    {"depth", RunDepthCommand, &kDepthUsage},
-    {"outline", RunOutlineCommand, &kOutlineUsage},
-    {"smooth", RunSmoothCommand, &kSmoothUsage},
+    {"depth", RunDepthCommand, &kDepthUsage},    {"outline", RunOutlineCommand, &kOutlineUsage},
+    {"smooth", RunSmoothCommand, &kSmoothUsage}, {"split", RunSplitCommand, &kSplitUsage},
+    {"batch", RunBatchCommand, &kBatchUsage},
 };
 
 void PrintUsage(std::FILE* pOut)

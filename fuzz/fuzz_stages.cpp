@@ -9,6 +9,8 @@
 //   assembly:   [type] [format] [min dx] [max dx] [min dy] [max dy] [side] [len lo] [len hi] xd(len) yd
 //   outline:    [type] [format] [level] [flags] [len lo] [len hi] left(len) right
 //   smooth:     [format] [degree] [side] [len lo] [len hi] outline(len) depth map
+//   mpo:        file (the multi-picture index is read from the bytes alone)
+//   mpo_split:  file (written as an .mpo file and split into its views)
 // [type] picks the input extension from kFuzzExtensions, [format] the output format (mod 3); the
 // smoothing stage reads its inputs in the output format, as it finds them beside a finished map.
 #include "fuzz/fuzz_stages.h"
@@ -16,6 +18,8 @@
 #include "engine/depth_map_job.h"
 #include "engine/file_names.h"
 #include "engine/image_file.h"
+#include "engine/mpo_index.h"
+#include "engine/stereo_split.h"
 #include "smoothing/smoothing_commands.h"
 #include "support/recording_host.h"
 
@@ -28,6 +32,7 @@
 #include <fstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -282,5 +287,40 @@ int FuzzSmooth(std::span<const std::uint8_t> data)
     CheckWritten(outcome);
     if (!outcome.bDone && commands.m_nDegree < 2)
         CheckOutput(false, MakeDerivedName(base, kSuffixDepthMapNew, format));
+    return 0;
+}
+
+int FuzzMpoIndex(std::span<const std::uint8_t> data)
+{
+    const SMpoIndex index = ReadMpoIndex(data);
+    if (index.strProblem.empty() == index.images.empty())
+        Fail("an index is neither usable nor refused", index.strProblem);
+    std::size_t nEnd = 0;
+    std::vector<SMpoImage> images = index.images;
+    std::sort(images.begin(), images.end(),
+              [](const SMpoImage& a, const SMpoImage& b) { return a.nOffset < b.nOffset; });
+    for (const SMpoImage& image : images) {
+        if (image.nOffset < nEnd || image.nSize < 4 || image.nOffset + image.nSize > data.size())
+            Fail("an image of a usable index overlaps another or leaves the file", std::to_string(image.nOffset));
+        nEnd = image.nOffset + image.nSize;
+    }
+    return 0;
+}
+
+// The views are written both or neither, each a JPEG that decodes, and a
+// refusal always comes with a message.
+int FuzzMpoSplit(std::span<const std::uint8_t> data)
+{
+    EmptyScratch();
+    SetImageLimits({256, 256 * 256});
+    const std::string path = (ScratchFolder() / "in.mpo").string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    CRecordingHost host;
+    const SStereoViews views = SplitStereoFile(path, EStereoLayout::kMpo, kFormatPng, host);
+    if (!views.bDone && host.m_messages.empty())
+        Fail("a refused split shows no message", path);
+    for (const bool bRight : {false, true})
+        CheckOutput(views.bDone, StereoViewName(path, EStereoLayout::kMpo, kFormatPng, bRight));
     return 0;
 }

@@ -20,6 +20,8 @@ int FuzzDepthJob(std::span<const std::uint8_t> data);
 int FuzzAssembly(std::span<const std::uint8_t> data);
 int FuzzOutline(std::span<const std::uint8_t> data);
 int FuzzSmooth(std::span<const std::uint8_t> data);
+int FuzzMpoIndex(std::span<const std::uint8_t> data);
+int FuzzMpoSplit(std::span<const std::uint8_t> data);
 
 struct SFuzzTarget {
     const char* szName;
@@ -29,8 +31,9 @@ struct SFuzzTarget {
 // Every harness by name, as the fuzz binaries, the seed maker and the
 // regression test know them.
 inline constexpr SFuzzTarget kFuzzTargets[] = {
-    {"image_load", FuzzImageLoad}, {"gradient", FuzzGradient}, {"reduce", FuzzReduce},   {"enlarge", FuzzEnlarge},
-    {"depth_job", FuzzDepthJob},   {"assembly", FuzzAssembly}, {"outline", FuzzOutline}, {"smooth", FuzzSmooth},
+    {"image_load", FuzzImageLoad}, {"gradient", FuzzGradient},  {"reduce", FuzzReduce},   {"enlarge", FuzzEnlarge},
+    {"depth_job", FuzzDepthJob},   {"assembly", FuzzAssembly},  {"outline", FuzzOutline}, {"smooth", FuzzSmooth},
+    {"mpo", FuzzMpoIndex},         {"mpo_split", FuzzMpoSplit},
 };
 
 // The image types a settings byte chooses among, in that order.

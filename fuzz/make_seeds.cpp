@@ -1,6 +1,7 @@
 // Makes the fuzzers' seed corpus from small crops of the sample pair: tessaly-fuzz-seeds SAMPLES_DIR CORPUS_DIR
 #include "engine/image_file.h"
 #include "fuzz/fuzz_stages.h"
+#include "fuzz/mpo_writer.h"
 
 #include <FreeImage.h>
 
@@ -114,6 +115,15 @@ void WriteSeeds(const CImage& left, const CImage& right, const fs::path& corpus)
         Write(corpus, "outline", t, Pair({pairType, f, 50, 0}, Encode(l, t), Encode(r, t)));
         if (t < 3)
             Write(corpus, "smooth", t, Pair({t, 2, t}, Encode(Outline(10, 8), t), Encode(grey, t)));
+        if (t < 2) {
+            // A stereo MPO of the pair in either byte order, for the index and the split.
+            const Bytes jpegLeft = Encode(l, 3);
+            const Bytes jpegRight = Encode(r, 3);
+            const std::string mpo
+                = WriteMpo({{jpegLeft.begin(), jpegLeft.end()}, {jpegRight.begin(), jpegRight.end()}}, t == 1);
+            Write(corpus, "mpo", t, Bytes(mpo.begin(), mpo.end()));
+            Write(corpus, "mpo_split", t, Bytes(mpo.begin(), mpo.end()));
+        }
         Write(corpus, "assembly", t,
               Pair({pairType, f, 0xFC, 4, 0xFC, 4, t}, Encode(DisplacementImage(8, 6, 0), t),
                    Encode(DisplacementImage(8, 6, 5), t)));

@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-600}
 shift || true
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(image_load gradient reduce enlarge depth_job assembly outline smooth)
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(image_load gradient reduce enlarge depth_job assembly outline smooth mpo mpo_split)
 build="$root/build-fuzz"
 
 bash "$root/scripts/install-deps.sh"

@@ -77,13 +77,20 @@ void SaveWithDepth(const std::string& path, int nWidth, int nHeight, int nBitsPe
     FreeImage_Unload(pBitmap);
 }
 
-void SaveJpeg(const CImage& image, const std::string& path)
+std::string EncodeJpeg(const CImage& image)
 {
     FIBITMAP* pBitmap = FreeImage_Allocate(image.Width(), image.Height(), 24);
     for (int y = 0; y < image.Height(); ++y)
         std::copy_n(image.Row(y).data(), image.Pitch(), FreeImage_GetScanLine(pBitmap, y));
-    FreeImage_Save(FIF_JPEG, pBitmap, path.c_str(), JPEG_QUALITYSUPERB);
+    FIMEMORY* pMemory = FreeImage_OpenMemory();
+    FreeImage_SaveToMemory(FIF_JPEG, pBitmap, pMemory, 0);
+    BYTE* pData = nullptr;
+    DWORD nSize = 0;
+    FreeImage_AcquireMemory(pMemory, &pData, &nSize);
+    std::string bytes(reinterpret_cast<const char*>(pData), nSize);
+    FreeImage_CloseMemory(pMemory);
     FreeImage_Unload(pBitmap);
+    return bytes;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)

@@ -35,7 +35,7 @@ CImage UniformImage(int nWidth, int nHeight, std::uint8_t blue, std::uint8_t gre
 // Saves an image with the library at another bit depth (8, 32 or 48 bits
 // per pixel) to check that the stages refuse it.
 void SaveWithDepth(const std::string& path, int nWidth, int nHeight, int nBitsPerPixel);
-// A JPEG of the image, written by the library (lossy: for decoding tests only).
-void SaveJpeg(const CImage& image, const std::string& path);
+// The image as a JPEG stream (the library's default quality), as cameras and stereo files hold them.
+std::string EncodeJpeg(const CImage& image);
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);

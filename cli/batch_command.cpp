@@ -1,0 +1,166 @@
+// tessaly-cli batch: depth maps of many pairs, from a folder or a list, on several threads, in shards, resumable.
+#include "cli/batch_pairs.h"
+#include "cli/batch_progress.h"
+#include "cli/cli_options.h"
+#include "cli/commands.h"
+#include "cli/console_host.h"
+#include "cli/depth_settings.h"
+#include "cli/stereo_input.h"
+#include "engine/depth_map_job.h"
+#include "engine/file_names.h"
+
+#include <atomic>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <thread>
+
+const char* const kBatchUsage
+    = "tessaly-cli batch (FOLDER | --list FILE) [depth settings] [--jobs N] [--shard K/N] [--skip-done]\n"
+      "  Makes the depth map of every pair, with the settings of \"depth\" (--side, --fragment, ...,\n"
+      "  --format), and prints the path of each map made. A FOLDER pairs NAME_L/NAME_R, NAME-left/\n"
+      "  NAME-right (any letter case, any image type) and splits each .mpo and .jps file first; a list\n"
+      "  FILE holds one pair a line: two paths separated by a tab (or spaces), or one .mpo or .jps path,\n"
+      "  relative to the list's folder; blank lines and # comments are skipped. Names that pair with\n"
+      "  nothing or twice, and bad lines, are reported and count as failed.\n"
+      "  --jobs N runs N pairs at once (pairs in one folder still take turns). --shard K/N runs only the\n"
+      "  K-th of N equal slices of the sorted pairs. --skip-done skips pairs whose map is newer than\n"
+      "  their images. Exit code 0 when every pair is done or skipped, 1 when any failed.\n";
+
+namespace {
+
+constexpr int kMaxJobs = 64;
+
+// The host of one pair's job: no bar, its messages kept for the report,
+// cancelled by Ctrl+C like the depth command.
+class CQuietHost : public CStageHost {
+public:
+    void ShowMessage(const std::string& text) override { m_messages.push_back(text); }
+    void SetStatus(const std::string&) override { }
+    void SetProgressRange(int) override { }
+    void StepProgress() override { }
+    void ResetProgress() override { }
+    bool IsCancelled() const override { return g_bInterrupted; }
+
+    std::vector<std::string> m_messages;
+};
+
+struct SBatchOptions {
+    std::vector<SBatchPair> pairs;
+    SDepthSettings settings;
+    int nJobs = 1;
+    bool bSkipDone = false;
+};
+
+SBatchOptions ParseBatchOptions(std::vector<std::string> args)
+{
+    const std::vector<std::string> valueOptions = DepthSettingOptions({"--list", "--jobs", "--shard"});
+    const std::vector<std::string> folders = TakeOperands(args, valueOptions);
+    const CCommandLine line(args, valueOptions, DepthSettingFlags({"--skip-done"}));
+    if (folders.size() + (line.Has("--list") ? 1 : 0) != 1)
+        throw SUsageError("batch takes one FOLDER or one --list FILE");
+    SBatchOptions options;
+    options.settings = ParseDepthSettings(line);
+    options.nJobs = line.Number("--jobs", 1, 1, kMaxJobs);
+    const SShard shard = ParseShard(line.Text("--shard", "1/1"));
+    options.bSkipDone = line.Flag("--skip-done");
+    std::vector<SBatchPair> pairs;
+    if (line.Has("--list") && !ReadPairList(line.Text("--list"), pairs))
+        throw SUsageError("cannot read the list " + line.Text("--list"));
+    if (!line.Has("--list") && !PairFolder(folders[0], pairs))
+        throw SUsageError("cannot read the folder " + folders[0]);
+    options.pairs = TakeShard(std::move(pairs), shard);
+    return options;
+}
+
+std::filesystem::file_time_type WriteTime(const std::string& path)
+{
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(path, error);
+    return error ? std::filesystem::file_time_type::min() : time;
+}
+
+// The side's depth map of a pair, where the job writes it.
+std::string MapPath(const SBatchPair& pair, const SDepthSettings& settings)
+{
+    const bool bRight = settings.bRightMap;
+    const std::string image = !pair.IsStereoFile()
+        ? (bRight ? pair.strRight : pair.strLeft)
+        : StereoViewName(pair.strLeft, StereoLayoutOf(pair.strLeft), settings.nSaveFormat, bRight);
+    return MakeDerivedName(MakeBase(image), kSuffixDepthMap, settings.nSaveFormat);
+}
+
+// Whether the map is newer than the pair's images (a stereo file's views are
+// remade from it, so the file itself counts).
+bool IsDone(const SBatchPair& pair, const SDepthSettings& settings)
+{
+    const auto mapTime = WriteTime(MapPath(pair, settings));
+    if (mapTime == std::filesystem::file_time_type::min())
+        return false;
+    return mapTime > WriteTime(pair.strLeft) && (pair.strRight.empty() || mapTime > WriteTime(pair.strRight));
+}
+
+EPairResult RunPair(const SBatchPair& pair, const SBatchOptions& options, CQuietHost& host)
+{
+    if (!pair.strProblem.empty()) {
+        host.ShowMessage(pair.strProblem);
+        return EPairResult::kFailed;
+    }
+    if (options.bSkipDone && IsDone(pair, options.settings))
+        return EPairResult::kSkipped;
+    CDepthMapJob job(host);
+    options.settings.ApplyTo(job);
+    if (pair.IsStereoFile()) {
+        if (!SplitIntoJob({pair.strLeft, StereoLayoutOf(pair.strLeft)}, job, host))
+            return g_bInterrupted ? EPairResult::kInterrupted : EPairResult::kFailed;
+    } else {
+        job.m_strLeftPath = pair.strLeft;
+        job.m_strRightPath = pair.strRight;
+        job.m_strLeftBase = MakeBase(pair.strLeft);
+        job.m_strRightBase = MakeBase(pair.strRight);
+    }
+    if (job.RunJob(options.settings.bRightMap))
+        return EPairResult::kDone;
+    return g_bInterrupted ? EPairResult::kInterrupted : EPairResult::kFailed;
+}
+
+// Workers take the next pair until none is left or Ctrl+C was pressed; one
+// failed pair never stops the others.
+void RunPairs(const SBatchOptions& options, CBatchProgress& progress)
+{
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < options.pairs.size() && !g_bInterrupted; i = next++) {
+            const SBatchPair& pair = options.pairs[i];
+            CQuietHost host;
+            EPairResult result = EPairResult::kFailed;
+            try {
+                result = RunPair(pair, options, host);
+            } catch (const std::exception& error) {
+                host.ShowMessage(std::string("stopped by an error: ") + error.what());
+            }
+            progress.Report(pair.Label(), result, host.m_messages, MapPath(pair, options.settings));
+        }
+    };
+    std::vector<std::jthread> workers;
+    for (int i = 1; i < options.nJobs; ++i)
+        workers.emplace_back(work);
+    work();
+}
+
+} // namespace
+
+int RunBatchCommand(const std::vector<std::string>& args)
+{
+    SBatchOptions options;
+    try {
+        options = ParseBatchOptions(args);
+    } catch (const SUsageError& error) {
+        std::fprintf(stderr, "tessaly-cli batch: %s\n\nUsage:\n%s", error.what(), kBatchUsage);
+        return kExitUsage;
+    }
+    InstallInterruptHandlers();
+    CBatchProgress progress(options.pairs.size());
+    RunPairs(options, progress);
+    return progress.Finish(g_bInterrupted);
+}

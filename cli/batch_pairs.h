@@ -1,0 +1,44 @@
+// The pairs of a batch: found in a folder by their names or read from a list file, sorted and cut into shards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Two images, one stereo file (.mpo or .jps, split first), or an entry that
+// cannot run (names that do not pair, a bad list line), counted as failed.
+struct SBatchPair {
+    std::string strLeft;    // the left image, or the stereo file
+    std::string strRight;   // the right image; empty for a stereo file or a problem
+    std::string strProblem; // why the entry cannot run; its files are in strLeft
+
+    // "LEFT + RIGHT", or strLeft alone: the prefix of the entry's messages and its sort key.
+    std::string Label() const;
+    bool IsStereoFile() const { return strRight.empty() && strProblem.empty(); }
+};
+
+// The pairs of a folder's images (.bmp .png .tif .tiff .jpg .jpeg), paired by
+// NAME plus _L/_R, -L/-R, _left/_right or -left/-right in any letter case,
+// and every .mpo and .jps file. Hidden files, the results of jobs (-3dmap.,
+// -xd., ...) and the views split from a stereo file of the folder are left
+// out; images that pair with nothing or with more than one image are problems.
+// Returns false when the folder cannot be read.
+bool PairFolder(const std::string& folder, std::vector<SBatchPair>& pairs);
+
+// The pairs of a list file: one pair a line, two paths separated by a tab
+// (or by spaces, when neither path holds one), or one .mpo or .jps path.
+// Relative paths start at the list's folder; blank lines and lines starting
+// with # are skipped. A line of another shape, or naming a file that does not
+// exist, is a problem. Returns false when the list cannot be read.
+bool ReadPairList(const std::string& listPath, std::vector<SBatchPair>& pairs);
+
+struct SShard {
+    int nIndex = 1; // 1-based
+    int nCount = 1;
+};
+
+// "K/N" with 1 <= K <= N; SUsageError otherwise.
+SShard ParseShard(const std::string& text);
+
+// The K-th of N slices, as equal as can be, of the pairs sorted by label:
+// the slices of 1/N to N/N together hold every pair once.
+std::vector<SBatchPair> TakeShard(std::vector<SBatchPair> pairs, SShard shard);

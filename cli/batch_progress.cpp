@@ -1,0 +1,107 @@
+// CBatchProgress: one bar for the whole batch, each pair's messages under its label, and the closing summary.
+#include "cli/batch_progress.h"
+
+#include "cli/command_outcome.h"
+#include "cli/commands.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kBarWidth = 30;
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string Duration(double dSeconds)
+{
+    const long nSeconds = static_cast<long>(dSeconds + 0.5);
+    if (nSeconds < 60) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.1f s", dSeconds);
+        return text;
+    }
+    if (nSeconds < 3600)
+        return std::to_string(nSeconds / 60) + " min " + std::to_string(nSeconds % 60) + " s";
+    return std::to_string(nSeconds / 3600) + " h " + std::to_string(nSeconds / 60 % 60) + " min";
+}
+
+} // namespace
+
+CBatchProgress::CBatchProgress(std::size_t nPairs)
+    : m_bTerminal(::isatty(STDOUT_FILENO) != 0)
+    , m_start(std::chrono::steady_clock::now())
+    , m_nPairs(nPairs)
+{
+    const std::lock_guard lock(m_mutex);
+    Draw();
+}
+
+void CBatchProgress::Report(const std::string& label, EPairResult result, const std::vector<std::string>& messages,
+                            const std::string& mapPath)
+{
+    const std::lock_guard lock(m_mutex);
+    ClearLine();
+    for (const std::string& message : messages)
+        std::fprintf(stderr, "%s: %s\n", label.c_str(), message.c_str());
+    if (result == EPairResult::kDone && !PrintPaths({mapPath}))
+        m_bOutputLost = true;
+    m_nDone += result == EPairResult::kDone ? 1 : 0;
+    m_nFailed += result == EPairResult::kFailed ? 1 : 0;
+    m_nSkipped += result == EPairResult::kSkipped ? 1 : 0;
+    Draw();
+}
+
+int CBatchProgress::Finish(bool bInterrupted)
+{
+    const std::lock_guard lock(m_mutex);
+    ClearLine();
+    const std::size_t nLeft = m_nPairs - m_nDone - m_nFailed - m_nSkipped;
+    std::fprintf(stderr, "batch: %zu pairs, %zu done, %zu failed, %zu skipped%s in %s\n", m_nPairs, m_nDone, m_nFailed,
+                 m_nSkipped,
+                 bInterrupted ? (", interrupted with " + std::to_string(nLeft) + " not finished").c_str() : "",
+                 Duration(SecondsSince(m_start)).c_str());
+    if (bInterrupted)
+        return kExitInterrupted;
+    return m_nFailed == 0 && nLeft == 0 && !m_bOutputLost ? kExitDone : kExitFailed;
+}
+
+void CBatchProgress::ClearLine()
+{
+    if (m_bLineOpen)
+        std::fputs("\r\033[K", stdout);
+    std::fflush(stdout);
+    m_bLineOpen = false;
+}
+
+// The time the pairs left would take at the pace of the pairs run so far
+// (skipped pairs take no time, so they do not count).
+std::string CBatchProgress::Remaining() const
+{
+    const std::size_t nRun = m_nDone + m_nFailed;
+    const std::size_t nLeft = m_nPairs - nRun - m_nSkipped;
+    if (nLeft == 0)
+        return "";
+    if (nRun == 0)
+        return ", time left: estimating";
+    return ", about " + Duration(SecondsSince(m_start) / static_cast<double>(nRun) * static_cast<double>(nLeft))
+        + " left";
+}
+
+void CBatchProgress::Draw()
+{
+    if (!m_bTerminal)
+        return;
+    const std::size_t nFinished = m_nDone + m_nFailed + m_nSkipped;
+    const std::size_t nFilled = m_nPairs > 0 ? nFinished * kBarWidth / m_nPairs : kBarWidth;
+    std::string bar(nFilled, '#');
+    bar.resize(kBarWidth, '.');
+    std::printf("\r\033[K[%s] %zu/%zu pairs: %zu done, %zu failed, %zu left%s", bar.c_str(), nFinished, m_nPairs,
+                m_nDone + m_nSkipped, m_nFailed, m_nPairs - nFinished, Remaining().c_str());
+    std::fflush(stdout);
+    m_bLineOpen = true;
+}

@@ -1,0 +1,31 @@
+// The settings of a depth-map job as the depth and batch commands read them from their options.
+#pragma once
+
+#include "cli/cli_options.h"
+
+#include <string>
+#include <vector>
+
+class CDepthMapJob;
+
+struct SDepthSettings {
+    int nFragmentSize = 2;
+    int nMaxParallaxX = 0;
+    int nMaxParallaxY = 0;
+    int nSpeedFactor = 1;
+    bool bGradient = false;
+    int nSaveFormat = 0;
+    bool bReferenceSearch = false;
+    bool bRightMap = false;
+
+    void ApplyTo(CDepthMapJob& job) const;
+};
+
+// The options that take a value (--side, --fragment, ...) and the flags
+// (--gradient, --reference) of the settings, followed by a command's own.
+std::vector<std::string> DepthSettingOptions(const std::vector<std::string>& own);
+std::vector<std::string> DepthSettingFlags(const std::vector<std::string>& own);
+
+// The settings given, with the desktop app's start values for the others;
+// SUsageError for a value out of range.
+SDepthSettings ParseDepthSettings(const CCommandLine& line);

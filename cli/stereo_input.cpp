@@ -1,0 +1,44 @@
+// Stereo files on the command line: the order options and the split that fills a job's pair.
+#include "cli/stereo_input.h"
+
+#include "engine/depth_map_job.h"
+#include "engine/file_names.h"
+
+EStereoLayout ParseStereoLayout(const CCommandLine& line, const std::string& path)
+{
+    const bool bCross = line.Flag("--cross");
+    const bool bParallel = line.Flag("--parallel");
+    if (bCross && bParallel)
+        throw SUsageError("options --cross and --parallel exclude each other");
+    const EStereoLayout layout = StereoLayoutOf(path);
+    if (layout == EStereoLayout::kMpo && (bCross || bParallel))
+        throw SUsageError("options --cross and --parallel apply to side-by-side images, not to " + path);
+    if (bCross)
+        return EStereoLayout::kCrossEyed;
+    return bParallel ? EStereoLayout::kParallel : layout;
+}
+
+std::optional<SStereoInput> ParsePairOption(const CCommandLine& line)
+{
+    if (!line.Has("--pair")) {
+        if (line.Flag("--cross") || line.Flag("--parallel"))
+            throw SUsageError("options --cross and --parallel need --pair");
+        return std::nullopt;
+    }
+    if (line.Has("--left") || line.Has("--right"))
+        throw SUsageError("option --pair replaces --left and --right; give one or the other");
+    const std::string path = line.Text("--pair");
+    return SStereoInput{path, ParseStereoLayout(line, path)};
+}
+
+bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host)
+{
+    const SStereoViews views = SplitStereoFile(input.strPath, input.layout, job.m_nSaveFormat, host);
+    if (!views.bDone)
+        return false;
+    job.m_strLeftPath = views.strLeftPath;
+    job.m_strRightPath = views.strRightPath;
+    job.m_strLeftBase = MakeBase(views.strLeftPath);
+    job.m_strRightBase = MakeBase(views.strRightPath);
+    return true;
+}

@@ -1,0 +1,178 @@
+// tessaly-cli split, depth --pair and batch: the maps of single depth runs, folder pairing, shards, resuming, bad
+// input.
+#include "cli/batch_pairs.h"
+#include "cli/commands.h"
+#include "engine/file_names.h"
+#include "engine/image_file.h"
+#include "fuzz/mpo_writer.h"
+#include "support/test_images.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+using TArgs = std::vector<std::string>;
+
+struct SRun {
+    int nExit;
+    std::string out;
+    std::string err;
+};
+
+SRun RunCommand(int (*pCommand)(const TArgs&), const TArgs& args)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int nExit = pCommand(args);
+    std::string out = testing::internal::GetCapturedStdout();
+    return {nExit, std::move(out), testing::internal::GetCapturedStderr()};
+}
+
+TArgs Lines(const std::string& text)
+{
+    TArgs lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// One pair in every form a batch takes: by two naming conventions, as an MPO and as a cross-eyed JPS.
+void WritePairs(const CTempFolder& folder)
+{
+    std::mt19937 random(11);
+    const CImage left = RandomImage(20, 12, random);
+    const CImage right = ShiftedCopy(left, 2, random);
+    SaveImageFile(left, folder.File("a_L.png"), kFormatPng);
+    SaveImageFile(right, folder.File("a_r.bmp"), kFormatBmp);
+    SaveImageFile(left, folder.File("b-LEFT.tif"), kFormatTiff);
+    SaveImageFile(right, folder.File("b-right.png"), kFormatPng);
+    WriteBytes(folder.File("c.mpo"), WriteMpo({EncodeJpeg(left), EncodeJpeg(right)}));
+    CImage crossed(40, 12);
+    for (int y = 0; y < 12; ++y) {
+        std::memcpy(crossed.Pixel(0, y), right.Pixel(0, y), right.Pitch());
+        std::memcpy(crossed.Pixel(20, y), left.Pixel(0, y), left.Pitch());
+    }
+    WriteBytes(folder.File("d.jps"), EncodeJpeg(crossed));
+}
+
+const TArgs kSettings = {"--max-parallax-x", "3", "--format", "png", "--side", "right"};
+
+TArgs With(TArgs args, const TArgs& more = kSettings)
+{
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+} // namespace
+
+TEST(BatchCli, MakesTheFilesOfSingleDepthRuns)
+{
+    CTempFolder batch, single;
+    WritePairs(batch);
+    WritePairs(single);
+    const SRun run = RunCommand(RunBatchCommand, With({batch.Path(), "--jobs", "2"}));
+    EXPECT_EQ(run.nExit, kExitDone) << run.err;
+    EXPECT_EQ(Lines(run.out),
+              (TArgs{batch.File("a_r-3dmap.png"), batch.File("b-right-3dmap.png"), batch.File("c-right-3dmap.png"),
+                     batch.File("d-right-3dmap.png")}));
+    const auto file = [&](const char* szName) { return single.File(szName); };
+    for (const TArgs& pair : {TArgs{"--left", file("a_L.png"), "--right", file("a_r.bmp")},
+                              TArgs{"--left", file("b-LEFT.tif"), "--right", file("b-right.png")},
+                              TArgs{"--pair", file("c.mpo")}, TArgs{"--pair", file("d.jps")}})
+        EXPECT_EQ(RunCommand(RunDepthCommand, With(pair)).nExit, kExitDone);
+    ASSERT_EQ(batch.Files(), single.Files());
+    for (const std::string& name : batch.Files())
+        EXPECT_EQ(ReadBytes(batch.File(name)), ReadBytes(single.File(name))) << name;
+}
+
+TEST(BatchCli, FolderPairsByNameAndReportsWhatDoesNotPair)
+{
+    CTempFolder folder;
+    for (const char* szName :
+         {"a_L.png", "a_R.jpg", "b-Left.bmp", "b_r.TIFF", "c.mpo", "c-left.jpg", "c-right.jpg", "d_L.png", "d_R.png",
+          "d_R.jpg", "e-left.png", "f.png", "g.JPS", "g.mpo", "a_L-3dmap.bmp", "notes.txt", ".a_L.png.1-2.tmp"})
+        WriteBytes(folder.File(szName), "x");
+    std::vector<SBatchPair> pairs;
+    ASSERT_TRUE(PairFolder(folder.Path(), pairs));
+    TArgs labels;
+    for (const SBatchPair& pair : TakeShard(pairs, {}))
+        labels.push_back(pair.Label() + (pair.strProblem.empty() ? "" : ": " + pair.strProblem));
+    const std::string dir = folder.Path().string() + "/";
+    EXPECT_EQ(labels,
+              (TArgs{dir + "a_L.png + " + dir + "a_R.jpg", dir + "b-Left.bmp + " + dir + "b_r.TIFF", dir + "c.mpo",
+                     dir + "d_L.png, " + dir + "d_R.jpg, " + dir + "d_R.png: more than one left or right "
+                         + "image named d; move or rename the extra ones",
+                     dir + "e-left.png: no right image named e",
+                     dir + "f.png: no _L/_R or -left/-right in its name to pair it by",
+                     dir + "g.JPS, " + dir + "g.mpo: more than one stereo file named g"}));
+}
+
+TEST(BatchCli, ShardsOfAListRunEveryLineOnce)
+{
+    CTempFolder folder;
+    WritePairs(folder);
+    WriteBytes(folder.File("pairs.txt"),
+               "# shots\n  a_L.png\ta_r.bmp\n\nb-LEFT.tif  b-right.png\nc.mpo\n" + folder.File("d.jps")
+                   + "\na_L.png\nx_L.png x_R.png\n");
+    TArgs made, failed;
+    for (const auto& [szShard, nExit] : {std::pair{"1/3", kExitDone}, {"2/3", kExitDone}, {"3/3", kExitFailed}}) {
+        const SRun run = RunCommand(RunBatchCommand, With({"--list", folder.File("pairs.txt"), "--shard", szShard}));
+        EXPECT_EQ(run.nExit, nExit) << szShard;
+        const TArgs out = Lines(run.out), err = Lines(run.err);
+        made.insert(made.end(), out.begin(), out.end());
+        std::copy_if(err.begin(), err.end(), std::back_inserter(failed),
+                     [](const std::string& line) { return line.find("pairs.txt:") != std::string::npos; });
+    }
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(made,
+              (TArgs{folder.File("a_r-3dmap.png"), folder.File("b-right-3dmap.png"), folder.File("c-right-3dmap.png"),
+                     folder.File("d-right-3dmap.png")}));
+    EXPECT_EQ(failed,
+              (TArgs{folder.File("pairs.txt:7: needs a left and a right image, or one .mpo or .jps file"),
+                     folder.File("pairs.txt:8: no such file: ") + folder.File("x_L.png")}));
+}
+
+TEST(BatchCli, SkipDoneRunsOnlyPairsWithoutAMapNewerThanTheirImages)
+{
+    CTempFolder folder;
+    WritePairs(folder);
+    // File times are coarse: a map made within the same tick as its images would not count as newer.
+    for (const std::string& name : folder.Files())
+        std::filesystem::last_write_time(folder.File(name),
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::seconds(10));
+    ASSERT_EQ(RunCommand(RunBatchCommand, With({folder.Path()})).nExit, kExitDone);
+    std::filesystem::remove(folder.File("b-right-3dmap.png"));
+    const auto later = std::filesystem::last_write_time(folder.File("c-right-3dmap.png")) + std::chrono::seconds(5);
+    std::filesystem::last_write_time(folder.File("c.mpo"), later);
+    const SRun run = RunCommand(RunBatchCommand, With({folder.Path(), "--skip-done"}));
+    EXPECT_EQ(run.nExit, kExitDone);
+    EXPECT_EQ(Lines(run.out), (TArgs{folder.File("b-right-3dmap.png"), folder.File("c-right-3dmap.png")}));
+    EXPECT_NE(run.err.find("2 done, 0 failed, 2 skipped"), std::string::npos) << run.err;
+}
+
+TEST(BatchCli, UsageErrorsTouchNoFileAndSplitPrintsBothViews)
+{
+    CTempFolder folder;
+    WritePairs(folder);
+    const TArgs before = folder.Files();
+    const std::string dir = folder.Path().string(), mpo = folder.File("c.mpo"), jps = folder.File("d.jps");
+    for (const TArgs& args : {TArgs{}, TArgs{dir, "--list", mpo}, TArgs{dir, "--shard", "4/3"},
+                              TArgs{dir, "--shard", "0/3"}, TArgs{dir, "--shard", "1/0"}, TArgs{dir, "--shard", "1"},
+                              TArgs{dir, "--shard", "a/b"}, TArgs{dir, "--jobs", "0"}, TArgs{dir, "--fragment", "3"},
+                              TArgs{mpo}, TArgs{"--list", folder.File("none.txt")}})
+        EXPECT_EQ(RunCommand(RunBatchCommand, args).nExit, kExitUsage) << testing::PrintToString(args);
+    for (const TArgs& args : {TArgs{}, TArgs{mpo, jps}, TArgs{mpo, "--cross"}, TArgs{jps, "--cross", "--parallel"},
+                              TArgs{jps, "--format", "jpg"}})
+        EXPECT_EQ(RunCommand(RunSplitCommand, args).nExit, kExitUsage) << testing::PrintToString(args);
+    for (const TArgs& args : {TArgs{"--pair", mpo, "--left", mpo}, TArgs{"--left", mpo, "--right", jps, "--cross"}})
+        EXPECT_EQ(RunCommand(RunDepthCommand, args).nExit, kExitUsage) << testing::PrintToString(args);
+    EXPECT_EQ(folder.Files(), before);
+    const SRun run = RunCommand(RunSplitCommand, {jps, "--parallel", "--format", "bmp"});
+    EXPECT_EQ(run.out, folder.File("d-left.bmp") + "\n" + folder.File("d-right.bmp") + "\n");
+}
