@@ -80,6 +80,7 @@ private:
     void OnOpenLeft();
     void OnOpenRight();
     void OpenImage(bool bRight);
+    bool SetSide(bool bRight, const std::string& path);
 
     // The job (stereo_dlg_job.cpp).
     void ConnectHost();

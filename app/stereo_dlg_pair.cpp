@@ -1,8 +1,10 @@
-// CStereoDlg: choosing the left and the right image, refusing images that are not 24-bit colour.
+// CStereoDlg: choosing the left and the right image (or a stereo file for both), refusing images that are not 24-bit
+// colour.
 #include "app/stereo_dlg.h"
 
 #include "engine/file_names.h"
 #include "engine/image_file.h"
+#include "engine/stereo_split.h"
 #include "platform/platform.h"
 #include "preview/preview_pane.h"
 #include "resources/resource_ids.h"
@@ -31,24 +33,39 @@ void CStereoDlg::OnOpenRight()
     OpenImage(true);
 }
 
-// A refused image leaves the side without a path; its name and thumbnail
-// still show the image accepted before, if any.
+// A stereo file (.mpo, .jps) holds the whole pair: it is split beside
+// itself and fills both sides; one that cannot be split changes nothing.
 void CStereoDlg::OpenImage(bool bRight)
 {
     const std::optional<std::string> chosen = CPlatform::Current().GetOpenImagePath(this);
     if (!chosen || chosen->empty())
         return;
+    if (!IsStereoFileName(*chosen)) {
+        SetSide(bRight, *chosen);
+        return;
+    }
+    m_host.Reset();
+    const SStereoViews views = SplitStereoFile(*chosen, StereoLayoutOf(*chosen), m_job.m_nSaveFormat, m_host);
+    if (views.bDone && SetSide(false, views.strLeftPath))
+        SetSide(true, views.strRightPath);
+}
+
+// A refused image leaves the side without a path; its name and thumbnail
+// still show the image accepted before, if any.
+bool CStereoDlg::SetSide(bool bRight, const std::string& chosen)
+{
     std::string& path = bRight ? m_job.m_strRightPath : m_job.m_strLeftPath;
-    path = *chosen;
+    path = chosen;
     (bRight ? m_job.m_strRightBase : m_job.m_strLeftBase) = MakeBase(path);
     if (!IsRgbImage(path)) {
         ShowMessageBox(bRight ? "The right image is not in RGB colour mode!"
                               : "The left image is not in RGB colour mode!");
         path.clear();
-        return;
+        return false;
     }
     GetItem<QLabel>(bRight ? IDC_RIGHT_NAME : IDC_LEFT_NAME)->setText(QString::fromStdString(GetFileName(path)));
     CPreviewPane& thumb = bRight ? g_wndRightThumb : g_wndLeftThumb;
     thumb.LoadFile(path);
     thumb.UpdateScrollBars();
+    return true;
 }

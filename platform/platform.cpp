@@ -61,7 +61,8 @@ void ConfigureOpenImageDialog(QFileDialog& dialog)
     // Qt's own dialog matches the patterns regardless of letter case, so
     // IMG_0001.JPG is offered as on the desktops the program came from.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setNameFilter(QStringLiteral("Image files (*.bmp *.png *.tif *.jpg)"));
+    dialog.setNameFilters(
+        {QStringLiteral("Image files (*.bmp *.png *.tif *.jpg)"), QStringLiteral("Stereo files (*.mpo *.jps)")});
 }
 
 std::optional<std::string> CDesktopPlatform::GetOpenImagePath(QWidget* pParent)

@@ -45,9 +45,9 @@ std::string AppName();
 // Shows `text` through the current platform.
 void ShowMessageBox(const std::string& text);
 
-// Sets up a file dialog as the "Open image" dialog: title, the one "Image
-// files" filter (matched regardless of letter case), any name in an existing
-// folder.
+// Sets up a file dialog as the "Open image" dialog: title, the "Image files"
+// filter and then the "Stereo files" one (matched regardless of letter
+// case), any name in an existing folder.
 void ConfigureOpenImageDialog(QFileDialog& dialog);
 
 // The wait cursor for as long as it lives.

@@ -33,7 +33,8 @@ TEST(DesktopPlatform, OpenImageOffersImageFilesWhateverTheirLetterCase)
     ConfigureOpenImageDialog(dialog);
     dialog.setDirectory(QString::fromStdString(folder.Path().string()));
     EXPECT_EQ(dialog.windowTitle(), "Open image");
-    EXPECT_EQ(dialog.nameFilters(), QStringList{"Image files (*.bmp *.png *.tif *.jpg)"});
+    EXPECT_EQ(dialog.nameFilters(),
+              (QStringList{"Image files (*.bmp *.png *.tif *.jpg)", "Stereo files (*.mpo *.jps)"}));
     const QStringList expected{"IMG_0001.JPG", "left.png", "map.Tif"};
     EXPECT_TRUE(WaitUntil([&] { return OfferedNames(dialog) == expected; }, 5000))
         << OfferedNames(dialog).join(' ').toStdString();

@@ -158,6 +158,29 @@ TEST_F(StereoDlgTest, RefusesImagesThatAreNotRgbKeepingTheOldThumbnail)
     EXPECT_EQ(m_dialog.m_job.m_strRightBase, m_folder.File("missing"));
 }
 
+// A stereo file fills both sides with its views, written beside it; one
+// with no second view is refused and changes nothing.
+TEST_F(StereoDlgTest, AStereoFileOpensBothSidesOfThePair)
+{
+    std::mt19937 random(3);
+    const std::string jpeg = EncodeJpeg(RandomImage(64, 20, random));
+    WriteBytes(m_folder.File("single.mpo"), jpeg);
+    WriteBytes(m_folder.File("scene.jps"), jpeg);
+    m_platform.m_openPaths = {m_folder.File("single.mpo"), m_folder.File("scene.jps")};
+    Click(IDC_OPEN_RIGHT);
+    ASSERT_EQ(m_platform.m_messages.size(), 1u);
+    EXPECT_NE(m_platform.m_messages[0].find(m_folder.File("single.mpo")), std::string::npos);
+    EXPECT_TRUE(m_dialog.m_job.m_strLeftPath.empty() && m_dialog.m_job.m_strRightPath.empty());
+    EXPECT_EQ(m_folder.Files(), (std::vector<std::string>{"scene.jps", "single.mpo"}));
+    Click(IDC_OPEN_RIGHT);
+    for (const auto& [side, nId] : {std::pair<std::string, int>{"left", IDC_LEFT_NAME}, {"right", IDC_RIGHT_NAME}}) {
+        const std::string path = m_folder.File("scene-" + side + ".bmp");
+        EXPECT_EQ(side == "left" ? m_dialog.m_job.m_strLeftPath : m_dialog.m_job.m_strRightPath, path);
+        EXPECT_EQ(Label(nId), QString::fromStdString("scene-" + side + ".bmp"));
+        EXPECT_EQ((side == "left" ? g_wndLeftThumb : g_wndRightThumb).Path(), path);
+    }
+}
+
 TEST_F(StereoDlgTest, HelpOpensThePageBesideTheExecutable)
 {
     Click(IDC_HELP_BUTTON);
