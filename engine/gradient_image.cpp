@@ -1,37 +1,55 @@
-// The gradient (edge) image kernel.
+// The gradient (edge) image kernel: sums of three bytes, truncated differences, the magnitude from a table.
 #include "engine/gradient_image.h"
 
 #include "engine/numeric.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace {
 
-int GradientByte(const CImage& source, int x, int y, int c)
+// Gx and Gy are whole numbers from -255 to 255, so the magnitude
+// (Gy^2 + Gx^2)^0.5 depends only on the whole number k = Gy^2 + Gx^2, which
+// the double sum of the two squares holds exactly. The byte of every k is
+// computed once, by the same expression; from k = 65281 on the rounded
+// magnitude is at least 256 and the byte is 255.
+constexpr int kTableSize = 65536;
+
+const std::array<std::uint8_t, kTableSize>& MagnitudeBytes()
 {
-    const auto at = [&](int col, int row) { return static_cast<int>(source.Pixel(col, row)[c]); };
-    const int left = at(x - 1, y - 1) + at(x - 1, y) + at(x - 1, y + 1);
-    const int right = at(x + 1, y - 1) + at(x + 1, y) + at(x + 1, y + 1);
-    const int below = at(x - 1, y - 1) + at(x, y - 1) + at(x + 1, y - 1);
-    const int above = at(x - 1, y + 1) + at(x, y + 1) + at(x + 1, y + 1);
-    const int gx = (left - right) / 3;
-    const int gy = (below - above) / 3;
-    const double m = std::pow(std::pow(gy, 2.0) + std::pow(gx, 2.0), 0.5);
-    // A strong corner reaches about 268.8; it stays white rather than wrapping to dark.
-    return std::min(RoundToInt(m), 255);
+    static const std::array<std::uint8_t, kTableSize> table = [] {
+        std::array<std::uint8_t, kTableSize> bytes{};
+        for (int k = 0; k < kTableSize; ++k)
+            bytes[k] = static_cast<std::uint8_t>(std::min(RoundToInt(std::pow(static_cast<double>(k), 0.5)), 255));
+        return bytes;
+    }();
+    return table;
 }
 
 } // namespace
 
 void ComputeGradientRow(const CImage& source, CImage& gradient, int y)
 {
-    if (y < 1 || y > source.Height() - 2)
+    if (y < 1 || y > source.Height() - 2 || source.Width() < 3)
         return;
-    for (int x = 1; x <= source.Width() - 2; ++x) {
-        std::uint8_t* pOut = gradient.Pixel(x, y);
-        for (int c = 0; c < 3; ++c)
-            pOut[c] = static_cast<std::uint8_t>(GradientByte(source, x, y, c));
+    const std::uint8_t* pBelow = source.Row(y - 1).data();
+    const std::uint8_t* pMiddle = source.Row(y).data();
+    const std::uint8_t* pAbove = source.Row(y + 1).data();
+    const std::size_t nBytes = source.Pitch();
+    // Column sums over the three rows, one per byte.
+    thread_local std::vector<int> columns;
+    columns.resize(nBytes);
+    for (std::size_t i = 0; i < nBytes; ++i)
+        columns[i] = pBelow[i] + pMiddle[i] + pAbove[i];
+    const std::array<std::uint8_t, kTableSize>& magnitude = MagnitudeBytes();
+    std::uint8_t* pOut = gradient.Row(y).data();
+    for (std::size_t i = 3; i + 3 < nBytes; ++i) {
+        const int gx = (columns[i - 3] - columns[i + 3]) / 3;
+        const int gy = (pBelow[i - 3] + pBelow[i] + pBelow[i + 3] - pAbove[i - 3] - pAbove[i] - pAbove[i + 3]) / 3;
+        pOut[i] = magnitude[std::min(gx * gx + gy * gy, kTableSize - 1)];
     }
 }
 

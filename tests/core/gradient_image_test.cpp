@@ -1,8 +1,12 @@
 // The gradient image kernel: operator, borders and the limit at strong corners.
 #include "engine/gradient_image.h"
+#include "engine/numeric.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -12,7 +16,38 @@ void Fill(CImage& image, int x, int y, std::uint8_t value)
     p[0] = p[1] = p[2] = value;
 }
 
+// The operator as written: sums of three bytes, differences truncated, the
+// magnitude through pow, rounded and limited to 255.
+int LiteralGradientByte(const CImage& source, int x, int y, int c)
+{
+    const auto at = [&](int col, int row) { return static_cast<int>(source.Pixel(col, row)[c]); };
+    const int gx
+        = (at(x - 1, y - 1) + at(x - 1, y) + at(x - 1, y + 1) - at(x + 1, y - 1) - at(x + 1, y) - at(x + 1, y + 1)) / 3;
+    const int gy
+        = (at(x - 1, y - 1) + at(x, y - 1) + at(x + 1, y - 1) - at(x - 1, y + 1) - at(x, y + 1) - at(x + 1, y + 1)) / 3;
+    return std::min(RoundToInt(std::pow(std::pow(gy, 2.0) + std::pow(gx, 2.0), 0.5)), 255);
+}
+
 } // namespace
+
+// Noise and images of only 0 and 255 (every extreme of Gx and Gy) against the operator as written.
+TEST(GradientImage, MatchesTheLiteralOperatorOnRandomImages)
+{
+    std::mt19937 random(11);
+    for (int nCase = 0; nCase < 40; ++nCase) {
+        CImage image = RandomImage(3 + nCase % 7, 3 + nCase / 7, random);
+        if (nCase % 2 == 1)
+            for (int y = 0; y < image.Height(); ++y)
+                for (std::uint8_t& b : image.Row(y))
+                    b = b < 128 ? 0 : 255;
+        const CImage gradient = ComputeGradientImage(image);
+        for (int y = 1; y < image.Height() - 1; ++y)
+            for (int x = 1; x < image.Width() - 1; ++x)
+                for (int c = 0; c < 3; ++c)
+                    ASSERT_EQ(gradient.Pixel(x, y)[c], LiteralGradientByte(image, x, y, c))
+                        << nCase << " " << x << "," << y;
+    }
+}
 
 TEST(GradientImage, UniformImageGivesBlack)
 {

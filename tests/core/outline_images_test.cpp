@@ -37,15 +37,6 @@ TEST(OutlineImages, EdgeCasesOfSignAndGradient)
 
 // The engine's operator takes (gy^2 + gx^2)^0.5 with pow, the outline stage a square root: the two
 // differ in the last bit for some sums, never in the rounded byte.
-TEST(OutlineImages, PowerAndSquareRootGiveTheSameGradientBytes)
-{
-    for (int gy = -255; gy <= 255; ++gy)
-        for (int gx = -255; gx <= 255; ++gx)
-            ASSERT_EQ(RoundToInt(std::pow(std::pow(gy, 2.0) + std::pow(gx, 2.0), 0.5)),
-                      RoundToInt(std::sqrt(gy * gy + gx * gx)))
-                << gy << "," << gx;
-}
-
 TEST(OutlineImages, MaskWhitensBelowTheLevelOverTheCommonArea)
 {
     const CImage outline = ComputeSignImage(UniformImage(4, 3, 100, 100, 100));
