@@ -31,9 +31,9 @@ bool CDepthMapJob::SaveImage(CImage image, const std::string& path)
     return m_files.Save(std::move(image), path, m_nSaveFormat);
 }
 
-bool CDepthMapJob::LoadStageImage(const std::string& path, const char* loadMessage, CImage& image)
+std::shared_ptr<const CImage> CDepthMapJob::LoadStageImage(const std::string& path, const char* loadMessage)
 {
-    return m_files.Load(path, loadMessage, image);
+    return m_files.Load(path, loadMessage);
 }
 
 void CDepthMapJob::AssignRoles(bool bRightMap)
@@ -66,6 +66,7 @@ std::vector<SPlannedWrite> CDepthMapJob::PlannedWrites() const
 
 bool CDepthMapJob::RunJob(bool bRightMap)
 {
+    const std::string earlierMap = m_strDepthMapPath;
     bool bDone = false;
     try {
         AssignRoles(bRightMap);
@@ -74,6 +75,9 @@ bool CDepthMapJob::RunJob(bool bRightMap)
         m_pHost->ShowMessage("Not enough memory to make the depth map of these images.");
         m_pHost->ResetProgress();
     }
+    // Only a map that was written is named.
+    if (!bDone)
+        m_strDepthMapPath = earlierMap;
     m_pHost->SetStatus(kStatusReady);
     return bDone;
 }
@@ -83,7 +87,9 @@ bool CDepthMapJob::RunStages(bool bRightMap)
     CJobFolders folders;
     if (!ClaimJobFolders(folders, {m_strLeftPath, m_strRightPath}, PlannedWrites(), *m_pHost))
         return false;
-    const CStageFilesScope scope(m_files, folders);
+    const CStageFilesScope scope(m_files, folders, true);
+    // Every mode reads both sources first: they are decoded side by side.
+    m_files.Prefetch({m_strLeftPath, m_strRightPath});
     if (!m_bAnalyzeSource) {
         if (!CreateGradientImage(m_strLeftPath, m_strLeftGradient)
             || !CreateGradientImage(m_strRightPath, m_strRightGradient))
@@ -91,21 +97,24 @@ bool CDepthMapJob::RunStages(bool bRightMap)
         m_strMainImage = bRightMap ? m_strRightGradient : m_strLeftGradient;
         m_strOtherImage = bRightMap ? m_strLeftGradient : m_strRightGradient;
     }
-    return CreateDepthMap();
+    return CreateDepthMap() && m_files.Flush();
 }
 
 bool CDepthMapJob::CreateGradientImage(std::string source, std::string destination)
 {
     return RunRowStage(
         m_files, *m_pHost, {kStatusGradient, true}, {{source, kMsgLoadLeftOrRight}}, destination, m_nSaveFormat, 1,
-        [](std::span<const CImage> inputs, CImage& output, int y) { ComputeGradientRow(inputs[0], output, y); });
+        [](const TStageImages& inputs, CImage& output, int y) { ComputeGradientRow(*inputs[0], output, y); });
 }
 
 bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int nFactor)
 {
-    CImage image;
-    if (m_pHost->IsCancelled() || !LoadStageImage(source, kMsgLoadLeftOrRight, image))
+    if (m_pHost->IsCancelled())
         return false;
+    const std::shared_ptr<const CImage> pImage = LoadStageImage(source, kMsgLoadLeftOrRight);
+    if (!pImage)
+        return false;
+    const CImage& image = *pImage;
     // A reduction narrower or lower than 2 pixels would give a depth map that
     // cannot be enlarged back, after assembly had already replaced the earlier
     // map of that name: refuse it before anything is written.
@@ -119,9 +128,12 @@ bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int 
 
 bool CDepthMapJob::EnlargeImage(std::string source, std::string destination, int nFactor)
 {
-    CImage image;
-    if (m_pHost->IsCancelled() || !LoadStageImage(source, kMsgLoadLeftOrRight, image))
+    if (m_pHost->IsCancelled())
         return false;
+    const std::shared_ptr<const CImage> pImage = LoadStageImage(source, kMsgLoadLeftOrRight);
+    if (!pImage)
+        return false;
+    const CImage& image = *pImage;
     if (image.Width() < 2 || image.Height() < 2) {
         m_pHost->ShowMessage("The depth map " + source + " is too small to be enlarged by the speed factor "
                              + std::to_string(nFactor) + ".");
@@ -196,13 +208,12 @@ bool CDepthMapJob::CreateDepthMap()
 // The working images are freed as soon as the search is done with them.
 bool CDepthMapJob::SearchWorkingImages(SSearchResult& result)
 {
-    CImage main;
-    CImage other;
-    if (!LoadStageImage(m_strMainImage, kMsgLoadBitmap, main)
-        || !LoadStageImage(m_strOtherImage, kMsgLoadBitmap, other))
+    const std::shared_ptr<const CImage> pMain = LoadStageImage(m_strMainImage, kMsgLoadBitmap);
+    const std::shared_ptr<const CImage> pOther = pMain ? LoadStageImage(m_strOtherImage, kMsgLoadBitmap) : nullptr;
+    if (!pOther)
         return false;
     m_nMinDx = m_nMaxDx = m_nMinDy = m_nMaxDy = 0;
-    if (Search(main, other, result))
+    if (Search(*pMain, *pOther, result))
         return true;
     m_pHost->ResetProgress();
     return false;
@@ -231,8 +242,8 @@ bool CDepthMapJob::AssembleDepthMap(std::string xdPath, std::string ydPath, std:
     const bool bRightMap = m_bRightMap != 0;
     const std::string path = MakeDerivedName(basePath, kSuffixDepthMap);
     if (!RunRowStage(m_files, *m_pHost, {kStatusDepthMap, true}, {{xdPath, kMsgLoadXd}, {ydPath, kMsgLoadYd}}, path,
-                     m_nSaveFormat, 0, [&](std::span<const CImage> inputs, CImage& map, int y) {
-                         AssembleDepthRow(inputs[0], inputs[1], range, bRightMap, map, y);
+                     m_nSaveFormat, 0, [&](const TStageImages& inputs, CImage& map, int y) {
+                         AssembleDepthRow(*inputs[0], *inputs[1], range, bRightMap, map, y);
                      }))
         return false;
     m_strDepthMapPath = path;

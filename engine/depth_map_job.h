@@ -78,7 +78,7 @@ private:
     void AssignRoles(bool bRightMap);
     std::vector<SPlannedWrite> PlannedWrites() const;
     bool RunStages(bool bRightMap);
-    bool LoadStageImage(const std::string& path, const char* loadMessage, CImage& image);
+    std::shared_ptr<const CImage> LoadStageImage(const std::string& path, const char* loadMessage);
     bool ScaleToWorkingSize();
     bool AssembleAndEnlarge(const std::string& xdPath, const std::string& ydPath);
     bool SearchWorkingImages(SSearchResult& result);

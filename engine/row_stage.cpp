@@ -31,15 +31,17 @@ bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progr
         host.SetStatus(progress.szStatus);
     if (host.IsCancelled())
         return false;
-    std::vector<CImage> images(inputs.size());
-    for (std::size_t n = 0; n < inputs.size(); ++n)
-        if (!files.Load(inputs[n].path, inputs[n].szLoadMessage, images[n]))
+    TStageImages images;
+    for (const SStageInput& input : inputs) {
+        images.push_back(files.Load(input.path, input.szLoadMessage));
+        if (!images.back())
             return false;
-    int nWidth = images.front().Width();
-    int nHeight = images.front().Height();
-    for (const CImage& image : images) {
-        nWidth = std::min(nWidth, image.Width());
-        nHeight = std::min(nHeight, image.Height());
+    }
+    int nWidth = images.front()->Width();
+    int nHeight = images.front()->Height();
+    for (const std::shared_ptr<const CImage>& pImage : images) {
+        nWidth = std::min(nWidth, pImage->Width());
+        nHeight = std::min(nHeight, pImage->Height());
     }
     CImage result(nWidth, nHeight);
     if (!RunRows(host, progress, nHeight, nBorder, nHeight - nBorder, [&](int y) { kernel(images, result, y); }))

@@ -6,7 +6,7 @@
 #include "engine/stage_host.h"
 
 #include <functional>
-#include <span>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,8 +30,10 @@ struct SStageInput {
     const char* szLoadMessage;
 };
 
+// The loaded inputs of a stage, in the order asked for.
+using TStageImages = std::vector<std::shared_ptr<const CImage>>;
 // Computes row y of `output` from the inputs.
-using TRowKernel = std::function<void(std::span<const CImage> inputs, CImage& output, int y)>;
+using TRowKernel = std::function<void(const TStageImages& inputs, CImage& output, int y)>;
 
 // A file-level stage: nothing when cancelled before it starts; loads the
 // inputs in order (the first that fails ends the stage with its message);

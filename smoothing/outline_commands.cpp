@@ -66,7 +66,7 @@ bool CSmoothingCommands::MakeRowImage(const std::string& source, const std::stri
     try {
         return RunRowStage(
             m_files, *m_pHost, {}, {{source, kMsgLoadLeftOrRight}}, destination, m_nSaveFormat, 0,
-            [kernel](std::span<const CImage> inputs, CImage& output, int y) { kernel(inputs[0], output, y); });
+            [kernel](const TStageImages& inputs, CImage& output, int y) { kernel(*inputs[0], output, y); });
     } catch (const std::bad_alloc&) {
         return ShowNoMemory(source);
     }
@@ -86,7 +86,7 @@ bool CSmoothingCommands::MakeGradientImage(std::string source, std::string gradi
 bool CSmoothingCommands::MaskOutlineImage(std::string outline, std::string gradient, std::string result)
 {
     return RunRowStage(m_files, *m_pHost, {}, {{outline, kMsgLoadOutline}, {gradient, kMsgLoadGradient}}, result,
-                       m_nSaveFormat, 0, [this](std::span<const CImage> inputs, CImage& masked, int y) {
-                           MaskOutlineRow(inputs[0], inputs[1], m_nLevel, masked, y);
+                       m_nSaveFormat, 0, [this](const TStageImages& inputs, CImage& masked, int y) {
+                           MaskOutlineRow(*inputs[0], *inputs[1], m_nLevel, masked, y);
                        });
 }

@@ -21,9 +21,9 @@ bool CSmoothingCommands::ClaimFolders(CJobFolders& folders, const std::vector<st
     return ClaimJobFolders(folders, inputs, writes, *m_pHost);
 }
 
-bool CSmoothingCommands::LoadStageImage(const std::string& path, const char* loadMessage, CImage& image)
+std::shared_ptr<const CImage> CSmoothingCommands::LoadStageImage(const std::string& path, const char* loadMessage)
 {
-    return m_files.Load(path, loadMessage, image);
+    return m_files.Load(path, loadMessage);
 }
 
 bool CSmoothingCommands::SaveImage(CImage image, const std::string& path)

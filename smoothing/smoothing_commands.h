@@ -108,7 +108,7 @@ private:
     bool MaskBothSides(bool bLeftReady, bool bRightReady, SCommandOutcome& outcome);
     bool ClaimFolders(CJobFolders& folders, const std::vector<std::string>& inputs,
                       const std::vector<SPlannedWrite>& writes);
-    bool LoadStageImage(const std::string& path, const char* loadMessage, CImage& image);
+    std::shared_ptr<const CImage> LoadStageImage(const std::string& path, const char* loadMessage);
     bool SaveImage(CImage image, const std::string& path);
     bool ShowNoMemory(const std::string& path);
     using RowKernel = void (*)(const CImage& source, CImage& result, int y);

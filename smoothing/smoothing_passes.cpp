@@ -37,17 +37,17 @@ bool CSmoothingCommands::SmoothPasses(const std::string& outline, const std::str
 {
     bool bDone = false;
     try {
-        CImage outlineImage;
-        CImage mapImage;
-        bDone = !m_pHost->IsCancelled() && LoadStageImage(outline, kMsgLoadOutline, outlineImage)
-            && LoadStageImage(map, kMsgLoadDepthMap, mapImage);
+        const std::shared_ptr<const CImage> pOutline
+            = m_pHost->IsCancelled() ? nullptr : LoadStageImage(outline, kMsgLoadOutline);
+        std::shared_ptr<const CImage> pMap = pOutline ? LoadStageImage(map, kMsgLoadDepthMap) : nullptr;
+        bDone = pMap != nullptr;
         for (int nPass = 0; bDone && nPass < nPasses; ++nPass) {
-            CImage smoothed = AllocateSmoothingResult(outlineImage, mapImage);
-            bDone = RunRows(*m_pHost, {}, smoothed.Height(), 0, smoothed.Height(),
-                            [&](int y) { SmoothDepthRow(outlineImage, mapImage, smoothed, y); });
-            mapImage = std::move(smoothed);
+            auto pSmoothed = std::make_shared<CImage>(AllocateSmoothingResult(*pOutline, *pMap));
+            bDone = RunRows(*m_pHost, {}, pSmoothed->Height(), 0, pSmoothed->Height(),
+                            [&](int y) { SmoothDepthRow(*pOutline, *pMap, *pSmoothed, y); });
+            pMap = std::move(pSmoothed);
         }
-        bDone = bDone && SaveImage(std::move(mapImage), result);
+        bDone = bDone && m_files.Save(std::move(pMap), result, m_nSaveFormat);
     } catch (const std::bad_alloc&) {
         bDone = ShowNoMemory(map);
     }

@@ -1,7 +1,12 @@
 // Depth map assembly: levels from displacements and the recorded range.
 #include "engine/depth_map_assembly.h"
+#include "engine/numeric.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
 
 namespace {
 
@@ -50,4 +55,34 @@ TEST(DepthMapAssembly, DisplacementsOutsideTheRangeAreClamped)
     const SDisplacementRange range{0, 2, 0, 0};
     EXPECT_EQ(Level(9, 0, range, true), 255);
     EXPECT_EQ(Level(9, 0, range, false), 0);
+}
+
+// Whole rows, displacements inside and outside random ranges, against the level as written.
+TEST(DepthMapAssembly, RowsMatchTheLevelAsWrittenForRandomRanges)
+{
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> offset(-40, 40), span(0, 30);
+    for (int nCase = 0; nCase < 30; ++nCase) {
+        SDisplacementRange range;
+        range.nMinDx = offset(random), range.nMaxDx = range.nMinDx + span(random);
+        range.nMinDy = offset(random), range.nMaxDy = range.nMinDy + span(random) / 3;
+        const bool bRightMap = nCase % 2 == 0;
+        CImage xd(50, 1), yd(50, 1), map(50, 1);
+        for (int x = 0; x < 50; ++x) {
+            const int dx = range.nMinDx - 3 + static_cast<int>(random() % (range.nMaxDx - range.nMinDx + 7));
+            const int dy = range.nMinDy - 1 + static_cast<int>(random() % (range.nMaxDy - range.nMinDy + 3));
+            xd.Pixel(x, 0)[dx < 0 ? 0 : 1] = static_cast<std::uint8_t>(std::abs(dx));
+            yd.Pixel(x, 0)[dy < 0 ? 0 : 1] = static_cast<std::uint8_t>(std::abs(dy));
+        }
+        AssembleDepthRow(xd, yd, range, bRightMap, map, 0);
+        const double dMax
+            = std::sqrt(std::pow(range.nMaxDy - range.nMinDy, 2.0) + std::pow(range.nMaxDx - range.nMinDx, 2.0));
+        for (int x = 0; x < 50; ++x) {
+            const int dx = xd.Pixel(x, 0)[1] - xd.Pixel(x, 0)[0], dy = yd.Pixel(x, 0)[1] - yd.Pixel(x, 0)[0];
+            const double d = std::sqrt(std::pow(dy - range.nMinDy, 2.0) + std::pow(dx - range.nMinDx, 2.0));
+            const int n = RoundToInt(dMax == 0.0 ? 0.0 : d / dMax * 255.0);
+            ASSERT_EQ(map.Pixel(x, 0)[0], std::clamp(bRightMap ? n : 255 - n, 0, 255))
+                << nCase << " " << dx << "," << dy;
+        }
+    }
 }

@@ -1,7 +1,11 @@
 // The depth-map job: files written per mode, message sequences of failing jobs, and odd inputs.
+#include "engine/depth_map_assembly.h"
 #include "engine/depth_map_job.h"
+#include "engine/fast_search.h"
 #include "engine/file_names.h"
+#include "engine/gradient_image.h"
 #include "engine/image_file.h"
+#include "engine/working_scale.h"
 #include "support/recording_host.h"
 #include "support/test_images.h"
 
@@ -130,14 +134,64 @@ TEST_F(DepthMapJobTest, NonRgbSourceIsAFailedLoad)
     EXPECT_FALSE(std::filesystem::exists(m_folder.File("right-gradient.bmp")));
 }
 
+// Saves are written behind the stages: whichever fails, the job shows its
+// message once, ends, and no file of a later stage appears.
 TEST_F(DepthMapJobTest, FailedSaveNamesThePathAndEndsTheJob)
 {
-    std::filesystem::create_directory(m_folder.File("left-yd.bmp")); // a folder where the file should go
-    EXPECT_FALSE(m_job.RunJob(false));
-    EXPECT_EQ(m_host.m_messages, Names{"Couldn't create file: " + m_folder.File("left-yd.bmp")});
-    EXPECT_FALSE(std::filesystem::exists(m_folder.File("left-3dmap.bmp")));
-    EXPECT_EQ(m_job.m_strDepthMapPath, "");
-    EXPECT_EQ(m_host.m_strStatus, "Ready");
+    const Names results{"left-gradient.bmp", "right-gradient.bmp", "left-resize.bmp", "right-resize.bmp",
+                        "left-xd.bmp",       "left-yd.bmp",        "left-3dmap.bmp"};
+    m_job.m_bAnalyzeSource = 0;
+    m_job.m_nSpeedFactor = 2;
+    for (std::size_t nFailing = 0; nFailing < results.size(); ++nFailing) {
+        SCOPED_TRACE(results[nFailing]);
+        for (const std::string& name : results)
+            std::filesystem::remove_all(m_folder.File(name));
+        std::filesystem::create_directory(m_folder.File(results[nFailing])); // where the file should go
+        CRecordingHost host;
+        m_job.SetHost(host);
+        m_job.m_nMaxParallaxX = 3;
+        EXPECT_FALSE(m_job.RunJob(false));
+        EXPECT_EQ(host.m_messages, Names{"Couldn't create file: " + m_folder.File(results[nFailing])});
+        EXPECT_EQ(host.m_strStatus, "Ready");
+        EXPECT_EQ(m_job.m_strDepthMapPath, "");
+        for (std::size_t n = 0; n < results.size(); ++n) {
+            if (n != nFailing) {
+                EXPECT_EQ(std::filesystem::exists(m_folder.File(results[n])), n < nFailing) << results[n];
+            }
+        }
+        for (const std::string& name : m_folder.Files()) {
+            EXPECT_NE(name.front(), '.') << name;
+        }
+    }
+}
+
+// Stages hand their images to each other in memory: each file is exactly
+// its stage applied to the decoded files before it, in every format.
+TEST_F(DepthMapJobTest, EveryFileIsItsStageAppliedToTheFilesBeforeIt)
+{
+    m_job.m_bAnalyzeSource = 0;
+    m_job.m_nSpeedFactor = 2;
+    for (const int nFormat : {kFormatBmp, kFormatPng, kFormatTiff}) {
+        SCOPED_TRACE(nFormat);
+        m_job.m_nSaveFormat = nFormat;
+        m_job.m_nMaxParallaxX = 5;
+        ASSERT_TRUE(m_job.RunJob(false));
+        const auto file = [&](const char* name) { return Load(name + std::string(".") + SaveExtension(nFormat)); };
+        EXPECT_EQ(file("left-gradient"), ComputeGradientImage(m_left));
+        EXPECT_EQ(file("right-gradient"), ComputeGradientImage(m_right));
+        EXPECT_EQ(file("left-resize"), ReduceImageBy(file("left-gradient"), 2));
+        EXPECT_EQ(file("right-resize"), ReduceImageBy(file("right-gradient"), 2));
+        CRecordingHost host;
+        SSearchResult search;
+        ASSERT_TRUE(CFastSearch().Run(file("left-resize"), file("right-resize"), {4, 3, 0}, host, search));
+        EXPECT_EQ(file("left-xd"), search.xd);
+        EXPECT_EQ(file("left-yd"), search.yd);
+        CImage map(search.xd.Width(), search.xd.Height());
+        for (int y = 0; y < map.Height(); ++y)
+            AssembleDepthRow(file("left-xd"), file("left-yd"),
+                             {search.nMinDx, search.nMaxDx, search.nMinDy, search.nMaxDy}, false, map, y);
+        EXPECT_EQ(file("left-3dmap"), EnlargeImageBy(map, 2));
+    }
 }
 
 TEST_F(DepthMapJobTest, MissingDisplacementImagesStopTheAssembly)
