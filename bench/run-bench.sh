@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmarks the parallax search on the cones pair: the fast and the literal search, OpenCV's block
-# matcher as the peer, and the whole tessaly-cli depth job. Run from anywhere:
+# matcher as the peer, the whole tessaly-cli depth job, and whole jobs at photo sizes against the
+# peer's whole job. Run from anywhere:
 #   bash bench/run-bench.sh [--quick]
 # --quick times the literal search only at the two quick settings (the others take minutes).
 # Needs the shared data beside the repository (../shared/data/cones, ../shared/bench), or in the
@@ -43,3 +44,8 @@ cp "$left" "$work/im2.png"
 cp "$right" "$work/im6.png"
 hyperfine --warmup 1 --runs 10 \
   "$build/cli/tessaly-cli depth --left $work/im2.png --right $work/im6.png --fragment 16 --max-parallax-x 32"
+
+echo
+echo "== Photo sizes: the cones pair enlarged 2, 4 and 8 times (to 3600 x 3000), S 16, HP 64, against the"
+echo "   peer's whole job (opencv_job.py, StereoBM with 128 disparities), medians of 5 runs as processes"
+/usr/bin/python3 "$root/bench/photo_jobs.py" "$build/cli/tessaly-cli" "$shared" "$build/bench-photos" 5
