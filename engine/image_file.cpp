@@ -395,13 +395,19 @@ bool WriteToStream(FIBITMAP* pBitmap, int nSaveFormat, std::FILE* pFile)
 
 } // namespace
 
-bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat, int nFolderFd)
+bool EncodeImage(const CImage& image, int nSaveFormat, std::FILE* pFile)
 {
     InitialiseLibrary();
-    if (image.IsEmpty() || path.empty())
+    if (image.IsEmpty())
         return false;
     const BitmapPtr bitmap = ToBitmap(image);
-    return bitmap
-        && WriteFileSafely(
-               path, [&](std::FILE* pFile) { return WriteToStream(bitmap.get(), nSaveFormat, pFile); }, nFolderFd);
+    return bitmap && WriteToStream(bitmap.get(), nSaveFormat, pFile);
+}
+
+bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat, int nFolderFd)
+{
+    if (image.IsEmpty() || path.empty())
+        return false;
+    return WriteFileSafely(
+        path, [&](std::FILE* pFile) { return EncodeImage(image, nSaveFormat, pFile); }, nFolderFd);
 }

@@ -4,6 +4,7 @@
 #include "engine/image.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // Decoding is refused above these sizes, read from the file's header before
@@ -66,6 +67,9 @@ int ReadBitsPerPixel(const std::string& path);
 // save leaves any earlier file of that name as it was. Returns success.
 // nFolderFd as for LoadImageFile.
 bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat, int nFolderFd = -1);
+// Writes the image to a stream in the format of nSaveFormat; true when the
+// library wrote all of it.
+bool EncodeImage(const CImage& image, int nSaveFormat, std::FILE* pFile);
 
 // The text of a load failure that is not the stage's own load message: the
 // size limits and allocation failures name the size, an unsupported type

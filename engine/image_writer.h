@@ -1,19 +1,23 @@
-// CImageWriter: the saves of a job, written in order on a thread of their own while the next stages compute.
+// CImageWriter: the saves of a job, encoded on threads of their own while the next stages compute, put in place in
+// order.
 #pragma once
 
 #include "engine/image.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
-// Each save is written safely (SaveImageFile) in the order it was queued.
+// Saves are encoded side by side into their temporaries (CSafeFile), but
+// each takes its name only after every save queued before it took its own.
 // After the first that fails, the saves behind it are dropped unwritten, so
 // no file of a later stage appears and every earlier file of their names
-// stays as it was; the failure is kept for the job to report.
+// stays as it was; the failure stays until Reset(), for the job to report.
 class CImageWriter {
 public:
     CImageWriter() = default;
@@ -22,28 +26,31 @@ public:
     CImageWriter& operator=(const CImageWriter&) = delete;
 
     void Queue(std::shared_ptr<const CImage> image, std::string path, int nSaveFormat, int nFolderFd);
-    // Waits until every queued save is written or dropped; the path of the
+    // Waits until every queued save is in place or dropped; the path of the
     // first that failed, or empty.
     std::string Wait();
     // The path of the first save that failed so far, or empty; does not wait.
     std::string Failure() const;
-    // Forgets a failure once the job has reported it.
-    void ClearFailure();
+    // Waits, then forgets the failure (the next job starts afresh).
+    void Reset();
 
 private:
     struct SSave {
+        std::uint64_t nTurn;
         std::shared_ptr<const CImage> image;
         std::string path;
         int nSaveFormat;
         int nFolderFd;
     };
     void Run();
+    void Write(SSave save);
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<SSave> m_queue;
-    bool m_bWriting = false;
+    std::uint64_t m_nQueued = 0; // turns given out
+    std::uint64_t m_nDone = 0;   // turns put in place or dropped, in order
     bool m_bStopping = false;
     std::string m_failure;
-    std::thread m_thread;
+    std::vector<std::thread> m_threads;
 };

@@ -5,10 +5,41 @@
 #include <functional>
 #include <string>
 
-// Writes `path` through `write`, which gets a stream on a new hidden file in
-// the same folder and returns whether it wrote everything. Only after the
-// stream was flushed and synced without error is the temporary renamed over
-// `path`; otherwise it is removed, and any earlier file of that name stays
-// byte for byte as it was. With nFolderFd (a folder's descriptor) the files
-// are made in that folder under the name of `path`. Returns success.
+// A file being written under a hidden temporary name in its target's folder
+// (".NAME.PID-TICKS-N.tmp", made with O_EXCL so that it cannot clash with a
+// result name). The temporary takes the target's name only in Commit(),
+// after its data were flushed and synced; until then, and when anything
+// failed, the temporary is removed and any earlier file of the target's
+// name stays byte for byte as it was.
+class CSafeFile {
+public:
+    CSafeFile() = default;
+    ~CSafeFile();
+    CSafeFile(const CSafeFile&) = delete;
+    CSafeFile& operator=(const CSafeFile&) = delete;
+
+    // Makes the temporary for `path`; with nFolderFd (a folder's descriptor)
+    // the files are made in that folder under the name of `path`. False when
+    // it cannot be made.
+    bool Open(const std::string& path, int nFolderFd = -1);
+    std::FILE* Stream() const { return m_pFile; }
+    // Flushes, syncs and closes the temporary; false when any of its data
+    // could not be written.
+    bool Finish();
+    // Renames the finished temporary over the target and syncs the folder,
+    // so that the rename survives a power loss.
+    bool Commit();
+
+private:
+    void Discard();
+
+    int m_nFolderFd = -1;    // AT_FDCWD for whole paths
+    std::string m_target;    // the target's name in that folder, or its path
+    std::string m_temporary; // likewise
+    std::FILE* m_pFile = nullptr;
+    bool m_bFinished = false;
+};
+
+// Writes `path` through `write`, which gets the stream of a CSafeFile and
+// returns whether it wrote everything. Returns success.
 bool WriteFileSafely(const std::string& path, const std::function<bool(std::FILE*)>& write, int nFolderFd = -1);

@@ -18,17 +18,19 @@ void CStageFiles::Prefetch(const std::vector<std::string>& paths)
 {
     for (const std::string& path : paths)
         if (!m_prefetched.contains(path))
-            m_prefetched.emplace(path, std::async(std::launch::async, LoadImageFile, path, EImageCodec::kByName,
-                                                  FolderOf(path)));
+            m_prefetched.emplace(
+                path, std::async(std::launch::async, LoadImageFile, path, EImageCodec::kByName, FolderOf(path)));
 }
 
+// A failed save is shown once; the job's loads and saves fail from then on.
 bool CStageFiles::ReportFailedSave()
 {
+    if (m_bFailed)
+        return true;
     const std::string failed = m_writer.Failure();
     if (failed.empty())
         return false;
     m_pHost->ShowMessage(CreateFileMessage(failed));
-    m_writer.ClearFailure();
     m_bFailed = true;
     return true;
 }
@@ -42,6 +44,7 @@ bool CStageFiles::Flush()
 void CStageFiles::EndJob()
 {
     Flush();
+    m_writer.Reset();
     m_prefetched.clear();
     m_kept.clear();
     m_held.clear();
@@ -50,8 +53,7 @@ void CStageFiles::EndJob()
     m_bFailed = false;
 }
 
-std::shared_ptr<const CImage> CStageFiles::Loaded(SLoadResult loaded, const std::string& path,
-                                                  const char* loadMessage)
+std::shared_ptr<const CImage> CStageFiles::Loaded(SLoadResult loaded, const std::string& path, const char* loadMessage)
 {
     if (loaded.status == ELoadStatus::kOk)
         return std::make_shared<const CImage>(std::move(loaded.image));
