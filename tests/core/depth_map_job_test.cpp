@@ -1,4 +1,5 @@
-// The depth-map job: files written per mode, message sequences of failing jobs, and odd inputs.
+// The depth-map job: files and host calls of each mode, its stages handed to each other in memory, failing loads and
+// saves, and odd inputs.
 #include "engine/depth_map_assembly.h"
 #include "engine/depth_map_job.h"
 #include "engine/fast_search.h"
@@ -39,7 +40,14 @@ protected:
         m_job.m_strLeftBase = MakeBase(left);
         m_job.m_strRightBase = MakeBase(right);
     }
-
+    void Reset(CRecordingHost& host)
+    {
+        m_job.SetHost(host);
+        m_job.m_nMaxParallaxX = 3;
+        for (const std::string& name : m_folder.Files())
+            if (name != "left.png" && name != "right.png")
+                std::filesystem::remove_all(m_folder.File(name));
+    }
     CImage Load(const std::string& name) const { return LoadImageFile(m_folder.File(name)).image; }
 
     CTempFolder m_folder;
@@ -50,119 +58,63 @@ protected:
 
 } // namespace
 
-TEST_F(DepthMapJobTest, LeftSourceJobWritesTheDisplacementsAndTheMapOnTheLeftBase)
+// Each side, mode, speed and format: the files on the main base (the
+// gradients of both sides, left first), the working images, and the host's
+// calls in order.
+TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
 {
-    ASSERT_TRUE(m_job.RunJob(false));
-    EXPECT_EQ(m_folder.Files(), (Names{"left-3dmap.bmp", "left-xd.bmp", "left-yd.bmp", "left.png", "right.png"}));
-    EXPECT_EQ(m_job.m_strDepthMapPath, m_folder.File("left-3dmap.bmp"));
-    EXPECT_EQ(m_host.Events(),
-              (Names{"status: Depth map creating", "range: 16", "steps: 16", "reset", "status: Depth map creating",
-                     "range: 16", "steps: 16", "reset", "status: Ready"}));
-    const CImage map = Load("left-3dmap.bmp");
-    ASSERT_EQ(map.Width(), 24);
-    // The right view is shifted by 2: inside, dx = -2 is the lower corner of the range, white in a left map.
-    EXPECT_EQ(m_job.m_nMinDx, -2);
-    EXPECT_EQ(map.Pixel(12, 8)[0], 255);
-}
-
-TEST_F(DepthMapJobTest, RightGradientJobWritesBothGradientsLeftFirst)
-{
-    m_job.m_bAnalyzeSource = 0;
-    m_job.m_nSaveFormat = kFormatPng;
-    ASSERT_TRUE(m_job.RunJob(true));
-    EXPECT_EQ(m_folder.Files(),
-              (Names{"left-gradient.png", "left.png", "right-3dmap.png", "right-gradient.png", "right-xd.png",
-                     "right-yd.png", "right.png"}));
-    const Names events = m_host.Events();
-    EXPECT_EQ(Names(events.begin(), events.begin() + 4),
-              (Names{"status: Gradient image creating", "range: 16", "steps: 14", "reset"}));
-    EXPECT_EQ(m_job.m_strMainImage, m_folder.File("right-gradient.png"));
-    EXPECT_EQ(m_job.m_strOtherImage, m_folder.File("left-gradient.png"));
-}
-
-TEST_F(DepthMapJobTest, SpeedFactorReducesBothImagesAndEnlargesTheMap)
-{
-    m_job.m_nSpeedFactor = 3;
-    m_job.m_nMaxParallaxX = 5;
-    m_job.m_nSaveFormat = kFormatTiff;
-    ASSERT_TRUE(m_job.RunJob(false));
-    EXPECT_EQ(m_job.m_nMaxParallaxX, 2); // 5 / 3 = 1.67 rounds to 2
-    EXPECT_EQ(m_folder.Files(),
-              (Names{"left-3dmap.tif", "left-resize.tif", "left-xd.tif", "left-yd.tif", "left.png", "right-resize.tif",
-                     "right.png"}));
-    const CImage map = Load("left-3dmap.tif");
-    EXPECT_EQ(map.Width(), (24 / 3 - 1) * 3);
-    EXPECT_EQ(map.Height(), (16 / 3 - 1) * 3);
-    EXPECT_EQ(Load("left-resize.tif").Width(), 8);
-}
-
-TEST_F(DepthMapJobTest, JobWithoutImagesShowsTheFirstLoadMessageAndWritesNothing)
-{
-    Choose("", "");
-    EXPECT_FALSE(m_job.RunJob(false));
-    EXPECT_EQ(m_host.Events(),
-              (Names{"status: Depth map creating", "message: Couldn't load bitmap!", "status: Ready"}));
-    m_job.m_bAnalyzeSource = 0;
-    CRecordingHost gradientHost;
-    m_job.SetHost(gradientHost);
-    EXPECT_FALSE(m_job.RunJob(false));
-    EXPECT_EQ(gradientHost.m_messages, Names{"Couldn't load left or right bitmap!"});
-    EXPECT_EQ(m_folder.Files(), (Names{"left.png", "right.png"}));
-    EXPECT_EQ(m_job.m_strDepthMapPath, "");
-}
-
-TEST_F(DepthMapJobTest, FailedLoadKeepsTheEarlierMapPath)
-{
-    ASSERT_TRUE(m_job.RunJob(false));
-    const std::string earlier = m_job.m_strDepthMapPath;
-    Choose(m_folder.File("left.png"), m_folder.File("gone.png"));
-    m_job.m_nSaveFormat = kFormatPng;
-    EXPECT_FALSE(m_job.RunJob(false));
-    EXPECT_EQ(m_host.m_messages, Names{"Couldn't load bitmap!"});
-    EXPECT_EQ(m_host.m_strStatus, "Ready");
-    EXPECT_EQ(m_job.m_strDepthMapPath, earlier);
-    EXPECT_FALSE(std::filesystem::exists(m_folder.File("left-xd.png")));
-}
-
-TEST_F(DepthMapJobTest, NonRgbSourceIsAFailedLoad)
-{
-    SaveWithDepth(m_folder.File("grey.png"), 24, 16, 8);
-    Choose(m_folder.File("grey.png"), m_folder.File("right.png"));
-    m_job.m_bAnalyzeSource = 0;
-    EXPECT_FALSE(m_job.RunJob(false));
-    EXPECT_EQ(m_host.m_messages, Names{"Couldn't load left or right bitmap!"});
-    EXPECT_FALSE(std::filesystem::exists(m_folder.File("right-gradient.bmp")));
-}
-
-// Saves are written behind the stages: whichever fails, the job shows its
-// message once, ends, and no file of a later stage appears.
-TEST_F(DepthMapJobTest, FailedSaveNamesThePathAndEndsTheJob)
-{
-    const Names results{"left-gradient.bmp", "right-gradient.bmp", "left-resize.bmp", "right-resize.bmp",
-                        "left-xd.bmp",       "left-yd.bmp",        "left-3dmap.bmp"};
-    m_job.m_bAnalyzeSource = 0;
-    m_job.m_nSpeedFactor = 2;
-    for (std::size_t nFailing = 0; nFailing < results.size(); ++nFailing) {
-        SCOPED_TRACE(results[nFailing]);
-        for (const std::string& name : results)
-            std::filesystem::remove_all(m_folder.File(name));
-        std::filesystem::create_directory(m_folder.File(results[nFailing])); // where the file should go
+    const struct {
+        bool bRight;
+        int bAnalyzeSource, nSpeed, nFormat;
+        Names files;
+        Names events;
+    } cases[] = {
+        {false,
+         1,
+         1,
+         kFormatBmp,
+         {"left-3dmap.bmp", "left-xd.bmp", "left-yd.bmp"},
+         {"status: Depth map creating", "range: 16", "steps: 16", "reset", "status: Depth map creating", "range: 16",
+          "steps: 16", "reset", "status: Ready"}},
+        {true,
+         0,
+         1,
+         kFormatPng,
+         {"left-gradient.png", "right-3dmap.png", "right-gradient.png", "right-xd.png", "right-yd.png"},
+         {"status: Gradient image creating", "range: 16", "steps: 14", "reset", "status: Gradient image creating",
+          "range: 16", "steps: 14", "reset", "status: Depth map creating", "range: 16", "steps: 16", "reset",
+          "status: Depth map creating", "range: 16", "steps: 16", "reset", "status: Ready"}},
+        {false,
+         1,
+         3,
+         kFormatTiff,
+         {"left-3dmap.tif", "left-resize.tif", "left-xd.tif", "left-yd.tif", "right-resize.tif"},
+         {"status: Depth map creating", "range: 5", "steps: 5", "reset", "status: Depth map creating", "range: 5",
+          "steps: 5", "reset", "status: Ready"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.files[0]);
         CRecordingHost host;
-        m_job.SetHost(host);
-        m_job.m_nMaxParallaxX = 3;
-        EXPECT_FALSE(m_job.RunJob(false));
-        EXPECT_EQ(host.m_messages, Names{"Couldn't create file: " + m_folder.File(results[nFailing])});
-        EXPECT_EQ(host.m_strStatus, "Ready");
-        EXPECT_EQ(m_job.m_strDepthMapPath, "");
-        for (std::size_t n = 0; n < results.size(); ++n) {
-            if (n != nFailing) {
-                EXPECT_EQ(std::filesystem::exists(m_folder.File(results[n])), n < nFailing) << results[n];
-            }
-        }
-        for (const std::string& name : m_folder.Files()) {
-            EXPECT_NE(name.front(), '.') << name;
-        }
+        Reset(host);
+        m_job.m_bAnalyzeSource = c.bAnalyzeSource;
+        m_job.m_nSpeedFactor = c.nSpeed;
+        m_job.m_nSaveFormat = c.nFormat;
+        ASSERT_TRUE(m_job.RunJob(c.bRight));
+        Names files = c.files;
+        files.insert(files.end(), {"left.png", "right.png"});
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(m_folder.Files(), files);
+        EXPECT_EQ(host.Events(), c.events);
+        EXPECT_EQ(m_job.m_strDepthMapPath, m_folder.File(c.files[c.bRight ? 1 : 0]));
+        const std::string main = c.bRight ? "right" : "left";
+        const std::string working = c.nSpeed > 1 ? "-resize." : c.bAnalyzeSource ? "." : "-gradient.";
+        EXPECT_EQ(
+            m_job.m_strMainImage,
+            m_folder.File(main + working + (c.nSpeed > 1 || !c.bAnalyzeSource ? SaveExtension(c.nFormat) : "png")));
     }
+    EXPECT_EQ(m_job.m_nMaxParallaxX, 1); // 3 / 3 = 1
+    EXPECT_EQ(Load("left-3dmap.tif").Width(), (24 / 3 - 1) * 3);
+    EXPECT_EQ(Load("left-3dmap.tif").Height(), (16 / 3 - 1) * 3);
 }
 
 // Stages hand their images to each other in memory: each file is exactly
@@ -194,6 +146,78 @@ TEST_F(DepthMapJobTest, EveryFileIsItsStageAppliedToTheFilesBeforeIt)
     }
 }
 
+// A source that cannot be used ends the job with one message (the size of a
+// huge header, the unread type, else the stage's own load message), keeps
+// the earlier map's name, and writes nothing.
+TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
+{
+    ASSERT_TRUE(m_job.RunJob(false));
+    const std::string earlier = m_job.m_strDepthMapPath;
+    WriteBytes(m_folder.File("huge.png"), PngClaiming(60000, 60000));
+    WriteBytes(m_folder.File("garbage.jpg"), std::string(300, '\xFF'));
+    WriteBytes(m_folder.File("other.gif"), "GIF89a");
+    SaveWithDepth(m_folder.File("grey.png"), 24, 16, 8);
+    // The search reads the left image first, the gradient stage the left source first.
+    const struct {
+        const char* szBad;
+        int bAnalyzeSource;
+        std::string message;
+    } cases[] = {
+        {"huge.png", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("huge.png")), m_folder.File("huge.png"))},
+        {"other.gif", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("other.gif")), m_folder.File("other.gif"))},
+        {"garbage.jpg", 1, kMsgLoadBitmap},
+        {"gone.png", 1, kMsgLoadBitmap},
+        {"grey.png", 0, kMsgLoadLeftOrRight},
+        {"", 0, kMsgLoadLeftOrRight},
+    };
+    m_job.m_nSaveFormat = kFormatPng;
+    const Names before = m_folder.Files();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szBad);
+        const std::string bad = *c.szBad ? m_folder.File(c.szBad) : "";
+        if (c.bAnalyzeSource)
+            Choose(m_folder.File("left.png"), bad);
+        else
+            Choose(bad, m_folder.File("right.png"));
+        m_job.m_bAnalyzeSource = c.bAnalyzeSource;
+        CRecordingHost host;
+        m_job.SetHost(host);
+        EXPECT_FALSE(m_job.RunJob(false));
+        EXPECT_EQ(host.m_messages, Names{c.message});
+        EXPECT_EQ(host.m_strStatus, kStatusReady);
+        EXPECT_EQ(m_job.m_strDepthMapPath, earlier);
+        EXPECT_EQ(m_folder.Files(), before);
+    }
+}
+
+// Saves are written behind the stages: whichever fails, the job shows its
+// message once, ends, and no file of a later stage appears.
+TEST_F(DepthMapJobTest, FailedSaveNamesThePathAndEndsTheJob)
+{
+    const Names results{"left-gradient.bmp", "right-gradient.bmp", "left-resize.bmp", "right-resize.bmp",
+                        "left-xd.bmp",       "left-yd.bmp",        "left-3dmap.bmp"};
+    m_job.m_bAnalyzeSource = 0;
+    m_job.m_nSpeedFactor = 2;
+    for (std::size_t nFailing = 0; nFailing < results.size(); ++nFailing) {
+        SCOPED_TRACE(results[nFailing]);
+        CRecordingHost host;
+        Reset(host);
+        std::filesystem::create_directory(m_folder.File(results[nFailing])); // where the file should go
+        EXPECT_FALSE(m_job.RunJob(false));
+        EXPECT_EQ(host.m_messages, Names{"Couldn't create file: " + m_folder.File(results[nFailing])});
+        EXPECT_EQ(host.m_strStatus, "Ready");
+        EXPECT_EQ(m_job.m_strDepthMapPath, "");
+        for (std::size_t n = 0; n < results.size(); ++n) {
+            if (n != nFailing) {
+                EXPECT_EQ(std::filesystem::exists(m_folder.File(results[n])), n < nFailing) << results[n];
+            }
+        }
+        for (const std::string& name : m_folder.Files()) {
+            EXPECT_NE(name.front(), '.') << name;
+        }
+    }
+}
+
 TEST_F(DepthMapJobTest, MissingDisplacementImagesStopTheAssembly)
 {
     EXPECT_FALSE(m_job.AssembleDepthMap(m_folder.File("none-xd.bmp"), m_folder.File("none-yd.bmp"), "x"));
@@ -202,17 +226,10 @@ TEST_F(DepthMapJobTest, MissingDisplacementImagesStopTheAssembly)
     EXPECT_EQ(m_host.m_nSteps, 0);
 }
 
-TEST_F(DepthMapJobTest, ChangingTheFormatChangesEveryExtensionAndKeepsEarlierFiles)
-{
-    ASSERT_TRUE(m_job.RunJob(false));
-    m_job.m_nSaveFormat = kFormatPng;
-    ASSERT_TRUE(m_job.RunJob(false));
-    EXPECT_EQ(m_folder.Files(),
-              (Names{"left-3dmap.bmp", "left-3dmap.png", "left-xd.bmp", "left-xd.png", "left-yd.bmp", "left-yd.png",
-                     "left.png", "right.png"}));
-    EXPECT_EQ(Load("left-3dmap.bmp"), Load("left-3dmap.png"));
-}
-
+// Paths with spaces, dots and accents; a pair of different sizes (their
+// common area); a name near the length limit (239 bytes of UTF-8: room for
+// "-gradient.png" but not for a temporary named after it in full); settings
+// a job cannot use.
 TEST_F(DepthMapJobTest, OddPathsSizesAndSettingsHaveClearOutcomes)
 {
     const std::filesystem::path odd = m_folder.Path() / "Été 2026.v2";
@@ -223,16 +240,27 @@ TEST_F(DepthMapJobTest, OddPathsSizesAndSettingsHaveClearOutcomes)
     ASSERT_TRUE(m_job.RunJob(false));
     EXPECT_EQ(m_job.m_strDepthMapPath, (odd / "my left.photo-3dmap.bmp").string());
     const CImage map = LoadImageFile(m_job.m_strDepthMapPath).image;
-    EXPECT_EQ(map.Width(), 10); // the common area of 24 x 16 and 10 x 30
+    EXPECT_EQ(map.Width(), 10);
     EXPECT_EQ(map.Height(), 16);
 
+    std::string title = "r";
+    for (int i = 0; i < 119; ++i)
+        title += "é";
+    std::filesystem::copy_file(m_folder.File("left.png"), m_folder.File(title + ".png"));
+    Choose(m_folder.File(title + ".png"), m_folder.File(title + ".png"));
+    m_job.m_bAnalyzeSource = 0;
+    m_job.m_nSpeedFactor = 2;
+    m_job.m_nSaveFormat = kFormatPng;
+    ASSERT_TRUE(m_job.RunJob(true)) << testing::PrintToString(m_host.m_messages);
+    EXPECT_EQ(LoadImageFile(m_folder.File(title + "-3dmap.png")).status, ELoadStatus::kOk);
+
+    m_job.m_bAnalyzeSource = 1;
     m_job.m_nSpeedFactor = 5; // the right image's 8 rows give 1, too few to enlarge the map again
     SaveImageFile(UniformImage(24, 8, 5, 5, 5), m_folder.File("low.png"), kFormatPng);
     Choose(m_folder.File("left.png"), m_folder.File("low.png"));
     EXPECT_FALSE(m_job.RunJob(false));
     EXPECT_EQ(m_host.m_messages.back(),
               "The image " + m_folder.File("low.png") + " is too small to be reduced by the speed factor 5.");
-
     m_job.m_nFragmentSize = 5;
     EXPECT_FALSE(m_job.RunJob(false));
     EXPECT_NE(m_host.m_messages.back().find("out of range"), std::string::npos);

@@ -1,9 +1,10 @@
-// Image files: round trips in every format, refusal of other depths, and saves that lose nothing.
+// Image files: round trips in every format, and everything that is not a whole 24-bit image of a decoded type refused.
 #include "engine/file_names.h"
 #include "engine/image_file.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -29,45 +30,87 @@ TEST(ImageFile, RefusesEverythingButTwentyFourBitColour)
         SaveWithDepth(folder.File(name), 4, 3, bpp);
         const SLoadResult loaded = LoadImageFile(folder.File(name));
         EXPECT_EQ(loaded.status, ELoadStatus::kNotRgb) << name;
-        EXPECT_EQ(loaded.nBitsPerPixel, bpp) << name;
         EXPECT_EQ(ReadBitsPerPixel(folder.File(name)), bpp) << name;
     }
 }
 
-// Anything but a whole image file fails: a file cut short anywhere (the
-// decoders would fill the rest with black), a header naming more pixels than
-// the file can hold (a 118-byte BMP of 14000 x 14000), no image at all.
-TEST(ImageFile, RefusesFilesCutShortOrTooShortForTheirHeader)
+// Anything but a whole image file fails, without blocking and without
+// decoding what cannot be there: a FIFO (opening it would wait for a writer),
+// a device, a folder, an empty or garbage file, one of another type under
+// the name, a file cut short anywhere (the decoders would fill the rest with
+// black) and a header naming more pixels than the file can hold (a 118-byte
+// BMP of 14000 x 14000).
+TEST(ImageFile, RefusesWhatIsNoWholeImageFile)
 {
     CTempFolder folder;
+    ASSERT_EQ(::mkfifo(folder.File("pipe.bmp").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder.File("zero.tif"));
+    std::filesystem::create_directory(folder.File("folder.png"));
+    WriteBytes(folder.File("empty.jpg"), "");
+    WriteBytes(folder.File("garbage.tif"), std::string(5000, 'Z'));
     std::mt19937 random(8);
     const CImage image = RandomImage(30, 30, random);
+    std::vector<std::string> names{"pipe.bmp", "zero.tif", "folder.png", "empty.jpg", "garbage.tif", "missing.png"};
     for (const int nFormat : {kFormatBmp, kFormatPng, kFormatTiff})
-        ASSERT_TRUE(SaveImageFile(image, folder.File(std::string("x.") + SaveExtension(nFormat)), nFormat));
+        SaveImageFile(image, folder.File(std::string("x.") + SaveExtension(nFormat)), nFormat);
     WriteBytes(folder.File("x.jpg"), EncodeJpeg(image));
+    WriteBytes(folder.File("png-inside.bmp"), ReadBytes(folder.File("x.png")));
+    names.push_back("png-inside.bmp");
     for (const char* extension : {"bmp", "png", "tif", "jpg"}) {
         const std::string bytes = ReadBytes(folder.File(std::string("x.") + extension));
-        ASSERT_EQ(LoadImageFile(folder.File(std::string("x.") + extension)).status, ELoadStatus::kOk) << extension;
         for (const std::size_t nCut : {bytes.size() / 2, std::size_t{1}}) {
-            const std::string path = folder.File(std::string("cut.") + extension);
-            WriteBytes(path, bytes.substr(0, bytes.size() - nCut));
-            EXPECT_EQ(LoadImageFile(path).status, ELoadStatus::kUnreadable) << extension << " less " << nCut;
+            names.push_back("cut" + std::to_string(nCut) + "." + extension);
+            WriteBytes(folder.File(names.back()), bytes.substr(0, bytes.size() - nCut));
         }
     }
     std::string bomb = ReadBytes(folder.File("x.bmp")).substr(0, 118);
     bomb.replace(18, 8, std::string("\xb0\x36\0\0\xb0\x36\0\0", 8)); // 14000 x 14000
     WriteBytes(folder.File("bomb.bmp"), bomb);
-    const SLoadResult loaded = LoadImageFile(folder.File("bomb.bmp"));
-    EXPECT_EQ(loaded.status, ELoadStatus::kUnreadable);
-    EXPECT_NE(loaded.strReason.find("14000 x 14000"), std::string::npos) << loaded.strReason;
-
-    WriteBytes(folder.File("garbage.png"), "definitely not a PNG file");
-    WriteBytes(folder.File("empty.bmp"), "");
-    std::filesystem::create_directory(folder.File("folder.png"));
-    for (const char* name : {"garbage.png", "empty.bmp", "folder.png", "missing.png", "x.xyz"})
-        EXPECT_NE(LoadImageFile(folder.File(name)).status, ELoadStatus::kOk) << name;
+    names.push_back("bomb.bmp");
+    for (const std::string& name : names)
+        EXPECT_EQ(LoadImageFile(folder.File(name)).status, ELoadStatus::kUnreadable) << name;
+    EXPECT_NE(LoadImageFile(folder.File("bomb.bmp")).strReason.find("14000 x 14000"), std::string::npos);
     EXPECT_EQ(LoadImageFile("").status, ELoadStatus::kUnreadable);
-    EXPECT_EQ(ReadBitsPerPixel(folder.File("missing.png")), 0);
+}
+
+// The limits are read from the header, before anything is decoded; at the
+// limits an image is accepted.
+TEST(ImageFile, SizeLimitsRefuseHeadersBeyondThemAndAcceptImagesAtThem)
+{
+    CTempFolder folder;
+    WriteBytes(folder.File("huge.png"), PngClaiming(60000, 60000));
+    const SLoadResult huge = LoadImageFile(folder.File("huge.png"));
+    EXPECT_EQ(huge.status, ELoadStatus::kTooLarge);
+    EXPECT_EQ(DescribeLoadFailure(huge, "p.png"),
+              "The image p.png is too large (60000 x 60000 pixels; the limit is 32768 pixels a side and 200000000 "
+              "pixels in all).");
+    SaveImageFile(UniformImage(100, 100, 1, 2, 3), folder.File("ten-thousand.png"), kFormatPng);
+    const struct {
+        SImageLimits limits;
+        ELoadStatus status;
+    } cases[] = {{{1000, 9999}, ELoadStatus::kTooLarge},
+                 {{99, 1'000'000}, ELoadStatus::kTooLarge},
+                 {{100, 10'000}, ELoadStatus::kOk}};
+    for (const auto& c : cases) {
+        SetImageLimits(c.limits);
+        EXPECT_EQ(LoadImageFile(folder.File("ten-thousand.png")).status, c.status) << c.limits.nMaxSide;
+    }
+    SetImageLimits({});
+}
+
+// Only BMP, PNG, TIFF and JPEG are decoded: a GIF claiming 65535 x 65535
+// would have no header-only check.
+TEST(ImageFile, TypesOutsideTheFourAreNotDecoded)
+{
+    CTempFolder folder;
+    WriteBytes(folder.File("bomb.gif"), std::string("GIF89a\xff\xff\xff\xff", 10) + std::string(3, '\0'));
+    SaveWithDepth(folder.File("real.tga"), 9, 7, 32);
+    for (const char* name : {"bomb.gif", "real.tga"}) {
+        const SLoadResult result = LoadImageFile(folder.File(name));
+        EXPECT_EQ(result.status, ELoadStatus::kUnsupported) << name;
+        EXPECT_EQ(DescribeLoadFailure(result, name),
+                  std::string("The file ") + name + " is not read: only BMP, PNG, TIFF and JPEG images are.");
+    }
 }
 
 TEST(ImageFile, FailedSaveKeepsTheEarlierFileAndLeavesNoTemporary)

@@ -37,5 +37,7 @@ CImage UniformImage(int nWidth, int nHeight, std::uint8_t blue, std::uint8_t gre
 void SaveWithDepth(const std::string& path, int nWidth, int nHeight, int nBitsPerPixel);
 // The image as a JPEG stream (the library's default quality), as cameras and stereo files hold them.
 std::string EncodeJpeg(const CImage& image);
+// An RGB PNG whose header claims the size, with valid checksums and no pixels.
+std::string PngClaiming(std::uint32_t nWidth, std::uint32_t nHeight);
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
