@@ -1,4 +1,5 @@
 // tessaly-cli depth: usage errors before any file is touched, results, messages and exit codes.
+#include "cli/commands.h"
 #include "engine/file_names.h"
 #include "engine/image_file.h"
 #include "support/test_images.h"
@@ -38,7 +39,7 @@ protected:
         return run;
     }
 
-    std::string Pair() const { return "--left " + m_folder.File("l.png") + " --right " + m_folder.File("r.png"); }
+    std::string Pair() const { return " --left " + m_folder.File("l.png") + " --right " + m_folder.File("r.png"); }
 
     CTempFolder m_folder;
 };
@@ -47,18 +48,55 @@ protected:
 
 TEST_F(CliTest, BadOptionsAreUsageErrorsThatTouchNoFile)
 {
-    for (const char* bad :
-         {"--fragment 3", "--fragment 130", "--fragment x", "--max-parallax-x 129", "--max-parallax-y -1", "--speed 0",
-          "--speed 11", "--format gif", "--side up", "--colour", "--fragment"}) {
-        const SRun run = Run("depth " + Pair() + " " + bad);
-        EXPECT_EQ(run.nExit, 2) << bad;
-        EXPECT_NE(run.err.find("Usage:"), std::string::npos) << bad;
+    const std::string left = " --left " + m_folder.File("l.png");
+    for (const std::string& bad : {"depth" + Pair() + " --fragment 3",
+                                   "depth" + Pair() + " --fragment 130",
+                                   "depth" + Pair() + " --fragment x",
+                                   "depth" + Pair() + " --max-parallax-x 129",
+                                   "depth" + Pair() + " --max-parallax-y -1",
+                                   "depth" + Pair() + " --speed 0",
+                                   "depth" + Pair() + " --speed 11",
+                                   "depth" + Pair() + " --format gif",
+                                   "depth" + Pair() + " --side up",
+                                   "depth" + Pair() + " --colour",
+                                   "depth" + Pair() + " --fragment",
+                                   "depth" + left,
+                                   "outline" + left,
+                                   "outline" + Pair() + " --level 257",
+                                   "smooth" + left,
+                                   "smooth --side left" + left + " --degree 1001",
+                                   "smooth --side left" + left + " --degree -1",
+                                   "smooth --side right" + left,
+                                   std::string(""),
+                                   std::string("paint")}) {
+        const SRun run = Run(bad);
+        EXPECT_EQ(run.nExit, kExitUsage) << bad;
+        EXPECT_NE(run.err.find("Usage"), std::string::npos) << bad;
         EXPECT_EQ(run.out, "") << bad;
     }
-    EXPECT_EQ(Run("depth --left " + m_folder.File("l.png")).nExit, 2);
-    EXPECT_EQ(Run("").nExit, 2);
-    EXPECT_EQ(Run("paint").nExit, 2);
     EXPECT_EQ(m_folder.Files(), (std::vector<std::string>{"l.png", "r.png"}));
+}
+
+// The limits themselves are accepted: each option at its first and last
+// value runs the job (a map too small for speed 10 is the job's own failure).
+TEST_F(CliTest, OptionsAtTheirLimitsAreAccepted)
+{
+    for (const char* limit : {"--fragment 2", "--fragment 128", "--max-parallax-x 128 --max-parallax-y 128",
+                              "--speed 1", "--speed 10", "--max-parallax-x 0 --max-parallax-y 0", "--format tiff"}) {
+        const SRun run = Run("depth " + Pair() + " " + limit);
+        EXPECT_NE(run.nExit, kExitUsage) << limit << ": " << run.err;
+        EXPECT_EQ(run.err.find("Usage:"), std::string::npos) << limit;
+    }
+    for (const char* limit : {"--level 0", "--level 256"}) {
+        const SRun run = Run("outline" + Pair() + " " + limit);
+        EXPECT_EQ(run.nExit, kExitDone) << limit;
+        EXPECT_EQ(run.out, m_folder.File("l-outline.bmp") + "\n" + m_folder.File("r-outline.bmp") + "\n");
+    }
+    for (const char* limit : {"--degree 0", "--degree 1000"}) {
+        const SRun run = Run("smooth --side left --left " + m_folder.File("l.png") + " " + limit);
+        EXPECT_EQ(run.nExit, kExitDone) << limit;
+        EXPECT_EQ(run.out, m_folder.File("l-3dmapNew.bmp") + "\n");
+    }
 }
 
 TEST_F(CliTest, FinishedJobPrintsOnlyTheMapPathWhenNotOnATerminal)

@@ -1,13 +1,11 @@
 // Outline image kernels on hand-made images: signs, the gradient limit and the mask threshold.
 #include "engine/gradient_image.h"
-#include "engine/numeric.h"
 #include "smoothing/outline_mask.h"
 #include "smoothing/sign_image.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 
 namespace {
 
@@ -35,8 +33,6 @@ TEST(OutlineImages, EdgeCasesOfSignAndGradient)
     EXPECT_EQ(At(ComputeGradientImage(corner), 1, 1), (std::vector<int>{255, 255, 255}));
 }
 
-// The engine's operator takes (gy^2 + gx^2)^0.5 with pow, the outline stage a square root: the two
-// differ in the last bit for some sums, never in the rounded byte.
 TEST(OutlineImages, MaskWhitensBelowTheLevelOverTheCommonArea)
 {
     const CImage outline = ComputeSignImage(UniformImage(4, 3, 100, 100, 100));

@@ -187,3 +187,26 @@ TEST(PreviewGeometry, ResetKeepsTheImageSizeAndRestoresFitAtZoomOne)
     EXPECT_EQ(geometry.ImageWidth(), 400);
     EXPECT_FALSE(geometry.UpdateScrollBars(false).horizontal.bVisible);
 }
+
+// At the exact edge: an image as large as the pane shows 1:1 with no scroll
+// bar, and Zoom In fits it to the pane; one pixel more in a side fits it to
+// the pane at once, and Zoom In shows it 1:1 with the scroll bar of that
+// side only.
+TEST(PreviewGeometry, ScrollBarsAppearOnlyWhenTheZoomedImageIsLargerThanThePane)
+{
+    const struct {
+        int nWidth, nHeight;
+        bool bFit, bHorizontal, bVertical;
+    } cases[] = {{200, 200, false, false, false}, {201, 200, true, true, false}, {200, 201, true, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.nWidth) + " x " + std::to_string(c.nHeight));
+        CPreviewGeometry geometry = Loaded(c.nWidth, c.nHeight, 200, 200);
+        EXPECT_EQ(geometry.IsFit(), c.bFit);
+        geometry.PreparePaint();
+        EXPECT_EQ(geometry.ZoomIn(), 1.0);
+        EXPECT_EQ(geometry.IsFit(), !c.bFit);
+        const SScrollBarsSetup bars = geometry.UpdateScrollBars(true);
+        EXPECT_EQ(bars.horizontal.bVisible, c.bHorizontal);
+        EXPECT_EQ(bars.vertical.bVisible, c.bVertical);
+    }
+}
