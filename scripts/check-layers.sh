@@ -8,26 +8,27 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Sets `unit` to the unit of a file or of an include's path.
 unit_of() {
   case "$1" in
-    engine/*) echo engine ;;
-    resources/make_icon.cpp) echo icon_tool ;;
-    resources/*) echo resources ;;
-    smoothing/smoothing_dlg.*) echo smoothing_dialog ;;
-    smoothing/*) echo smoothing ;;
-    preview/preview_geometry.*) echo preview_geometry ;;
-    preview/*) echo preview ;;
-    platform/*) echo platform ;;
-    about/*) echo about ;;
-    app/*) echo app ;;
-    cli/*) echo cli ;;
-    tests/support/* | support/*) echo support ;;
-    tests/core/*) echo core_tests ;;
-    tests/gui/* | gui/*) echo gui_tests ;;
-    fuzz/*) echo fuzz ;;
-    bench/*) echo bench ;;
-    samples/*) echo samples ;;
-    *) echo unknown ;;
+    engine/*) unit=engine ;;
+    resources/make_icon.cpp) unit=icon_tool ;;
+    resources/*) unit=resources ;;
+    smoothing/smoothing_dlg.*) unit=smoothing_dialog ;;
+    smoothing/*) unit=smoothing ;;
+    preview/preview_geometry.*) unit=preview_geometry ;;
+    preview/*) unit=preview ;;
+    platform/*) unit=platform ;;
+    about/*) unit=about ;;
+    app/*) unit=app ;;
+    cli/*) unit=cli ;;
+    tests/support/* | support/*) unit=support ;;
+    tests/core/*) unit=core_tests ;;
+    tests/gui/* | gui/*) unit=gui_tests ;;
+    fuzz/*) unit=fuzz ;;
+    bench/*) unit=bench ;;
+    samples/*) unit=samples ;;
+    *) unit=unknown ;;
   esac
 }
 
@@ -59,25 +60,26 @@ report() {
   failed=1
 }
 
-while IFS= read -r file; do
-  unit=$(unit_of "$file")
-  [ "$unit" = unknown ] && continue
-  while IFS= read -r line; do
-    number=${line%%:*}
-    text=${line#*:}
-    if [[ "$text" =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\<(Q[A-Za-z]*|Qt[A-Za-z]*/) ]]; then
-      [[ " $qt_free " == *" $unit "* ]] && report "$file:$number: Qt in the Qt-free $unit: $text"
-      continue
-    fi
-    [[ "$text" =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]+)\" ]] || continue
-    included=${BASH_REMATCH[1]}
-    [[ "$included" == */* ]] || continue
-    target=$(unit_of "$included")
-    [ "$target" = "$unit" ] && continue
-    [ "$file" = smoothing/smoothing_dlg.cpp ] && [ "$included" = app/stereo_dlg.h ] && continue
-    [[ " ${allowed[$unit]} " == *" $target "* ]] || report "$file:$number: $unit includes $target: $text"
-  done < <(grep -n '#[[:space:]]*include' "$file" || true)
-done < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' | grep -v '^build')
+while IFS= read -r line; do
+  file=${line%%:*}
+  rest=${line#*:}
+  number=${rest%%:*}
+  text=${rest#*:}
+  unit_of "$file"
+  from=$unit
+  [ "$from" = unknown ] && continue
+  if [[ "$text" =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\<(Q[A-Za-z]*|Qt[A-Za-z]*/) ]]; then
+    [[ " $qt_free " == *" $from "* ]] && report "$file:$number: Qt in the Qt-free $from: $text"
+    continue
+  fi
+  [[ "$text" =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]+)\" ]] || continue
+  included=${BASH_REMATCH[1]}
+  [[ "$included" == */* ]] || continue
+  unit_of "$included"
+  [ "$unit" = "$from" ] && continue
+  [ "$file" = smoothing/smoothing_dlg.cpp ] && [ "$included" = app/stereo_dlg.h ] && continue
+  [[ " ${allowed[$from]} " == *" $unit "* ]] || report "$file:$number: $from includes $unit: $text"
+done < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' | grep -v '^build' | xargs grep -n -H '#[[:space:]]*include')
 
 [ $failed -eq 0 ] && echo "layers: every include runs one way"
 exit $failed
