@@ -24,37 +24,28 @@ int Level(int dx, int dy, const SDisplacementRange& range, bool bRightMap)
 
 } // namespace
 
-TEST(DepthMapAssembly, LevelsFollowTheLengthFromTheRangesLowerCorner)
+// Independent values: the length from the range's lower corner scaled so
+// that the diagonal (15.8114 here) gives 255, inverted for a left map; an
+// exact half rounds up; an empty range gives the lower corner; outside the
+// range the level is clamped.
+TEST(DepthMapAssembly, KnownDisplacementsGiveTheirLevels)
 {
-    const SDisplacementRange range{-10, 5, -2, 3};
-    EXPECT_NEAR(RangeDiagonal(range), 15.8114, 1e-4);
+    EXPECT_NEAR(RangeDiagonal({-10, 5, -2, 3}), 15.8114, 1e-4);
     const struct {
+        SDisplacementRange range;
         int dx, dy, left, right;
-    } cases[] = {{0, 0, 91, 164}, {-3, 1, 132, 123}, {5, -2, 13, 242}, {-10, -2, 255, 0}, {5, 3, 0, 255}};
+    } cases[] = {{{-10, 5, -2, 3}, 0, 0, 91, 164},
+                 {{-10, 5, -2, 3}, -3, 1, 132, 123},
+                 {{-10, 5, -2, 3}, 5, -2, 13, 242},
+                 {{-10, 5, -2, 3}, -10, -2, 255, 0},
+                 {{-10, 5, -2, 3}, 5, 3, 0, 255},
+                 {{0, 2, 0, 0}, 1, 0, 127, 128},
+                 {{}, 0, 0, 255, 0},
+                 {{0, 2, 0, 0}, 9, 0, 0, 255}};
     for (const auto& c : cases) {
-        EXPECT_EQ(Level(c.dx, c.dy, range, false), c.left) << c.dx << "," << c.dy;
-        EXPECT_EQ(Level(c.dx, c.dy, range, true), c.right) << c.dx << "," << c.dy;
+        EXPECT_EQ(Level(c.dx, c.dy, c.range, false), c.left) << c.dx << "," << c.dy;
+        EXPECT_EQ(Level(c.dx, c.dy, c.range, true), c.right) << c.dx << "," << c.dy;
     }
-}
-
-TEST(DepthMapAssembly, ExactHalfRoundsUp)
-{
-    const SDisplacementRange range{0, 2, 0, 0};
-    EXPECT_EQ(Level(1, 0, range, false), 127);
-    EXPECT_EQ(Level(1, 0, range, true), 128);
-}
-
-TEST(DepthMapAssembly, EmptyRangeGivesWhiteLeftAndBlackRightMaps)
-{
-    EXPECT_EQ(Level(0, 0, {}, false), 255);
-    EXPECT_EQ(Level(0, 0, {}, true), 0);
-}
-
-TEST(DepthMapAssembly, DisplacementsOutsideTheRangeAreClamped)
-{
-    const SDisplacementRange range{0, 2, 0, 0};
-    EXPECT_EQ(Level(9, 0, range, true), 255);
-    EXPECT_EQ(Level(9, 0, range, false), 0);
 }
 
 // Whole rows, displacements inside and outside random ranges, against the level as written.
