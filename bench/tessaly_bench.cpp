@@ -169,7 +169,7 @@ void RegisterSearches(const SOptions& options, const SPair& pair, std::deque<SFa
         const std::string name = SettingName(s);
         for (const int nThreads : {1, nCores})
             benchmark::RegisterBenchmark(("fast/" + name + "/threads:" + std::to_string(nThreads)).c_str(), SearchFast,
-                                         &cases.emplace_back(&pair, s, SFastSearchOptions{nThreads, false}))
+                                         &cases.emplace_back(&pair, s, SFastSearchOptions{nThreads}))
                 ->Unit(benchmark::kMillisecond)
                 ->MeasureProcessCPUTime()
                 ->UseRealTime()

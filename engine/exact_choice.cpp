@@ -89,8 +89,10 @@ bool CExactScorer::IsAllBorder(int x, int y, int dx, int dy) const
 }
 
 void CExactScorer::OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, std::size_t nOffered,
-                             std::span<int> dxs, std::span<int> dys, std::span<double> scores) const
+                             STieScratch& ties) const
 {
+    const std::span<int> dxs(ties.dxs), dys(ties.dys);
+    const std::span<double> scores(ties.scores);
     const bool bKeep = nSum == best.nSum;
     bool bBorderSeen = bKeep && IsAllBorder(x, y, best.nDx, best.nDy);
     // The best so far goes first: it comes earlier in the literal order.

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 // Why integer sums decide almost every comparison: a candidate's score is
 // fl(D / S²), where D adds the S² terms fl(t·K) one after another and the
@@ -31,6 +32,14 @@ struct SPixelBest {
 static_assert(sizeof(SPixelBest) == 16 && offsetof(SPixelBest, nDx) == 4 && offsetof(SPixelBest, nDy) == 6
               && offsetof(SPixelBest, dScore) == 8);
 
+// One thread's room for the candidates of a tie: entry 0 is workspace,
+// entries 1..n the candidates offered, and their literal scores.
+struct STieScratch {
+    std::vector<int> dxs;
+    std::vector<int> dys;
+    std::vector<double> scores;
+};
+
 // Literal scores of the candidates of one position, read from the planes.
 class CExactScorer {
 public:
@@ -41,12 +50,11 @@ public:
     // The same for several candidates of one position; runs their sums side by side.
     void Scores(int x, int y, std::span<const int> dxs, std::span<const int> dys, std::span<double> scores) const;
 
-    // Offers the candidates (dxs[k], dys[k]), k = 1..n in the literal
-    // order, whose integer sum nSum is not above best.nSum; keeps the first
-    // one with the smallest literal score, as the literal search's strict
-    // comparison does. Entry 0 of the spans and the scores are workspace.
-    void OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, std::size_t n, std::span<int> dxs,
-                   std::span<int> dys, std::span<double> scores) const;
+    // Offers the candidates (ties.dxs[k], ties.dys[k]), k = 1..n in the
+    // literal order, whose integer sum nSum is not above best.nSum; keeps the
+    // first one with the smallest literal score, as the literal search's
+    // strict comparison does.
+    void OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, std::size_t n, STieScratch& ties) const;
 
     // 3·S²: the integer sum of a window whose mean difference is 1.
     std::int32_t ThreeAreas() const { return m_nThreeAreas; }

@@ -12,7 +12,7 @@
 
 namespace {
 
-SSearchGeometry MakeGeometry(const CImage& main, const CImage& other, const SSearchSettings& settings, bool bScalar)
+SSearchGeometry MakeGeometry(const CImage& main, const CImage& other, const SSearchSettings& settings)
 {
     SSearchGeometry g;
     g.nWidth = std::min(main.Width(), other.Width());
@@ -21,7 +21,7 @@ SSearchGeometry MakeGeometry(const CImage& main, const CImage& other, const SSea
     g.nHalf = g.nFragment / 2;
     g.nMaxDx = settings.nMaxParallaxX;
     g.nMaxDy = settings.nMaxParallaxY;
-    const int nStep = FastSearchLanes(bScalar);
+    const int nStep = FastSearchLanes();
     g.nLanes = (2 * g.nMaxDx + 1 + nStep - 1) / nStep * nStep;
     g.nRowsTogether = FastSearchRowsTogether(g);
     return g;
@@ -66,7 +66,7 @@ bool CFastSearch::Run(const CImage& main, const CImage& other, const SSearchSett
 {
     if (!IsValidSearch(settings))
         throw std::invalid_argument("parallax search settings out of range");
-    const SSearchGeometry g = MakeGeometry(main, other, settings, m_options.bForceScalar);
+    const SSearchGeometry g = MakeGeometry(main, other, settings);
     CSearchPlanes& planes = m_pWorkspace->planes;
     planes.Reset(g);
     if (!CopyIntoPlanes(main, other, planes, host))
@@ -74,7 +74,7 @@ bool CFastSearch::Run(const CImage& main, const CImage& other, const SSearchSett
     PrepareResult(result, g.nWidth, g.nHeight);
     host.SetProgressRange(g.nHeight);
     const CExactScorer scorer(planes);
-    CSearchStripes stripes(planes, scorer, result, m_options.nThreads, m_options.bForceScalar, m_pWorkspace->scratch);
+    CSearchStripes stripes(planes, scorer, result, m_options.nThreads, m_pWorkspace->scratch);
     for (int y = 0; y < g.nHeight; ++y) {
         host.PumpEvents();
         if (host.IsCancelled() || !stripes.WaitForRow(y, host))
@@ -88,5 +88,5 @@ bool CFastSearch::Run(const CImage& main, const CImage& other, const SSearchSett
 
 const char* CFastSearch::TargetName() const
 {
-    return FastSearchTargetName(m_options.bForceScalar);
+    return FastSearchTargetName();
 }

@@ -8,8 +8,7 @@
 #include <memory>
 
 struct SFastSearchOptions {
-    int nThreads = 0;          // worker threads; 0 = one per processor core
-    bool bForceScalar = false; // portable code instead of the processor's best vector instructions
+    int nThreads = 0; // worker threads; 0 = one per processor core
 };
 
 // Gives, for every setting and image, the displacements, the truncated
@@ -32,7 +31,8 @@ public:
     bool Run(const CImage& main, const CImage& other, const SSearchSettings& settings, CStageHost& host,
              SSearchResult& result);
 
-    // The instruction set Run uses, such as "AVX2" or "EMU128".
+    // The instruction set Run uses, such as "AVX2" or "EMU128": the best one
+    // of this processor among those compiled.
     const char* TargetName() const;
 
 private:

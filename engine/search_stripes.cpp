@@ -20,11 +20,10 @@ int StripeRows(const SSearchGeometry& g, int nWorkers)
 } // namespace
 
 CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result,
-                               int nThreads, bool bScalar, std::vector<SWorkerScratch>& scratch)
+                               int nThreads, std::vector<SWorkerScratch>& scratch)
     : m_planes(planes)
     , m_scorer(scorer)
     , m_result(result)
-    , m_bScalar(bScalar)
 {
     const SSearchGeometry& g = planes.Geometry();
     const int nThreadsWanted
@@ -52,11 +51,14 @@ void CSearchStripes::SizeScratch(SWorkerScratch& scratch, const SSearchGeometry&
 {
     const std::size_t nCandidates = static_cast<std::size_t>(g.nRowsTogether) * g.nLanes;
     const std::size_t nColumns = static_cast<std::size_t>(g.nWidth) + g.nFragment - 1;
-    scratch.columnSums.resize(nCandidates * nColumns * FastSearchColumnSumBytes(g.nFragment));
-    scratch.sums.resize(nCandidates);
-    scratch.tieDx.resize(nCandidates + 1);
-    scratch.tieDy.resize(nCandidates + 1);
-    scratch.tieScores.resize(nCandidates + 1);
+    const bool b16 = FastSearchColumnSumBytes(g.nFragment) == 2;
+    scratch.columnSums16.resize(b16 ? nCandidates * nColumns : 0);
+    scratch.columnSums32.resize(b16 ? 0 : nCandidates * nColumns);
+    scratch.keys.resize(b16 ? nCandidates : 0);
+    scratch.sums.resize(b16 ? 0 : nCandidates);
+    scratch.ties.dxs.resize(nCandidates + 1);
+    scratch.ties.dys.resize(nCandidates + 1);
+    scratch.ties.scores.resize(nCandidates + 1);
     scratch.best.resize(static_cast<std::size_t>(OneGroup(g) ? 1 : nStripeRows) * g.nWidth);
 }
 
@@ -65,42 +67,46 @@ CSearchStripes::~CSearchStripes()
     Stop();
 }
 
+// Writes each finished row of a stripe into the result and widens the stripe's range.
+class CSearchStripes::CRowWriter : public CStripeRows {
+public:
+    CRowWriter(CSearchStripes& stripes, SRange& range)
+        : m_stripes(stripes)
+        , m_range(range)
+    { }
+    bool Continue() override { return !m_stripes.m_bStop.load(std::memory_order_relaxed); }
+    void FinishRow(int y, std::span<const SPixelBest> best) override
+    {
+        WriteSearchRow(best, y, m_stripes.m_scorer, m_stripes.m_result.xd.Pixel(0, y),
+                       m_stripes.m_result.yd.Pixel(0, y), m_range);
+    }
+
+private:
+    CSearchStripes& m_stripes;
+    SRange& m_range;
+};
+
 void CSearchStripes::Work(SWorkerScratch& scratch)
 {
     const SSearchGeometry& g = m_planes.Geometry();
+    const SStripeScratch stripeScratch{scratch.columnSums16, scratch.columnSums32, scratch.keys, scratch.sums,
+                                       scratch.best};
     for (;;) {
         const int nStripe = m_nNextStripe.fetch_add(1);
         if (nStripe >= m_nStripes || m_bStop.load())
             return;
-        SStripeTask task;
-        task.pPlanes = &m_planes;
-        task.pScorer = &m_scorer;
-        task.nFirstRow = nStripe * m_nStripeRows;
-        task.nEndRow = std::min(task.nFirstRow + m_nStripeRows, g.nHeight);
-        task.scratch
-            = {scratch.columnSums.data(), scratch.sums.data(), scratch.best.data(), scratch.tieDx, scratch.tieDy,
-               scratch.tieScores};
-        task.pStop = &m_bStop;
-        SRowWriter writer{this, {}};
-        task.pFinishRow = WriteRow;
-        task.pFinishContext = &writer;
-        if (!SearchStripe(task, m_bScalar))
+        const int nFirstRow = nStripe * m_nStripeRows;
+        CRowWriter writer(*this, m_ranges[nStripe]);
+        const int nEndRow = std::min(nFirstRow + m_nStripeRows, g.nHeight);
+        const SStripeTask task{m_planes, m_scorer, nFirstRow, nEndRow, stripeScratch, scratch.ties, writer};
+        if (!SearchStripe(task))
             return;
-        m_ranges[nStripe] = writer.range;
         {
             const std::lock_guard lock(m_mutex);
             m_bDone[nStripe] = 1;
         }
         m_stripeDone.notify_all();
     }
-}
-
-void CSearchStripes::WriteRow(void* pWriter, int y, const SPixelBest* pBest)
-{
-    SRowWriter& writer = *static_cast<SRowWriter*>(pWriter);
-    const CSearchStripes& stripes = *writer.pStripes;
-    WriteSearchRow(pBest, stripes.m_planes.Geometry().nWidth, y, stripes.m_scorer, stripes.m_result.xd.Pixel(0, y),
-                   stripes.m_result.yd.Pixel(0, y), writer.range, stripes.m_bScalar);
 }
 
 bool CSearchStripes::WaitForRow(int y, CStageHost& host)

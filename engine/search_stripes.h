@@ -18,12 +18,12 @@
 // The memory of one worker; kept by the search object between runs, since
 // fresh pages cost more than the search itself on small images.
 struct SWorkerScratch {
-    std::vector<std::byte> columnSums; // storage for 16- or 32-bit sums
+    std::vector<std::uint16_t> columnSums16;
+    std::vector<std::int32_t> columnSums32;
+    std::vector<std::uint32_t> keys;
     std::vector<std::int32_t> sums;
     std::vector<SPixelBest> best;
-    std::vector<int> tieDx;
-    std::vector<int> tieDy;
-    std::vector<double> tieScores;
+    STieScratch ties;
 };
 
 // Workers take stripes in row order and write their rows of the result;
@@ -33,7 +33,7 @@ struct SWorkerScratch {
 class CSearchStripes {
 public:
     CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result, int nThreads,
-                   bool bScalar, std::vector<SWorkerScratch>& scratch);
+                   std::vector<SWorkerScratch>& scratch);
     ~CSearchStripes();
     CSearchStripes(const CSearchStripes&) = delete;
     CSearchStripes& operator=(const CSearchStripes&) = delete;
@@ -51,16 +51,11 @@ private:
 
     static void SizeScratch(SWorkerScratch& scratch, const SSearchGeometry& g, int nStripeRows);
     void Work(SWorkerScratch& scratch);
-    struct SRowWriter {
-        CSearchStripes* pStripes;
-        SRange range;
-    };
-    static void WriteRow(void* pWriter, int y, const SPixelBest* pBest);
+    class CRowWriter;
 
     const CSearchPlanes& m_planes;
     const CExactScorer& m_scorer;
     SSearchResult& m_result;
-    bool m_bScalar;
     int m_nStripeRows = 1;
     int m_nStripes = 0;
     std::vector<SRange> m_ranges; // per stripe

@@ -192,7 +192,6 @@ SCase RandomCase(std::mt19937& random, int nIndex)
                  * c.settings.nFragmentSize * c.settings.nFragmentSize
              > 2.5e6);
     c.options.nThreads = nIndex % 3;
-    c.options.bForceScalar = nIndex % 4 == 1;
     return c;
 }
 
@@ -216,7 +215,6 @@ TEST(FastSearch, MatchesTheLiteralSearchWithEveryInstructionSet)
         std::mt19937 random(23);
         for (int n = 0; n < 12; ++n) {
             SCase c = RandomCase(random, n);
-            c.options.bForceScalar = false;
             ExpectSameAsLiteral(c);
             EXPECT_STREQ(CFastSearch().TargetName(), hwy::TargetName(nTarget));
         }
@@ -240,7 +238,7 @@ TEST(FastSearch, MatchesTheLiteralSearchAtFragmentTwoWithItsManyTies)
         const CImage main = CoarseNoise(Pick(random, 8, 36), Pick(random, 6, 24), 2 + n % 3, random);
         const CImage other = n % 2 == 0 ? CoarseNoise(main.Width(), main.Height(), 2 + n % 3, random)
                                         : ShiftedCopy(main, n % 5 - 2, random);
-        ExpectSameAsLiteral({main, other, {2, Pick(random, 0, 10), Pick(random, 0, 6)}, {n % 3, n % 4 == 3}});
+        ExpectSameAsLiteral({main, other, {2, Pick(random, 0, 10), Pick(random, 0, 6)}, {n % 3}});
     }
 }
 
@@ -250,13 +248,13 @@ TEST(FastSearch, MatchesTheLiteralSearchOnTinyAndOddSizedImages)
     const CImage pixel = RandomImage(1, 1, random);
     ExpectSameAsLiteral({pixel, RandomImage(1, 1, random), {2, 0, 0}, {}});
     ExpectSameAsLiteral({pixel, RandomImage(1, 1, random), {4, 128, 128}, {}});
-    ExpectSameAsLiteral({pixel, RandomImage(3, 2, random), {128, 0, 0}, {1, true}});
+    ExpectSameAsLiteral({pixel, RandomImage(3, 2, random), {128, 0, 0}, {1}});
     ExpectSameAsLiteral({RandomImage(2, 3, random), RandomImage(3, 2, random), {128, 3, 2}, {}});
-    ExpectSameAsLiteral({RandomImage(1, 17, random), RandomImage(1, 9, random), {6, 20, 3}, {2, false}});
-    ExpectSameAsLiteral({RandomImage(23, 1, random), RandomImage(19, 4, random), {10, 9, 5}, {0, true}});
+    ExpectSameAsLiteral({RandomImage(1, 17, random), RandomImage(1, 9, random), {6, 20, 3}, {2}});
+    ExpectSameAsLiteral({RandomImage(23, 1, random), RandomImage(19, 4, random), {10, 9, 5}, {0}});
     // Fragments above 84 pixels keep 32-bit column sums.
     ExpectSameAsLiteral({RandomImage(6, 5, random), RandomImage(7, 5, random), {90, 2, 1}, {}});
-    ExpectSameAsLiteral({CoarseNoise(5, 4, 2, random), CoarseNoise(5, 4, 2, random), {86, 3, 0}, {1, true}});
+    ExpectSameAsLiteral({CoarseNoise(5, 4, 2, random), CoarseNoise(5, 4, 2, random), {86, 3, 0}, {1}});
     // Wide rows of candidates at a large fragment are compared a few rows at a time.
     ExpectSameAsLiteral({CoarseNoise(3, 2, 2, random), CoarseNoise(3, 3, 2, random), {84, 60, 3}, {}});
 }
@@ -276,7 +274,7 @@ TEST(FastSearch, TruncatesScoresOnWholeNumberMeansAsTheLiteralSearch)
         const CImage main = UniformImage(12, 9, 10, 20, 30);
         const CImage other = UniformImage(12, 9, 11, 21, 31);
         ExpectSameAsLiteral({main, other, {nFragment, 3, 1}, {}});
-        ExpectSameAsLiteral({main, UniformImage(12, 9, 13, 23, 33), {nFragment, 2, 0}, {1, true}});
+        ExpectSameAsLiteral({main, UniformImage(12, 9, 13, 23, 33), {nFragment, 2, 0}, {1}});
     }
 }
 
@@ -294,7 +292,7 @@ TEST(FastSearch, MatchesTheLiteralSearchOnATexturedPair)
     const SSearchSettings settings[] = {{4, 8, 0}, {8, 6, 2}, {16, 5, 1}};
     for (const SSearchSettings& s : settings) {
         ExpectSameAsLiteral({left, right, s, {}});
-        ExpectSameAsLiteral({right, left, s, {1, true}});
+        ExpectSameAsLiteral({right, left, s, {1}});
     }
 }
 
@@ -322,7 +320,7 @@ TEST(FastSearch, ReportsRowsToTheHostAsTheLiteralSearch)
     CRecordingHost literalHost, fastHost;
     SSearchResult result;
     ASSERT_TRUE(CParallaxSearch().Run(main, other, {4, 3, 1}, literalHost, result));
-    ASSERT_TRUE(CFastSearch({2, false}).Run(main, other, {4, 3, 1}, fastHost, result));
+    ASSERT_TRUE(CFastSearch({2}).Run(main, other, {4, 3, 1}, fastHost, result));
     EXPECT_EQ(fastHost.Events(), literalHost.Events());
     EXPECT_EQ(fastHost.m_nSteps, 33);
     EXPECT_GE(fastHost.m_nPumps, literalHost.m_nPumps);
@@ -337,7 +335,7 @@ TEST(FastSearch, StopsWhenCancelledAfterTheSameRowsAsTheLiteralSearch)
         CCancellingHost literalHost(nSteps), fastHost(nSteps);
         SSearchResult result;
         EXPECT_FALSE(CParallaxSearch().Run(main, other, {6, 4, 2}, literalHost, result));
-        EXPECT_FALSE(CFastSearch({0, false}).Run(main, other, {6, 4, 2}, fastHost, result));
+        EXPECT_FALSE(CFastSearch({0}).Run(main, other, {6, 4, 2}, fastHost, result));
         EXPECT_EQ(fastHost.m_nSteps, nSteps);
         EXPECT_EQ(fastHost.Events(), literalHost.Events());
     }
