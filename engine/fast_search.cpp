@@ -75,13 +75,8 @@ bool CFastSearch::Run(const CImage& main, const CImage& other, const SSearchSett
     host.SetProgressRange(g.nHeight);
     const CExactScorer scorer(planes);
     CSearchStripes stripes(planes, scorer, result, m_options.nThreads, m_pWorkspace->scratch);
-    for (int y = 0; y < g.nHeight; ++y) {
-        host.PumpEvents();
-        if (host.IsCancelled() || !stripes.WaitForRow(y, host))
-            return false;
-        host.StepProgress();
-    }
-    stripes.Stop();
+    if (!stripes.Run(host))
+        return false;
     stripes.MergeRange(result);
     return true;
 }

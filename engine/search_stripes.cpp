@@ -1,4 +1,4 @@
-// CSearchStripes: stripe scheduling, the workers' output rows and the wait of the calling thread.
+// CSearchStripes: stripe scheduling, the threads' output rows and the rows reported to the host.
 #include "engine/search_stripes.h"
 
 #include <algorithm>
@@ -9,42 +9,73 @@
 namespace {
 
 // Every stripe starts with S rows of column sums for each row of
-// candidates, so stripes are made high, up to 128 rows, while each worker
-// still gets two of them.
-int StripeRows(const SSearchGeometry& g, int nWorkers)
+// candidates, so stripes are made high, up to 128 rows, while each thread
+// still gets two of them. With several groups of candidate rows, a row is
+// finished only in the last group's pass over its stripe: there a stripe
+// holds about 2^28 window sums (a quarter of a second of one core), but at
+// least S rows, which keeps the start of its column sums near 5 % of its work.
+int StripeRows(const SSearchGeometry& g, int nThreads)
 {
-    const int nBalanced = (g.nHeight + 2 * nWorkers - 1) / (2 * nWorkers);
-    return std::max({1, std::min(nBalanced, 128), std::min(g.nFragment, g.nHeight)});
+    const int nBalanced = (g.nHeight + 2 * nThreads - 1) / (2 * nThreads);
+    int nHigh = 128;
+    if (!OneGroup(g)) {
+        constexpr double kStripeSums = 1 << 28;
+        const double dRowSums = static_cast<double>(g.nWidth) * (2 * g.nMaxDx + 1) * (2 * g.nMaxDy + 1);
+        nHigh = static_cast<int>(std::clamp(kStripeSums / dRowSums, 1.0, 128.0));
+    }
+    return std::max({1, std::min(nBalanced, nHigh), std::min(g.nFragment, g.nHeight)});
 }
 
 } // namespace
+
+// The rows of the stripe a thread searches: written into the result as they
+// finish. The calling thread's also does the host's part.
+class CSearchStripes::CStripeWriter : public CStripeRows {
+public:
+    CStripeWriter(CSearchStripes& stripes, int nStripe, CStageHost* pHost)
+        : m_stripes(stripes)
+        , m_nStripe(nStripe)
+        , m_pHost(pHost)
+    { }
+    bool Continue() override
+    {
+        if (m_pHost == nullptr)
+            return !m_stripes.m_bStop.load(std::memory_order_relaxed);
+        if (m_stripes.ReportRows(*m_pHost)) {
+            m_pHost->PumpEvents();
+            if (!m_pHost->IsCancelled())
+                return true;
+        }
+        m_stripes.m_bStop.store(true);
+        return false;
+    }
+    void FinishRow(int y, std::span<const SPixelBest> best) override { m_stripes.FinishRow(m_nStripe, y, best); }
+
+private:
+    CSearchStripes& m_stripes;
+    int m_nStripe;
+    CStageHost* m_pHost;
+};
 
 CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result,
                                int nThreads, std::vector<SWorkerScratch>& scratch)
     : m_planes(planes)
     , m_scorer(scorer)
     , m_result(result)
+    , m_scratch(scratch)
 {
     const SSearchGeometry& g = planes.Geometry();
     const int nThreadsWanted
         = nThreads > 0 ? nThreads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     m_nStripeRows = StripeRows(g, nThreadsWanted);
     m_nStripes = (g.nHeight + m_nStripeRows - 1) / m_nStripeRows;
-    const int nWorkers = std::min(nThreadsWanted, m_nStripes);
-    m_ranges.resize(m_nStripes);
-    m_bDone.assign(m_nStripes, 0);
-    if (scratch.size() < static_cast<std::size_t>(nWorkers))
-        scratch.resize(nWorkers);
-    for (int n = 0; n < nWorkers; ++n)
+    m_nThreads = std::max(1, std::min(nThreadsWanted, m_nStripes));
+    m_ranges.assign(m_nStripes, SSearchRange{});
+    m_finished.assign(m_nStripes, 0);
+    if (scratch.size() < static_cast<std::size_t>(m_nThreads))
+        scratch.resize(m_nThreads);
+    for (int n = 0; n < m_nThreads; ++n)
         SizeScratch(scratch[n], g, m_nStripeRows);
-    // Fewer threads than asked for only slow the search down.
-    try {
-        for (int n = 0; n < nWorkers; ++n)
-            m_workers.emplace_back([this, &worker = scratch[n]] { Work(worker); });
-    } catch (const std::system_error&) {
-        if (m_workers.empty())
-            throw std::bad_alloc();
-    }
 }
 
 void CSearchStripes::SizeScratch(SWorkerScratch& scratch, const SSearchGeometry& g, int nStripeRows)
@@ -67,63 +98,88 @@ CSearchStripes::~CSearchStripes()
     Stop();
 }
 
-// Writes each finished row of a stripe into the result and widens the stripe's range.
-class CSearchStripes::CRowWriter : public CStripeRows {
-public:
-    CRowWriter(CSearchStripes& stripes, SRange& range)
-        : m_stripes(stripes)
-        , m_range(range)
-    { }
-    bool Continue() override { return !m_stripes.m_bStop.load(std::memory_order_relaxed); }
-    void FinishRow(int y, std::span<const SPixelBest> best) override
-    {
-        WriteSearchRow(best, y, m_stripes.m_scorer, m_stripes.m_result.xd.Pixel(0, y),
-                       m_stripes.m_result.yd.Pixel(0, y), m_range);
-    }
+bool CSearchStripes::Run(CStageHost& host)
+{
+    // Fewer threads than asked for only slow the search down.
+    try {
+        for (int n = 1; n < m_nThreads; ++n)
+            m_workers.emplace_back([this, &worker = m_scratch[n]] { SearchStripes(worker, m_nNextStripe++, nullptr); });
+    } catch (const std::system_error&) { }
+    const bool bDone = SearchStripes(m_scratch[0], 0, &host) && AwaitRows(host);
+    Stop();
+    return bDone;
+}
 
-private:
-    CSearchStripes& m_stripes;
-    SRange& m_range;
-};
-
-void CSearchStripes::Work(SWorkerScratch& scratch)
+// Takes stripes, the first one given, until none is left. False when stopped.
+bool CSearchStripes::SearchStripes(SWorkerScratch& scratch, int nFirstStripe, CStageHost* pHost)
 {
     const SSearchGeometry& g = m_planes.Geometry();
     const SStripeScratch stripeScratch{scratch.columnSums16, scratch.columnSums32, scratch.keys, scratch.sums,
                                        scratch.best};
-    for (;;) {
-        const int nStripe = m_nNextStripe.fetch_add(1);
-        if (nStripe >= m_nStripes || m_bStop.load())
-            return;
+    for (int nStripe = nFirstStripe; nStripe < m_nStripes; nStripe = m_nNextStripe++) {
         const int nFirstRow = nStripe * m_nStripeRows;
-        CRowWriter writer(*this, m_ranges[nStripe]);
         const int nEndRow = std::min(nFirstRow + m_nStripeRows, g.nHeight);
-        const SStripeTask task{m_planes, m_scorer, nFirstRow, nEndRow, stripeScratch, scratch.ties, writer};
-        if (!SearchStripe(task))
-            return;
-        {
-            const std::lock_guard lock(m_mutex);
-            m_bDone[nStripe] = 1;
-        }
-        m_stripeDone.notify_all();
-    }
-}
-
-bool CSearchStripes::WaitForRow(int y, CStageHost& host)
-{
-    using namespace std::chrono_literals;
-    const int nStripe = y / m_nStripeRows;
-    std::unique_lock lock(m_mutex);
-    while (!m_stripeDone.wait_for(lock, 40ms, [&] { return m_bDone[nStripe] != 0; })) {
-        // A stripe can take long at large settings: keep the window alive.
-        lock.unlock();
-        host.PumpEvents();
-        const bool bCancelled = host.IsCancelled();
-        lock.lock();
-        if (bCancelled)
+        CStripeWriter writer(*this, nStripe, pHost);
+        if (!SearchStripe({m_planes, m_scorer, nFirstRow, nEndRow, stripeScratch, scratch.ties, writer}))
             return false;
     }
     return true;
+}
+
+void CSearchStripes::FinishRow(int nStripe, int y, std::span<const SPixelBest> best)
+{
+    WriteSearchRow(best, y, m_scorer, m_result.xd.Pixel(0, y), m_result.yd.Pixel(0, y), m_ranges[nStripe]);
+    {
+        const std::lock_guard lock(m_mutex);
+        ++m_finished[nStripe];
+    }
+    m_rowFinished.notify_one();
+}
+
+// The number of rows finished from row 0 on without a gap.
+int CSearchStripes::FinishedRowsLocked() const
+{
+    int nStripe = std::min(m_nReported / m_nStripeRows, m_nStripes - 1);
+    while (nStripe + 1 < m_nStripes && m_finished[nStripe] == m_nStripeRows)
+        ++nStripe;
+    return nStripe * m_nStripeRows + m_finished[nStripe];
+}
+
+// One step per newly finished row, in order. False when cancelled.
+bool CSearchStripes::ReportRows(CStageHost& host)
+{
+    int nFinished = 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        nFinished = FinishedRowsLocked();
+    }
+    for (; m_nReported < nFinished; ++m_nReported) {
+        host.PumpEvents();
+        if (host.IsCancelled())
+            return false;
+        host.StepProgress();
+    }
+    return true;
+}
+
+// Once the calling thread has no stripe left: reports the workers' rows as
+// they finish, keeping the window alive while one takes long.
+bool CSearchStripes::AwaitRows(CStageHost& host)
+{
+    using namespace std::chrono_literals;
+    const int nHeight = m_planes.Geometry().nHeight;
+    while (ReportRows(host)) {
+        if (m_nReported == nHeight)
+            return true;
+        std::unique_lock lock(m_mutex);
+        if (!m_rowFinished.wait_for(lock, 40ms, [&] { return FinishedRowsLocked() > m_nReported; })) {
+            lock.unlock();
+            host.PumpEvents();
+            if (host.IsCancelled())
+                return false;
+        }
+    }
+    return false;
 }
 
 void CSearchStripes::Stop()
@@ -136,7 +192,7 @@ void CSearchStripes::Stop()
 
 void CSearchStripes::MergeRange(SSearchResult& result) const
 {
-    for (const SRange& range : m_ranges) {
+    for (const SSearchRange& range : m_ranges) {
         result.nMinDx = std::min(result.nMinDx, range.nMinDx);
         result.nMaxDx = std::max(result.nMaxDx, range.nMaxDx);
         result.nMinDy = std::min(result.nMinDy, range.nMinDy);

@@ -371,3 +371,80 @@ TEST(FastSearch, RefusesSettingsOutOfRange)
     EXPECT_THROW(CFastSearch().Run(image, image, {3, 0, 0}, host, result), std::invalid_argument);
     EXPECT_THROW(CFastSearch().Run(image, image, {2, 129, 0}, host, result), std::invalid_argument);
 }
+
+namespace {
+
+// A pixel no search writes: a displacement has a zero in byte 0 or byte 1.
+constexpr std::uint8_t kUnwritten[3] = {1, 1, 1};
+
+bool IsWritten(const CImage& xd, int y)
+{
+    return !std::equal(kUnwritten, kUnwritten + 3, xd.Pixel(0, y));
+}
+
+// Watches the result rows of a single-threaded search, where the calling
+// thread searches: at step k, rows 0..k-1 are written and rows from k + 1
+// on are not. Cancels from a chosen step or PumpEvents call on, and counts
+// the calls made after that.
+class CRowWatchingHost : public CRecordingHost {
+public:
+    CRowWatchingHost(const CImage& xd, int nCancelAtStep, int nCancelAtPump)
+        : m_xd(xd)
+        , m_nCancelAtStep(nCancelAtStep)
+        , m_nCancelAtPump(nCancelAtPump)
+    { }
+    void PumpEvents() override
+    {
+        m_nLateCalls += IsCancelled();
+        CRecordingHost::PumpEvents();
+    }
+    bool IsCancelled() const override { return m_nSteps >= m_nCancelAtStep || m_nPumps >= m_nCancelAtPump; }
+    void StepProgress() override
+    {
+        m_nLateCalls += IsCancelled();
+        const int k = m_nSteps;
+        m_bRowsInOrder = m_bRowsInOrder && IsWritten(m_xd, k) && (k + 1 >= m_xd.Height() || !IsWritten(m_xd, k + 1));
+        CRecordingHost::StepProgress();
+    }
+
+    const CImage& m_xd;
+    int m_nCancelAtStep;
+    int m_nCancelAtPump;
+    int m_nLateCalls = 0;
+    bool m_bRowsInOrder = true;
+};
+
+} // namespace
+
+TEST(FastSearch, ReportsEachRowAsItFinishesAndStopsWithinARowOfCancelling)
+{
+    std::mt19937 random(31);
+    const CImage main = RandomImage(12, 40, random), other = RandomImage(12, 40, random);
+    constexpr int kNever = 1 << 30;
+    // S 4 compares all rows of candidates in one group, S 88 one row at a
+    // time; the pump count cancels in the first of its seven passes.
+    const struct {
+        SSearchSettings settings;
+        int nCancelAtStep, nCancelAtPump, nSteps;
+    } cases[] = {{{4, 3, 2}, kNever, kNever, 40},
+                 {{4, 3, 2}, 15, kNever, 15},
+                 {{88, 2, 3}, kNever, kNever, 40},
+                 {{88, 2, 3}, 15, kNever, 15},
+                 {{88, 2, 3}, kNever, 40 + 100, 0}};
+    for (const auto& c : cases) {
+        SSearchResult result{CImage(12, 40), CImage(12, 40)};
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 12; ++x)
+                std::copy_n(kUnwritten, 3, result.xd.Pixel(x, y));
+        CRowWatchingHost host(result.xd, c.nCancelAtStep, c.nCancelAtPump);
+        const bool bDone = CFastSearch({1}).Run(main, other, c.settings, host, result);
+        const std::string where = "S " + std::to_string(c.settings.nFragmentSize) + ", cancel at step "
+            + std::to_string(c.nCancelAtStep) + " or pump " + std::to_string(c.nCancelAtPump);
+        EXPECT_EQ(bDone, c.nSteps == 40) << where;
+        EXPECT_EQ(host.m_nSteps, c.nSteps) << where;
+        EXPECT_TRUE(host.m_bRowsInOrder) << where;
+        EXPECT_LE(host.m_nLateCalls, 1) << where;
+        for (int y = host.m_nSteps + 1; y < 40; ++y)
+            EXPECT_FALSE(IsWritten(result.xd, y)) << where << ", row " << y;
+    }
+}
