@@ -51,6 +51,7 @@ void PrepareResult(SSearchResult& result, int nWidth, int nHeight)
 
 struct CFastSearch::SWorkspace {
     CSearchPlanes planes;
+    CFlatWindows windows;
     std::vector<SWorkerScratch> scratch;
 };
 
@@ -73,7 +74,8 @@ bool CFastSearch::Run(const CImage& main, const CImage& other, const SSearchSett
         return false;
     PrepareResult(result, g.nWidth, g.nHeight);
     host.SetProgressRange(g.nHeight);
-    const CExactScorer scorer(planes);
+    m_pWorkspace->windows.Reset(planes);
+    const CExactScorer scorer(planes, m_pWorkspace->windows);
     CSearchStripes stripes(planes, scorer, result, m_options.nThreads, m_pWorkspace->scratch);
     if (!stripes.Run(host))
         return false;

@@ -90,6 +90,8 @@ void CSearchStripes::SizeScratch(SWorkerScratch& scratch, const SSearchGeometry&
     scratch.ties.dxs.resize(nCandidates + 1);
     scratch.ties.dys.resize(nCandidates + 1);
     scratch.ties.scores.resize(nCandidates + 1);
+    scratch.ties.whole.resize(nCandidates + 1);
+    scratch.ties.nScoredTerms = 0;
     scratch.best.resize(static_cast<std::size_t>(OneGroup(g) ? 1 : nStripeRows) * g.nWidth);
 }
 
