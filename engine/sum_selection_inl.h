@@ -89,7 +89,8 @@ template <typename TSum>
 HWY_INLINE void OfferMinimum(const SStripeTask& task, const SGroup& group, const TSum* pSums, int nShift,
                              std::int32_t nSum, std::ptrdiff_t nFirst, bool bTied, int x, int y, SPixelBest& best)
 {
-    // A larger sum never wins; an equal zero sum scores 0.0 like the earlier one.
+    // A larger sum never wins. A zero sum has every term 0, so its literal
+    // score is exactly 0.0 and the first candidate with it wins, unscored.
     if (nSum > best.nSum || (nSum == best.nSum && nSum == 0))
         return;
     if (nSum < best.nSum && (!bTied || nSum == 0)) {
