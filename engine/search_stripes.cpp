@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <new>
 #include <system_error>
 
 namespace {
@@ -29,7 +28,7 @@ int StripeRows(const SSearchGeometry& g, int nThreads)
 } // namespace
 
 // The rows of the stripe a thread searches: written into the result as they
-// finish. The calling thread's also does the host's part.
+// finish. The calling thread's writer also does the host's part.
 class CSearchStripes::CStripeWriter : public CStripeRows {
 public:
     CStripeWriter(CSearchStripes& stripes, int nStripe, CStageHost* pHost)
