@@ -8,7 +8,7 @@
 #include <memory>
 
 struct SFastSearchOptions {
-    int nThreads = 0; // threads that search, the calling one among them; 0 = one per processor core
+    int nThreads = 0; // threads that search, the calling one among them; 0 = one per core (fewer for small searches)
 };
 
 // Gives, for every setting and image, the displacements, the truncated

@@ -25,6 +25,17 @@ int StripeRows(const SSearchGeometry& g, int nThreads)
     return std::max({1, std::min(nBalanced, nHigh), std::min(g.nFragment, g.nHeight)});
 }
 
+// One thread per 2^20 window sums (about a millisecond of one core), up to
+// one per core: a search that small gains little from another thread, and
+// on the calling thread alone it waits for none, so that its host calls
+// come alike on every run.
+int ThreadsFor(const SSearchGeometry& g)
+{
+    const double dSums = static_cast<double>(g.nWidth) * g.nHeight * (2 * g.nMaxDx + 1) * (2 * g.nMaxDy + 1);
+    const int nCores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return static_cast<int>(std::clamp(dSums / (1 << 20), 1.0, static_cast<double>(nCores)));
+}
+
 } // namespace
 
 // The rows of the stripe a thread searches: written into the result as they
@@ -64,8 +75,7 @@ CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& 
     , m_scratch(scratch)
 {
     const SSearchGeometry& g = planes.Geometry();
-    const int nThreadsWanted
-        = nThreads > 0 ? nThreads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int nThreadsWanted = nThreads > 0 ? nThreads : ThreadsFor(g);
     m_nStripeRows = StripeRows(g, nThreadsWanted);
     m_nStripes = (g.nHeight + m_nStripeRows - 1) / m_nStripeRows;
     m_nThreads = std::max(1, std::min(nThreadsWanted, m_nStripes));
@@ -101,30 +111,40 @@ CSearchStripes::~CSearchStripes()
 
 bool CSearchStripes::Run(CStageHost& host)
 {
-    // Fewer threads than asked for only slow the search down.
+    // Fewer threads than asked for only slow the search down: the calling
+    // thread takes the stripes of those that did not start.
+    int nStarted = 1;
     try {
-        for (int n = 1; n < m_nThreads; ++n)
-            m_workers.emplace_back([this, &worker = m_scratch[n]] { SearchStripes(worker, m_nNextStripe++, nullptr); });
+        for (; nStarted < m_nThreads; ++nStarted)
+            m_workers.emplace_back(
+                [this, nStarted, &worker = m_scratch[nStarted]] { SearchStripes(worker, nStarted, 0, nullptr); });
     } catch (const std::system_error&) { }
-    const bool bDone = SearchStripes(m_scratch[0], 0, &host) && AwaitRows(host);
+    const bool bDone = SearchStripes(m_scratch[0], 0, nStarted, &host) && AwaitRows(host);
     Stop();
     return bDone;
 }
 
-// Takes stripes, the first one given, until none is left. False when stopped.
-bool CSearchStripes::SearchStripes(SWorkerScratch& scratch, int nFirstStripe, CStageHost* pHost)
+// Thread nThread's stripes, and for the calling thread those of the threads
+// from nStarted on. False when stopped.
+bool CSearchStripes::SearchStripes(SWorkerScratch& scratch, int nThread, int nStarted, CStageHost* pHost)
+{
+    for (int nStripe = 0; nStripe < m_nStripes; ++nStripe) {
+        const int nOwner = nStripe % m_nThreads;
+        if ((nOwner == nThread || (nThread == 0 && nOwner >= nStarted)) && !RunStripe(scratch, nStripe, pHost))
+            return false;
+    }
+    return true;
+}
+
+bool CSearchStripes::RunStripe(SWorkerScratch& scratch, int nStripe, CStageHost* pHost)
 {
     const SSearchGeometry& g = m_planes.Geometry();
     const SStripeScratch stripeScratch{scratch.columnSums16, scratch.columnSums32, scratch.keys, scratch.sums,
                                        scratch.best};
-    for (int nStripe = nFirstStripe; nStripe < m_nStripes; nStripe = m_nNextStripe++) {
-        const int nFirstRow = nStripe * m_nStripeRows;
-        const int nEndRow = std::min(nFirstRow + m_nStripeRows, g.nHeight);
-        CStripeWriter writer(*this, nStripe, pHost);
-        if (!SearchStripe({m_planes, m_scorer, nFirstRow, nEndRow, stripeScratch, scratch.ties, writer}))
-            return false;
-    }
-    return true;
+    const int nFirstRow = nStripe * m_nStripeRows;
+    const int nEndRow = std::min(nFirstRow + m_nStripeRows, g.nHeight);
+    CStripeWriter writer(*this, nStripe, pHost);
+    return SearchStripe({m_planes, m_scorer, nFirstRow, nEndRow, stripeScratch, scratch.ties, writer});
 }
 
 void CSearchStripes::FinishRow(int nStripe, int y, std::span<const SPixelBest> best)

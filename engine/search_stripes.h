@@ -26,15 +26,18 @@ struct SWorkerScratch {
     STieScratch ties;
 };
 
-// The calling thread and the workers take stripes in row order and write
-// their rows of the result. Only the calling thread talks to the host: it
-// reports the finished rows in order before each row of its own work and,
-// once no stripe is left, while it waits for the workers' rows. All memory
-// is sized in the constructor, on the calling thread, so that a failed
+// Of n threads, thread t searches stripes t, t + n, t + 2·n and so on, the
+// calling thread being thread 0, and writes their rows of the result; each
+// thread's share, and so the number of host calls, does not depend on
+// timing. Only the calling thread talks to the host: it reports the
+// finished rows in order before each row of its own work and, once its
+// stripes are done, while it waits for the workers' rows. All memory is
+// sized in the constructor, on the calling thread, so that a failed
 // allocation reaches the job's handler.
 class CSearchStripes {
 public:
-    // nThreads counts the calling thread; 0 means one per processor core.
+    // nThreads counts the calling thread; 0 means one per processor core,
+    // fewer for small searches.
     CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result, int nThreads,
                    std::vector<SWorkerScratch>& scratch);
     ~CSearchStripes();
@@ -54,7 +57,8 @@ private:
     class CStripeWriter;
 
     static void SizeScratch(SWorkerScratch& scratch, const SSearchGeometry& g, int nStripeRows);
-    bool SearchStripes(SWorkerScratch& scratch, int nFirstStripe, CStageHost* pHost);
+    bool SearchStripes(SWorkerScratch& scratch, int nThread, int nStarted, CStageHost* pHost);
+    bool RunStripe(SWorkerScratch& scratch, int nStripe, CStageHost* pHost);
     void FinishRow(int nStripe, int y, std::span<const SPixelBest> best);
     int FinishedRowsLocked() const;
     bool ReportRows(CStageHost& host);
