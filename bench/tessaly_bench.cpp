@@ -1,16 +1,20 @@
 // tessaly-bench: times the literal and the fast parallax search, and the job's other stages, on a stereo pair.
 #include "engine/depth_map_assembly.h"
 #include "engine/fast_search.h"
+#include "engine/gradient_image.h"
 #include "engine/image_file.h"
 #include "engine/parallax_search.h"
 
 #include <benchmark/benchmark.h>
 #include <hwy/targets.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <thread>
 #include <utility>
@@ -24,7 +28,9 @@ const char* const kUsage
       "  Times the fast search single-threaded and on all cores (median of N runs, default 25) and the\n"
       "  literal search once, at six settings, on the pair (default: ../shared/data/cones im2 and im6),\n"
       "  and the job's image decoding, encoding and assembly at S 16, HP 32. --no-avx512 keeps the\n"
-      "  fast search to AVX2 at most.\n";
+      "  fast search to AVX2 at most. The ties/ benchmarks time the fast search on all cores on made-up\n"
+      "  pairs, each flat or clipped one beside a textured one of its size and settings (median of up\n"
+      "  to 3).\n";
 
 class CQuietHost : public CStageHost {
 public:
@@ -162,14 +168,97 @@ void AssembleAndEncodeMap(benchmark::State& state, const SStageFiles* pFiles)
     }
 }
 
+// Made-up pairs where many candidates tie in their integer sums, each
+// beside a textured pair of the same size and settings: a flat image, the
+// gradient image of noise (saturated in many bytes, in a black frame), and
+// a photo whose sky is clipped white.
+struct STiePair {
+    std::string strName;
+    SPair pair;
+    SSearchSettings settings;
+};
+
+CImage Noise(int nWidth, int nHeight, std::mt19937& random)
+{
+    CImage image(nWidth, nHeight);
+    for (int y = 0; y < nHeight; ++y)
+        for (std::uint8_t& b : image.Row(y))
+            b = static_cast<std::uint8_t>(random());
+    return image;
+}
+
+// Smooth waves and a little noise, moved nShift pixels as another viewpoint sees them.
+CImage Photo(int nWidth, int nHeight, int nShift, std::mt19937& random)
+{
+    CImage image(nWidth, nHeight);
+    for (int y = 0; y < nHeight; ++y)
+        for (int x = 0; x < nWidth; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const double u = x + nShift;
+                const double v = 128 + 50 * std::sin(0.07 * u + 0.05 * y + c)
+                    + 40 * std::sin(0.21 * u - 0.13 * y) * std::cos(0.11 * y + c) + static_cast<int>(random() % 16);
+                image.Pixel(x, y)[c] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
+            }
+    return image;
+}
+
+// The top two fifths white, as an overexposed sky.
+CImage ClippedSky(CImage image)
+{
+    for (int y = image.Height() * 3 / 5; y < image.Height(); ++y)
+        std::fill(image.Row(y).begin(), image.Row(y).end(), std::uint8_t{255});
+    return image;
+}
+
+std::deque<STiePair> MakeTiePairs()
+{
+    std::mt19937 random(1);
+    std::deque<STiePair> pairs;
+    const SSearchSettings wide{128, 128, 128};
+    const std::uint8_t colour[3] = {60, 120, 180};
+    CImage flat(129, 129);
+    for (int y = 0; y < 129; ++y)
+        for (int x = 0; x < 129; ++x)
+            std::copy_n(colour, 3, flat.Pixel(x, y));
+    pairs.push_back({"noise-129", {Noise(129, 129, random), Noise(129, 129, random)}, wide});
+    pairs.push_back({"uniform-129", {flat, flat}, wide});
+    pairs.push_back({"noise-gradient-129",
+                     {ComputeGradientImage(pairs[0].pair.left), ComputeGradientImage(pairs[0].pair.right)},
+                     wide});
+    const CImage left = Photo(1000, 750, 0, random), right = Photo(1000, 750, 5, random);
+    pairs.push_back({"photo-1000x750", {left, right}, {16, 64, 8}});
+    pairs.push_back({"photo-clipped-1000x750", {ClippedSky(left), ClippedSky(right)}, {16, 64, 8}});
+    return pairs;
+}
+
+int Cores()
+{
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+void RegisterTiePairs(const SOptions& options, const std::deque<STiePair>& pairs, std::deque<SFastCase>& cases)
+{
+    for (const STiePair& tie : pairs) {
+        SFastCase& c = cases.emplace_back(&tie.pair, tie.settings, SFastSearchOptions{Cores()});
+        c.bWarm = true; // seconds each: the memory is not worth a run of its own
+        benchmark::RegisterBenchmark(("ties/" + tie.strName + "/" + SettingName(tie.settings)).c_str(), SearchFast, &c)
+            ->Unit(benchmark::kMillisecond)
+            ->MeasureProcessCPUTime()
+            ->UseRealTime()
+            ->Iterations(1)
+            ->Repetitions(std::min(options.nRepetitions, 3))
+            ->ReportAggregatesOnly(true);
+    }
+}
+
 void RegisterSearches(const SOptions& options, const SPair& pair, std::deque<SFastCase>& cases)
 {
-    const int nCores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int nCores = Cores();
     for (const SSearchSettings& s : kSettings) {
         const std::string name = SettingName(s);
         for (const int nThreads : {1, nCores})
             benchmark::RegisterBenchmark(("fast/" + name + "/threads:" + std::to_string(nThreads)).c_str(), SearchFast,
-                                         &cases.emplace_back(&pair, s, SFastSearchOptions{nThreads, false}))
+                                         &cases.emplace_back(&pair, s, SFastSearchOptions{nThreads}))
                 ->Unit(benchmark::kMillisecond)
                 ->MeasureProcessCPUTime()
                 ->UseRealTime()
@@ -247,6 +336,8 @@ int main(int argc, char** argv)
     SaveImageFile(files.result.yd, files.strYd, 0);
     std::deque<SFastCase> cases;
     RegisterSearches(options, pair, cases);
+    const std::deque<STiePair> tiePairs = MakeTiePairs();
+    RegisterTiePairs(options, tiePairs, cases);
     RegisterStages(options, files);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,12 +1,14 @@
 // The literal double-precision scores and the choice among candidates whose integer sums tie.
 #pragma once
 
+#include "engine/exact_choice_windows.h"
 #include "engine/search_planes.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 // Why integer sums decide almost every comparison: a candidate's score is
 // fl(D / S²), where D adds the S² terms fl(t·K) one after another and the
@@ -31,22 +33,32 @@ struct SPixelBest {
 static_assert(sizeof(SPixelBest) == 16 && offsetof(SPixelBest, nDx) == 4 && offsetof(SPixelBest, nDy) == 6
               && offsetof(SPixelBest, dScore) == 8);
 
+// One thread's room for the candidates of a tie: entry 0 is workspace,
+// entries 1..n the candidates offered, and their literal scores.
+struct STieScratch {
+    std::vector<int> dxs;
+    std::vector<int> dys;
+    std::vector<double> scores;
+    std::vector<char> whole;       // whether a candidate's terms are whole numbers
+    std::int64_t nScoredTerms = 0; // terms of the literal scores this thread has added in this search
+};
+
 // Literal scores of the candidates of one position, read from the planes.
 class CExactScorer {
 public:
-    explicit CExactScorer(const CSearchPlanes& planes);
+    // The tables of `windows` are built by the first thread whose literal
+    // scores have cost about as much as building them.
+    CExactScorer(const CSearchPlanes& planes, CFlatWindows& windows);
 
     // FragmentDifference of candidate (dx, dy) at pixel (x, y) of the area.
     double Score(int x, int y, int dx, int dy) const;
-    // The same for several candidates of one position; runs their sums side by side.
-    void Scores(int x, int y, std::span<const int> dxs, std::span<const int> dys, std::span<double> scores) const;
 
-    // Offers the candidates (dxs[k], dys[k]), k = 1..n in the literal
-    // order, whose integer sum nSum is not above best.nSum; keeps the first
-    // one with the smallest literal score, as the literal search's strict
-    // comparison does. Entry 0 of the spans and the scores are workspace.
-    void OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, std::size_t n, std::span<int> dxs,
-                   std::span<int> dys, std::span<double> scores) const;
+    // Offers the candidates (ties.dxs[k], ties.dys[k]), k = 1..n in the
+    // literal order, whose integer sum nSum is not above best.nSum; keeps the
+    // first one with the smallest literal score, as the literal search's
+    // strict comparison does. Candidates whose literal sum provably equals
+    // an earlier one's are passed over unscored.
+    void OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, std::size_t n, STieScratch& ties) const;
 
     // 3·S²: the integer sum of a window whose mean difference is 1.
     std::int32_t ThreeAreas() const { return m_nThreeAreas; }
@@ -64,10 +76,19 @@ public:
 
 private:
     static constexpr int kMaxTerm = 765;
+    // Up to three keys of classes of candidates whose literal sums are equal at equal T.
+    struct SKeys {
+        std::array<std::uint32_t, 3> keys{};
+        int n = 0;
+    };
     bool IsAllBorder(int x, int y, int dx, int dy) const;
+    SKeys Keys(const SWindowKind& main, bool bBuilt, int x, int y, int dx, int dy) const;
+    void ScoreKept(std::int32_t nSum, int x, int y, std::size_t n, STieScratch& ties) const;
     template <int nGroup> void ScoreGroup(int x, int y, const int* pDx, const int* pDy, double* pScores) const;
 
     const CSearchPlanes& m_planes;
+    CFlatWindows& m_windows;
+    std::int64_t m_nBuildAfter; // literal terms a thread adds before it builds the tables
     int m_nFragment;
     int m_nHalf;
     int m_nWidth;

@@ -12,7 +12,7 @@
 
 namespace {
 
-SSearchGeometry MakeGeometry(const CImage& main, const CImage& other, const SSearchSettings& settings, bool bScalar)
+SSearchGeometry MakeGeometry(const CImage& main, const CImage& other, const SSearchSettings& settings)
 {
     SSearchGeometry g;
     g.nWidth = std::min(main.Width(), other.Width());
@@ -21,7 +21,7 @@ SSearchGeometry MakeGeometry(const CImage& main, const CImage& other, const SSea
     g.nHalf = g.nFragment / 2;
     g.nMaxDx = settings.nMaxParallaxX;
     g.nMaxDy = settings.nMaxParallaxY;
-    const int nStep = FastSearchLanes(bScalar);
+    const int nStep = FastSearchLanes();
     g.nLanes = (2 * g.nMaxDx + 1 + nStep - 1) / nStep * nStep;
     g.nRowsTogether = FastSearchRowsTogether(g);
     return g;
@@ -51,6 +51,7 @@ void PrepareResult(SSearchResult& result, int nWidth, int nHeight)
 
 struct CFastSearch::SWorkspace {
     CSearchPlanes planes;
+    CFlatWindows windows;
     std::vector<SWorkerScratch> scratch;
 };
 
@@ -66,27 +67,23 @@ bool CFastSearch::Run(const CImage& main, const CImage& other, const SSearchSett
 {
     if (!IsValidSearch(settings))
         throw std::invalid_argument("parallax search settings out of range");
-    const SSearchGeometry g = MakeGeometry(main, other, settings, m_options.bForceScalar);
+    const SSearchGeometry g = MakeGeometry(main, other, settings);
     CSearchPlanes& planes = m_pWorkspace->planes;
     planes.Reset(g);
     if (!CopyIntoPlanes(main, other, planes, host))
         return false;
     PrepareResult(result, g.nWidth, g.nHeight);
     host.SetProgressRange(g.nHeight);
-    const CExactScorer scorer(planes);
-    CSearchStripes stripes(planes, scorer, result, m_options.nThreads, m_options.bForceScalar, m_pWorkspace->scratch);
-    for (int y = 0; y < g.nHeight; ++y) {
-        host.PumpEvents();
-        if (host.IsCancelled() || !stripes.WaitForRow(y, host))
-            return false;
-        host.StepProgress();
-    }
-    stripes.Stop();
+    m_pWorkspace->windows.Reset(planes);
+    const CExactScorer scorer(planes, m_pWorkspace->windows);
+    CSearchStripes stripes(planes, scorer, result, m_options.nThreads, m_pWorkspace->scratch);
+    if (!stripes.Run(host))
+        return false;
     stripes.MergeRange(result);
     return true;
 }
 
 const char* CFastSearch::TargetName() const
 {
-    return FastSearchTargetName(m_options.bForceScalar);
+    return FastSearchTargetName();
 }

@@ -8,8 +8,7 @@
 #include <memory>
 
 struct SFastSearchOptions {
-    int nThreads = 0;          // worker threads; 0 = one per processor core
-    bool bForceScalar = false; // portable code instead of the processor's best vector instructions
+    int nThreads = 0; // threads that search, the calling one among them; 0 = one per core (fewer for small searches)
 };
 
 // Gives, for every setting and image, the displacements, the truncated
@@ -22,9 +21,11 @@ public:
 
     // Same contract and host calls as CParallaxSearch::Run: PumpEvents and
     // IsCancelled once per row while copying, SetProgressRange(H), then per
-    // row PumpEvents, IsCancelled and, once the row is done, StepProgress.
-    // While a row is awaited for long, events are pumped and cancellation
-    // polled every few hundredths of a second as well. Throws
+    // row PumpEvents, IsCancelled and, as soon as the row is done, in row
+    // order, StepProgress. Events are pumped and cancellation polled before
+    // every row of the calling thread's own work and every few hundredths of
+    // a second while it waits for other threads' rows as well; once
+    // cancelled, the search stops within a row or two of work. Throws
     // std::invalid_argument for settings outside IsValidSearch. The
     // images of `result` are reused when they have the size of the area.
     // One object runs one search at a time; it keeps its working memory for
@@ -32,7 +33,8 @@ public:
     bool Run(const CImage& main, const CImage& other, const SSearchSettings& settings, CStageHost& host,
              SSearchResult& result);
 
-    // The instruction set Run uses, such as "AVX2" or "EMU128".
+    // The instruction set Run uses, such as "AVX2" or "EMU128": the best one
+    // of this processor among those compiled.
     const char* TargetName() const;
 
 private:

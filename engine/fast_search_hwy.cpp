@@ -27,57 +27,80 @@ namespace fast_search_hwy {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
-// Column sums of a group of candidate rows at the start of a stripe: S rows of costs.
-template <typename TColumn> void StartColumns(const SStripeTask& task, const SGroup& group, TColumn* pColumns)
+template <typename TColumn> std::span<TColumn> ColumnSums(const SStripeScratch& scratch)
 {
-    const SSearchGeometry& g = task.pPlanes->Geometry();
+    if constexpr (sizeof(TColumn) == 2)
+        return scratch.columnSums16;
+    else
+        return scratch.columnSums32;
+}
+
+// Column sums of a group of candidate rows at the start of a stripe: S rows
+// of costs. False when stopped.
+template <typename TColumn>
+bool StartColumns(const SStripeTask& task, const SGroup& group, TColumn* HWY_RESTRICT pColumns)
+{
+    const SSearchGeometry& g = task.planes.Geometry();
     std::fill_n(pColumns, static_cast<std::size_t>(group.nRows * group.nColumnStride), TColumn{0});
     for (int nRow = 0; nRow < group.nRows; ++nRow)
-        for (int v = task.nFirstRow - g.nHalf; v < task.nFirstRow + g.nHalf; ++v)
-            UpdateColumns<TColumn, false>(*task.pPlanes, pColumns + nRow * group.nColumnStride, v, v, group.dy0 + nRow);
+        for (int v = task.nFirstRow - g.nHalf; v < task.nFirstRow + g.nHalf; ++v) {
+            if (!task.rows.Continue())
+                return false;
+            UpdateColumns<TColumn, false>(task.planes, pColumns + nRow * group.nColumnStride, v, v, group.dy0 + nRow);
+        }
+    return true;
 }
 
 // The best candidates of row y. When all rows of candidates are compared
 // in one group, a row is finished as soon as it is searched, and one row of
 // them is enough.
-SPixelBest* RowBest(const SStripeTask& task, int y)
+std::span<SPixelBest> RowBest(const SStripeTask& task, int y)
 {
-    const SSearchGeometry& g = task.pPlanes->Geometry();
+    const SSearchGeometry& g = task.planes.Geometry();
     const int nRow = OneGroup(g) ? 0 : y - task.nFirstRow;
-    return task.scratch.pBest + static_cast<std::ptrdiff_t>(nRow) * g.nWidth;
+    return task.scratch.best.subspan(static_cast<std::size_t>(nRow) * g.nWidth, g.nWidth);
+}
+
+// One pass of a group of candidate rows over the stripe. False when stopped.
+template <typename TColumn> bool SearchGroup(const SStripeTask& task, const SGroup& group, bool bLastGroup)
+{
+    const SSearchGeometry& g = task.planes.Geometry();
+    TColumn* HWY_RESTRICT pColumns = ColumnSums<TColumn>(task.scratch).data();
+    if (!StartColumns(task, group, pColumns))
+        return false;
+    for (int y = task.nFirstRow; y < task.nEndRow; ++y) {
+        if (!task.rows.Continue())
+            return false;
+        for (int nRow = 0; nRow < group.nRows && y > task.nFirstRow; ++nRow)
+            UpdateColumns<TColumn, true>(task.planes, pColumns + nRow * group.nColumnStride, y + g.nHalf - 1,
+                                         y - g.nHalf - 1, group.dy0 + nRow);
+        const std::span<SPixelBest> best = RowBest(task, y);
+        if (OneGroup(g))
+            std::fill(best.begin(), best.end(), SPixelBest{});
+        SelectRow(task, group, pColumns, y, best.data());
+        if (bLastGroup)
+            task.rows.FinishRow(y, best);
+    }
+    return true;
 }
 
 template <typename TColumn> bool SearchStripeRows(const SStripeTask& task)
 {
-    const SSearchGeometry& g = task.pPlanes->Geometry();
-    TColumn* pColumns = reinterpret_cast<TColumn*>(task.scratch.pColumnSums);
+    const SSearchGeometry& g = task.planes.Geometry();
     const int nBestRows = OneGroup(g) ? 1 : task.nEndRow - task.nFirstRow;
-    std::fill_n(task.scratch.pBest, static_cast<std::size_t>(nBestRows) * g.nWidth, SPixelBest{});
+    std::fill_n(task.scratch.best.begin(), static_cast<std::size_t>(nBestRows) * g.nWidth, SPixelBest{});
     for (int dy0 = -g.nMaxDy; dy0 <= g.nMaxDy; dy0 += g.nRowsTogether) {
         const SGroup group{dy0, std::min(g.nRowsTogether, g.nMaxDy - dy0 + 1),
                            static_cast<std::ptrdiff_t>(g.nWidth + g.nFragment - 1) * g.nLanes};
-        StartColumns(task, group, pColumns);
-        const bool bLastGroup = dy0 + group.nRows > g.nMaxDy;
-        for (int y = task.nFirstRow; y < task.nEndRow; ++y) {
-            if (task.pStop->load(std::memory_order_relaxed))
-                return false;
-            for (int nRow = 0; nRow < group.nRows && y > task.nFirstRow; ++nRow)
-                UpdateColumns<TColumn, true>(*task.pPlanes, pColumns + nRow * group.nColumnStride, y + g.nHalf - 1,
-                                             y - g.nHalf - 1, dy0 + nRow);
-            SPixelBest* pBest = RowBest(task, y);
-            if (OneGroup(g))
-                std::fill_n(pBest, g.nWidth, SPixelBest{});
-            SelectRow(task, group, pColumns, y, pBest);
-            if (bLastGroup)
-                task.pFinishRow(task.pFinishContext, y, pBest);
-        }
+        if (!SearchGroup<TColumn>(task, group, dy0 + group.nRows > g.nMaxDy))
+            return false;
     }
     return true;
 }
 
 bool SearchStripeImpl(const SStripeTask& task)
 {
-    if (FastSearchColumnSumBytes(task.pPlanes->Geometry().nFragment) == 2)
+    if (FastSearchColumnSumBytes(task.planes.Geometry().nFragment) == 2)
         return SearchStripeRows<std::uint16_t>(task);
     return SearchStripeRows<std::int32_t>(task);
 }
@@ -106,8 +129,8 @@ HWY_INLINE void StoreDisplacements(hn::Vec<D32> d32, hn::Vec<D32> third, std::ui
                           hn::DemoteTo(d8, third), d8, p);
 }
 
-void WriteRowImpl(const SPixelBest* pBest, int nWidth, int y, const CExactScorer& scorer, std::uint8_t* pXd,
-                  std::uint8_t* pYd, SSearchRange& range)
+void WriteRowImpl(const SPixelBest* HWY_RESTRICT pBest, int nWidth, int y, const CExactScorer& scorer,
+                  std::uint8_t* HWY_RESTRICT pXd, std::uint8_t* HWY_RESTRICT pYd, SSearchRange& range)
 {
     const D32 d;
     const int nStep = static_cast<int>(hn::Lanes(d));
@@ -150,8 +173,8 @@ void WriteRowImpl(const SPixelBest* pBest, int nWidth, int y, const CExactScorer
     }
 }
 
-void SplitPixelsImpl(const std::uint8_t* pPixels, std::size_t nPixels, std::uint8_t* pBlue, std::uint8_t* pGreen,
-                     std::uint8_t* pRed)
+void SplitPixelsImpl(const std::uint8_t* HWY_RESTRICT pPixels, std::size_t nPixels, std::uint8_t* HWY_RESTRICT pBlue,
+                     std::uint8_t* HWY_RESTRICT pGreen, std::uint8_t* HWY_RESTRICT pRed)
 {
     const hn::ScalableTag<std::uint8_t> d;
     const std::size_t nStep = hn::Lanes(d);
@@ -194,40 +217,36 @@ HWY_EXPORT(SplitPixelsImpl);
 HWY_EXPORT(WriteRowImpl);
 HWY_EXPORT(TargetNameImpl);
 
-// The portable code is the build's baseline target; without -m options on
-// x86-64 that is Highway's emulated 128-bit vectors in plain C++.
-bool SearchStripe(const SStripeTask& task, bool bScalar)
-{
-    return bScalar ? HWY_STATIC_DISPATCH(SearchStripeImpl)(task) : HWY_DYNAMIC_DISPATCH(SearchStripeImpl)(task);
-}
-
-int Lanes(bool bScalar)
-{
-    return bScalar ? HWY_STATIC_DISPATCH(LanesImpl)() : HWY_DYNAMIC_DISPATCH(LanesImpl)();
-}
-
-const char* TargetName(bool bScalar)
-{
-    return bScalar ? HWY_STATIC_DISPATCH(TargetNameImpl)() : HWY_DYNAMIC_DISPATCH(TargetNameImpl)();
-}
-
 } // namespace fast_search_hwy
 
-void SplitPixels(const std::uint8_t* pPixels, std::size_t nPixels, std::uint8_t* pBlue, std::uint8_t* pGreen,
-                 std::uint8_t* pRed)
+// Each entry point runs the best instruction set of this processor among
+// those compiled; tests narrow the choice with hwy::SetSupportedTargetsForTest.
+bool SearchStripe(const SStripeTask& task)
 {
-    using namespace fast_search_hwy;
-    HWY_DYNAMIC_DISPATCH(SplitPixelsImpl)(pPixels, nPixels, pBlue, pGreen, pRed);
+    return HWY_DYNAMIC_DISPATCH(fast_search_hwy::SearchStripeImpl)(task);
 }
 
-void WriteSearchRow(const SPixelBest* pBest, int nWidth, int y, const CExactScorer& scorer, std::uint8_t* pXd,
-                    std::uint8_t* pYd, SSearchRange& range, bool bScalar)
+void SplitPixels(const std::uint8_t* HWY_RESTRICT pPixels, std::size_t nPixels, std::uint8_t* HWY_RESTRICT pBlue,
+                 std::uint8_t* HWY_RESTRICT pGreen, std::uint8_t* HWY_RESTRICT pRed)
 {
-    using namespace fast_search_hwy;
-    if (bScalar)
-        HWY_STATIC_DISPATCH(WriteRowImpl)(pBest, nWidth, y, scorer, pXd, pYd, range);
-    else
-        HWY_DYNAMIC_DISPATCH(WriteRowImpl)(pBest, nWidth, y, scorer, pXd, pYd, range);
+    HWY_DYNAMIC_DISPATCH(fast_search_hwy::SplitPixelsImpl)(pPixels, nPixels, pBlue, pGreen, pRed);
+}
+
+void WriteSearchRow(std::span<const SPixelBest> best, int y, const CExactScorer& scorer, std::uint8_t* HWY_RESTRICT pXd,
+                    std::uint8_t* HWY_RESTRICT pYd, SSearchRange& range)
+{
+    HWY_DYNAMIC_DISPATCH(fast_search_hwy::WriteRowImpl)
+    (best.data(), static_cast<int>(best.size()), y, scorer, pXd, pYd, range);
+}
+
+int FastSearchLanes()
+{
+    return HWY_DYNAMIC_DISPATCH(fast_search_hwy::LanesImpl)();
+}
+
+const char* FastSearchTargetName()
+{
+    return HWY_DYNAMIC_DISPATCH(fast_search_hwy::TargetNameImpl)();
 }
 
 int FastSearchColumnSumBytes(int nFragment)
@@ -249,20 +268,5 @@ int FastSearchRowsTogether(const SSearchGeometry& g)
     const std::int64_t nByKeys = (std::int64_t{1} << FastSearchKeyShift(g.nFragment)) / g.nLanes;
     return static_cast<int>(
         std::max<std::int64_t>(1, std::min({std::int64_t{2 * g.nMaxDy + 1}, nByKeys, kColumnSumBytes / nRowBytes})));
-}
-
-int FastSearchLanes(bool bScalar)
-{
-    return fast_search_hwy::Lanes(bScalar);
-}
-
-bool SearchStripe(const SStripeTask& task, bool bScalar)
-{
-    return fast_search_hwy::SearchStripe(task, bScalar);
-}
-
-const char* FastSearchTargetName(bool bScalar)
-{
-    return fast_search_hwy::TargetName(bScalar);
 }
 #endif // HWY_ONCE

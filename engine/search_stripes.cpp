@@ -1,62 +1,106 @@
-// CSearchStripes: stripe scheduling, the workers' output rows and the wait of the calling thread.
+// CSearchStripes: stripe scheduling, the threads' output rows and the rows reported to the host.
 #include "engine/search_stripes.h"
 
 #include <algorithm>
 #include <chrono>
-#include <new>
 #include <system_error>
 
 namespace {
 
 // Every stripe starts with S rows of column sums for each row of
-// candidates, so stripes are made high, up to 128 rows, while each worker
-// still gets two of them.
-int StripeRows(const SSearchGeometry& g, int nWorkers)
+// candidates, so stripes are made high, up to 128 rows, while each thread
+// still gets two of them. With several groups of candidate rows, a row is
+// finished only in the last group's pass over its stripe: there a stripe
+// holds about 2^28 window sums (a quarter of a second of one core), but at
+// least S rows, which keeps the start of its column sums near 5 % of its work.
+int StripeRows(const SSearchGeometry& g, int nThreads)
 {
-    const int nBalanced = (g.nHeight + 2 * nWorkers - 1) / (2 * nWorkers);
-    return std::max({1, std::min(nBalanced, 128), std::min(g.nFragment, g.nHeight)});
+    const int nBalanced = (g.nHeight + 2 * nThreads - 1) / (2 * nThreads);
+    int nHigh = 128;
+    if (!OneGroup(g)) {
+        constexpr double kStripeSums = 1 << 28;
+        const double dRowSums = static_cast<double>(g.nWidth) * (2 * g.nMaxDx + 1) * (2 * g.nMaxDy + 1);
+        nHigh = static_cast<int>(std::clamp(kStripeSums / dRowSums, 1.0, 128.0));
+    }
+    return std::max({1, std::min(nBalanced, nHigh), std::min(g.nFragment, g.nHeight)});
+}
+
+// One thread per 2^20 window sums (about a millisecond of one core), up to
+// one per core: a search that small gains little from another thread, and
+// on the calling thread alone it waits for none, so that its host calls
+// come alike on every run.
+int ThreadsFor(const SSearchGeometry& g)
+{
+    const double dSums = static_cast<double>(g.nWidth) * g.nHeight * (2 * g.nMaxDx + 1) * (2 * g.nMaxDy + 1);
+    const int nCores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return static_cast<int>(std::clamp(dSums / (1 << 20), 1.0, static_cast<double>(nCores)));
 }
 
 } // namespace
 
+// The rows of the stripe a thread searches: written into the result as they
+// finish. The calling thread's writer also does the host's part.
+class CSearchStripes::CStripeWriter : public CStripeRows {
+public:
+    CStripeWriter(CSearchStripes& stripes, int nStripe, CStageHost* pHost)
+        : m_stripes(stripes)
+        , m_nStripe(nStripe)
+        , m_pHost(pHost)
+    { }
+    bool Continue() override
+    {
+        if (m_pHost == nullptr)
+            return !m_stripes.m_bStop.load(std::memory_order_relaxed);
+        if (m_stripes.ReportRows(*m_pHost)) {
+            m_pHost->PumpEvents();
+            if (!m_pHost->IsCancelled())
+                return true;
+        }
+        m_stripes.m_bStop.store(true);
+        return false;
+    }
+    void FinishRow(int y, std::span<const SPixelBest> best) override { m_stripes.FinishRow(m_nStripe, y, best); }
+
+private:
+    CSearchStripes& m_stripes;
+    int m_nStripe;
+    CStageHost* m_pHost;
+};
+
 CSearchStripes::CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result,
-                               int nThreads, bool bScalar, std::vector<SWorkerScratch>& scratch)
+                               int nThreads, std::vector<SWorkerScratch>& scratch)
     : m_planes(planes)
     , m_scorer(scorer)
     , m_result(result)
-    , m_bScalar(bScalar)
+    , m_scratch(scratch)
 {
     const SSearchGeometry& g = planes.Geometry();
-    const int nThreadsWanted
-        = nThreads > 0 ? nThreads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int nThreadsWanted = nThreads > 0 ? nThreads : ThreadsFor(g);
     m_nStripeRows = StripeRows(g, nThreadsWanted);
     m_nStripes = (g.nHeight + m_nStripeRows - 1) / m_nStripeRows;
-    const int nWorkers = std::min(nThreadsWanted, m_nStripes);
-    m_ranges.resize(m_nStripes);
-    m_bDone.assign(m_nStripes, 0);
-    if (scratch.size() < static_cast<std::size_t>(nWorkers))
-        scratch.resize(nWorkers);
-    for (int n = 0; n < nWorkers; ++n)
+    m_nThreads = std::max(1, std::min(nThreadsWanted, m_nStripes));
+    m_ranges.assign(m_nStripes, SSearchRange{});
+    m_finished.assign(m_nStripes, 0);
+    if (scratch.size() < static_cast<std::size_t>(m_nThreads))
+        scratch.resize(m_nThreads);
+    for (int n = 0; n < m_nThreads; ++n)
         SizeScratch(scratch[n], g, m_nStripeRows);
-    // Fewer threads than asked for only slow the search down.
-    try {
-        for (int n = 0; n < nWorkers; ++n)
-            m_workers.emplace_back([this, &worker = scratch[n]] { Work(worker); });
-    } catch (const std::system_error&) {
-        if (m_workers.empty())
-            throw std::bad_alloc();
-    }
 }
 
 void CSearchStripes::SizeScratch(SWorkerScratch& scratch, const SSearchGeometry& g, int nStripeRows)
 {
     const std::size_t nCandidates = static_cast<std::size_t>(g.nRowsTogether) * g.nLanes;
     const std::size_t nColumns = static_cast<std::size_t>(g.nWidth) + g.nFragment - 1;
-    scratch.columnSums.resize(nCandidates * nColumns * FastSearchColumnSumBytes(g.nFragment));
-    scratch.sums.resize(nCandidates);
-    scratch.tieDx.resize(nCandidates + 1);
-    scratch.tieDy.resize(nCandidates + 1);
-    scratch.tieScores.resize(nCandidates + 1);
+    const bool b16 = FastSearchColumnSumBytes(g.nFragment) == 2;
+    scratch.columnSums16.resize(b16 ? nCandidates * nColumns : 0);
+    scratch.columnSums32.resize(b16 ? 0 : nCandidates * nColumns);
+    scratch.keys.resize(b16 ? nCandidates : 0);
+    scratch.sums.resize(b16 ? 0 : nCandidates);
+    scratch.ties.dxs.resize(nCandidates + 1);
+    scratch.ties.dys.resize(nCandidates + 1);
+    scratch.ties.scores.resize(nCandidates + 1);
+    scratch.ties.whole.resize(nCandidates + 1);
+    scratch.ties.nScoredTerms = 0;
     scratch.best.resize(static_cast<std::size_t>(OneGroup(g) ? 1 : nStripeRows) * g.nWidth);
 }
 
@@ -65,59 +109,98 @@ CSearchStripes::~CSearchStripes()
     Stop();
 }
 
-void CSearchStripes::Work(SWorkerScratch& scratch)
+bool CSearchStripes::Run(CStageHost& host)
 {
-    const SSearchGeometry& g = m_planes.Geometry();
-    for (;;) {
-        const int nStripe = m_nNextStripe.fetch_add(1);
-        if (nStripe >= m_nStripes || m_bStop.load())
-            return;
-        SStripeTask task;
-        task.pPlanes = &m_planes;
-        task.pScorer = &m_scorer;
-        task.nFirstRow = nStripe * m_nStripeRows;
-        task.nEndRow = std::min(task.nFirstRow + m_nStripeRows, g.nHeight);
-        task.scratch
-            = {scratch.columnSums.data(), scratch.sums.data(), scratch.best.data(), scratch.tieDx, scratch.tieDy,
-               scratch.tieScores};
-        task.pStop = &m_bStop;
-        SRowWriter writer{this, {}};
-        task.pFinishRow = WriteRow;
-        task.pFinishContext = &writer;
-        if (!SearchStripe(task, m_bScalar))
-            return;
-        m_ranges[nStripe] = writer.range;
-        {
-            const std::lock_guard lock(m_mutex);
-            m_bDone[nStripe] = 1;
-        }
-        m_stripeDone.notify_all();
-    }
+    // Fewer threads than asked for only slow the search down: the calling
+    // thread takes the stripes of those that did not start.
+    int nStarted = 1;
+    try {
+        for (; nStarted < m_nThreads; ++nStarted)
+            m_workers.emplace_back(
+                [this, nStarted, &worker = m_scratch[nStarted]] { SearchStripes(worker, nStarted, 0, nullptr); });
+    } catch (const std::system_error&) { }
+    const bool bDone = SearchStripes(m_scratch[0], 0, nStarted, &host) && AwaitRows(host);
+    Stop();
+    return bDone;
 }
 
-void CSearchStripes::WriteRow(void* pWriter, int y, const SPixelBest* pBest)
+// Thread nThread's stripes, and for the calling thread those of the threads
+// from nStarted on. False when stopped.
+bool CSearchStripes::SearchStripes(SWorkerScratch& scratch, int nThread, int nStarted, CStageHost* pHost)
 {
-    SRowWriter& writer = *static_cast<SRowWriter*>(pWriter);
-    const CSearchStripes& stripes = *writer.pStripes;
-    WriteSearchRow(pBest, stripes.m_planes.Geometry().nWidth, y, stripes.m_scorer, stripes.m_result.xd.Pixel(0, y),
-                   stripes.m_result.yd.Pixel(0, y), writer.range, stripes.m_bScalar);
-}
-
-bool CSearchStripes::WaitForRow(int y, CStageHost& host)
-{
-    using namespace std::chrono_literals;
-    const int nStripe = y / m_nStripeRows;
-    std::unique_lock lock(m_mutex);
-    while (!m_stripeDone.wait_for(lock, 40ms, [&] { return m_bDone[nStripe] != 0; })) {
-        // A stripe can take long at large settings: keep the window alive.
-        lock.unlock();
-        host.PumpEvents();
-        const bool bCancelled = host.IsCancelled();
-        lock.lock();
-        if (bCancelled)
+    for (int nStripe = 0; nStripe < m_nStripes; ++nStripe) {
+        const int nOwner = nStripe % m_nThreads;
+        if ((nOwner == nThread || (nThread == 0 && nOwner >= nStarted)) && !RunStripe(scratch, nStripe, pHost))
             return false;
     }
     return true;
+}
+
+bool CSearchStripes::RunStripe(SWorkerScratch& scratch, int nStripe, CStageHost* pHost)
+{
+    const SSearchGeometry& g = m_planes.Geometry();
+    const SStripeScratch stripeScratch{scratch.columnSums16, scratch.columnSums32, scratch.keys, scratch.sums,
+                                       scratch.best};
+    const int nFirstRow = nStripe * m_nStripeRows;
+    const int nEndRow = std::min(nFirstRow + m_nStripeRows, g.nHeight);
+    CStripeWriter writer(*this, nStripe, pHost);
+    return SearchStripe({m_planes, m_scorer, nFirstRow, nEndRow, stripeScratch, scratch.ties, writer});
+}
+
+void CSearchStripes::FinishRow(int nStripe, int y, std::span<const SPixelBest> best)
+{
+    WriteSearchRow(best, y, m_scorer, m_result.xd.Pixel(0, y), m_result.yd.Pixel(0, y), m_ranges[nStripe]);
+    {
+        const std::lock_guard lock(m_mutex);
+        ++m_finished[nStripe];
+    }
+    m_rowFinished.notify_one();
+}
+
+// The number of rows finished from row 0 on without a gap.
+int CSearchStripes::FinishedRowsLocked() const
+{
+    int nStripe = std::min(m_nReported / m_nStripeRows, m_nStripes - 1);
+    while (nStripe + 1 < m_nStripes && m_finished[nStripe] == m_nStripeRows)
+        ++nStripe;
+    return nStripe * m_nStripeRows + m_finished[nStripe];
+}
+
+// One step per newly finished row, in order. False when cancelled.
+bool CSearchStripes::ReportRows(CStageHost& host)
+{
+    int nFinished = 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        nFinished = FinishedRowsLocked();
+    }
+    for (; m_nReported < nFinished; ++m_nReported) {
+        host.PumpEvents();
+        if (host.IsCancelled())
+            return false;
+        host.StepProgress();
+    }
+    return true;
+}
+
+// Once the calling thread has no stripe left: reports the workers' rows as
+// they finish, keeping the window alive while one takes long.
+bool CSearchStripes::AwaitRows(CStageHost& host)
+{
+    using namespace std::chrono_literals;
+    const int nHeight = m_planes.Geometry().nHeight;
+    while (ReportRows(host)) {
+        if (m_nReported == nHeight)
+            return true;
+        std::unique_lock lock(m_mutex);
+        if (!m_rowFinished.wait_for(lock, 40ms, [&] { return FinishedRowsLocked() > m_nReported; })) {
+            lock.unlock();
+            host.PumpEvents();
+            if (host.IsCancelled())
+                return false;
+        }
+    }
+    return false;
 }
 
 void CSearchStripes::Stop()
@@ -130,7 +213,7 @@ void CSearchStripes::Stop()
 
 void CSearchStripes::MergeRange(SSearchResult& result) const
 {
-    for (const SRange& range : m_ranges) {
+    for (const SSearchRange& range : m_ranges) {
         result.nMinDx = std::min(result.nMinDx, range.nMinDx);
         result.nMaxDx = std::max(result.nMaxDx, range.nMaxDx);
         result.nMinDy = std::min(result.nMinDy, range.nMinDy);

@@ -69,18 +69,18 @@ template <typename TSum>
 void OfferEqualLanes(const SStripeTask& task, const SGroup& group, const TSum* pSums, int nShift, std::int32_t nSum,
                      std::ptrdiff_t nFirst, int x, int y, SPixelBest& best)
 {
-    const SSearchGeometry& g = task.pPlanes->Geometry();
-    const SStripeScratch& scratch = task.scratch;
+    const SSearchGeometry& g = task.planes.Geometry();
+    STieScratch& ties = task.ties;
     std::size_t n = 0;
     for (std::ptrdiff_t nIndex = nFirst; nIndex < group.nRows * g.nLanes; ++nIndex) {
         const int nLane = static_cast<int>(nIndex % g.nLanes);
         if (nLane <= 2 * g.nMaxDx && static_cast<std::int32_t>(pSums[nIndex] >> nShift) == nSum) {
             ++n;
-            scratch.tieDx[n] = nLane - g.nMaxDx;
-            scratch.tieDy[n] = group.dy0 + static_cast<int>(nIndex / g.nLanes);
+            ties.dxs[n] = nLane - g.nMaxDx;
+            ties.dys[n] = group.dy0 + static_cast<int>(nIndex / g.nLanes);
         }
     }
-    task.pScorer->OfferTies(best, nSum, x, y, n, scratch.tieDx, scratch.tieDy, scratch.tieScores);
+    task.scorer.OfferTies(best, nSum, x, y, n, ties);
 }
 
 // Takes the group's minimum nSum, first reached at index nFirst (bTied when
@@ -89,11 +89,12 @@ template <typename TSum>
 HWY_INLINE void OfferMinimum(const SStripeTask& task, const SGroup& group, const TSum* pSums, int nShift,
                              std::int32_t nSum, std::ptrdiff_t nFirst, bool bTied, int x, int y, SPixelBest& best)
 {
-    // A larger sum never wins; an equal zero sum scores 0.0 like the earlier one.
+    // A larger sum never wins. A zero sum has every term 0, so its literal
+    // score is exactly 0.0 and the first candidate with it wins, unscored.
     if (nSum > best.nSum || (nSum == best.nSum && nSum == 0))
         return;
     if (nSum < best.nSum && (!bTied || nSum == 0)) {
-        const SSearchGeometry& g = task.pPlanes->Geometry();
+        const SSearchGeometry& g = task.planes.Geometry();
         best = SPixelBest{nSum, static_cast<std::int16_t>(nFirst % g.nLanes - g.nMaxDx),
                           static_cast<std::int16_t>(group.dy0 + nFirst / g.nLanes), nSum == 0 ? 0.0 : -1.0};
         return;
@@ -192,16 +193,17 @@ HWY_INLINE void StartKey(D d, const SSearchGeometry& g, int nShift, const std::u
     hn::StoreU(hn::Add(hn::ShiftLeftSame(sum, nShift), hn::Iota(d, nIndex)), d, pKey);
 }
 
-void SelectRow(const SStripeTask& task, const SGroup& group, const std::uint16_t* pColumns, int y, SPixelBest* pBest)
+void SelectRow(const SStripeTask& task, const SGroup& group, const std::uint16_t* HWY_RESTRICT pColumns, int y,
+               SPixelBest* HWY_RESTRICT pBest)
 {
-    const SSearchGeometry& g = task.pPlanes->Geometry();
+    const SSearchGeometry& g = task.planes.Geometry();
     const DU32 d;
     const DU32Half dh;
     const std::ptrdiff_t nStep = static_cast<std::ptrdiff_t>(hn::Lanes(d));
     const SRowSums rows = RowSums(g);
     const int nCandidates = 2 * g.nMaxDx + 1;
     const int nShift = FastSearchKeyShift(g.nFragment);
-    std::uint32_t* pKeys = reinterpret_cast<std::uint32_t*>(task.scratch.pSums);
+    std::uint32_t* HWY_RESTRICT pKeys = task.scratch.keys.data();
     const hn::Vec<DU32> padding
         = rows.bHalf ? hn::Zero(d) : Padding(d, rows.nWhole - nStep, nCandidates, std::uint32_t{UINT32_MAX});
     const hn::Vec<DU32Half> paddingHalf = Padding(dh, rows.nWhole, nCandidates, std::uint32_t{UINT32_MAX});
@@ -259,15 +261,16 @@ HWY_INLINE std::int32_t SlideSums(const SRowSums& rows, std::int32_t* pSums, con
     return hn::GetLane(hn::MinOfLanes(dh, half));
 }
 
-void SelectRow(const SStripeTask& task, const SGroup& group, const std::int32_t* pColumns, int y, SPixelBest* pBest)
+void SelectRow(const SStripeTask& task, const SGroup& group, const std::int32_t* HWY_RESTRICT pColumns, int y,
+               SPixelBest* HWY_RESTRICT pBest)
 {
-    const SSearchGeometry& g = task.pPlanes->Geometry();
+    const SSearchGeometry& g = task.planes.Geometry();
     const D32 d;
     const D32Half dh;
     const std::ptrdiff_t nStep = static_cast<std::ptrdiff_t>(hn::Lanes(d));
     const SRowSums rows = RowSums(g);
     const int nCandidates = 2 * g.nMaxDx + 1;
-    std::int32_t* pSums = task.scratch.pSums;
+    std::int32_t* HWY_RESTRICT pSums = task.scratch.sums.data();
     const hn::Vec<D32> padding = rows.bHalf ? hn::Zero(d) : Padding(d, rows.nWhole - nStep, nCandidates, INT32_MAX);
     const hn::Vec<D32Half> paddingHalf = Padding(dh, rows.nWhole, nCandidates, INT32_MAX);
     for (std::ptrdiff_t k = 0; k < g.nLanes; ++k) {
