@@ -1,6 +1,8 @@
 // Image files: round trips in every format, and everything that is not a whole 24-bit image of a decoded type refused.
 #include "engine/file_names.h"
 #include "engine/image_file.h"
+#include "engine/image_writer.h"
+#include "engine/safe_file.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +115,10 @@ TEST(ImageFile, TypesOutsideTheFourAreNotDecoded)
     }
 }
 
+// Whatever fails (the writer of the bytes, the folder, the rename), the
+// name keeps its earlier file and no temporary stays: for a single save, and
+// for the saves written behind a job, where the ones queued after a failure
+// are never written.
 TEST(ImageFile, FailedSaveKeepsTheEarlierFileAndLeavesNoTemporary)
 {
     CTempFolder folder;
@@ -120,9 +126,17 @@ TEST(ImageFile, FailedSaveKeepsTheEarlierFileAndLeavesNoTemporary)
     ASSERT_TRUE(SaveImageFile(UniformImage(3, 3, 1, 2, 3), path, kFormatBmp));
     const std::string before = ReadBytes(path);
     EXPECT_FALSE(SaveImageFile(CImage(), path, kFormatBmp));
+    EXPECT_FALSE(WriteFileSafely(path, [](std::FILE* pFile) { return std::fputs("half", pFile) < 0; }));
     EXPECT_FALSE(SaveImageFile(UniformImage(3, 3, 9, 9, 9), folder.File("no/such/folder/map.bmp"), kFormatBmp));
     std::filesystem::create_directory(folder.File("taken.bmp"));
     EXPECT_FALSE(SaveImageFile(UniformImage(3, 3, 9, 9, 9), folder.File("taken.bmp"), kFormatBmp));
+    {
+        CImageWriter writer;
+        writer.Queue(std::make_shared<const CImage>(UniformImage(3, 3, 7, 7, 7)), folder.File("first.bmp"), 0, -1);
+        writer.Queue(std::make_shared<const CImage>(), path, kFormatBmp, -1);
+        writer.Queue(std::make_shared<const CImage>(UniformImage(3, 3, 7, 7, 7)), folder.File("later.bmp"), 0, -1);
+        EXPECT_EQ(writer.Wait(), path);
+    }
     EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"map.bmp", "taken.bmp"}));
+    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"first.bmp", "map.bmp", "taken.bmp"}));
 }
