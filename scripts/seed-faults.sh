@@ -24,7 +24,7 @@ caught=0 missed=0 void=0
 while IFS= read -r line; do
   [[ -z "$line" || "$line" == \#* ]] && continue
   echo "$line" | grep -qE -- "$pattern" || continue
-  IFS='|' read -r path from to what <<<"$(sed 's/ ~~ /|/g' <<<"$line")"
+  IFS=$'\x1f' read -r path from to what <<<"${line// ~~ /$'\x1f'}"
   from=${from//\\n/$'\n'}
   to=${to//\\n/$'\n'}
   [ "$to" = "<none>" ] && to=""
