@@ -59,7 +59,7 @@ private:
 CExactScorer::CExactScorer(const CSearchPlanes& planes, CFlatWindows& windows)
     : m_planes(planes)
     , m_windows(windows)
-    , m_nBuildAfter(2 * (std::int64_t{planes.Geometry().nWidth} + planes.Geometry().nFragment)
+    , m_nBuildAfter(8 * (std::int64_t{planes.Geometry().nWidth} + planes.Geometry().nFragment)
                     * planes.Geometry().nHeight)
     , m_nFragment(planes.Geometry().nFragment)
     , m_nHalf(planes.Geometry().nHalf)
