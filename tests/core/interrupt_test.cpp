@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <memory>
 #include <thread>
 
 extern char** environ;
@@ -318,27 +317,3 @@ INSTANTIATE_TEST_SUITE_P(BySignal, InterruptedCli, testing::Values(SIGINT, SIGTE
                          [](const testing::TestParamInfo<int>& info) {
                              return std::string(info.param == SIGINT ? "Sigint" : "Sigterm");
                          });
-
-// Four tools writing the same names at once: every save replaces a whole
-// file, so each tool finishes and the files are those of a single run.
-TEST_F(CliPair, ConcurrentJobsOnOnePairLeaveTheFilesOfOneRun)
-{
-    const std::vector<std::string> args
-        = Depth({"--gradient", "--speed", "2", "--max-parallax-x", "6", "--format", "png"});
-    std::vector<std::unique_ptr<CCliProcess>> tools;
-    for (int i = 0; i < 4; ++i) {
-        tools.push_back(std::make_unique<CCliProcess>());
-        tools.back()->Start(args, m_folder.File("out" + std::to_string(i) + ".txt"));
-    }
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(tools[i]->WaitForExit(), 0) << i;
-        EXPECT_EQ(ReadBytes(m_folder.File("out" + std::to_string(i) + ".txt")), m_folder.File("left-3dmap.png") + "\n");
-    }
-    const std::string concurrent = ReadBytes(m_folder.File("left-3dmap.png"));
-    CCliProcess single;
-    single.Start(args, m_folder.File("out.txt"));
-    EXPECT_EQ(single.WaitForExit(), 0);
-    EXPECT_EQ(ReadBytes(m_folder.File("left-3dmap.png")), concurrent);
-    for (const std::string& name : m_folder.Files())
-        EXPECT_NE(name.front(), '.') << name;
-}

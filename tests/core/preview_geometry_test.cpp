@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
+
+using Numbers = std::vector<double>;
 
 CPreviewGeometry Loaded(int nWidth, int nHeight, int cw, int ch)
 {
@@ -15,177 +19,84 @@ CPreviewGeometry Loaded(int nWidth, int nHeight, int cw, int ch)
     return geometry;
 }
 
-void ExpectOffsets(const CPreviewGeometry& geometry, int x, int y)
+Numbers Offsets(const CPreviewGeometry& geometry)
 {
-    EXPECT_EQ(geometry.ScrollX(), x);
-    EXPECT_EQ(geometry.ScrollY(), y);
+    return {static_cast<double>(geometry.ScrollX()), static_cast<double>(geometry.ScrollY())};
+}
+Numbers Dest(const SPaintPlan& p)
+{
+    return {static_cast<double>(p.bStretch), static_cast<double>(p.nDestLeft), static_cast<double>(p.nDestTop),
+            static_cast<double>(p.nDestWidth), static_cast<double>(p.nDestHeight)};
+}
+Numbers Source(const SPaintPlan& p)
+{
+    return {static_cast<double>(p.nSourceX), static_cast<double>(p.nSourceY), static_cast<double>(p.nSourceWidth),
+            static_cast<double>(p.nSourceHeight)};
+}
+Numbers Rects(const SDrawRects& r)
+{
+    return {static_cast<double>(r.nSourceX),
+            static_cast<double>(r.nSourceY),
+            static_cast<double>(r.nSourceWidth),
+            static_cast<double>(r.nSourceHeight),
+            r.dTargetX,
+            r.dTargetY,
+            r.dTargetWidth,
+            r.dTargetHeight};
+}
+Numbers Bars(const SScrollBarsSetup& b)
+{
+    return {static_cast<double>(b.horizontal.bVisible), static_cast<double>(b.vertical.bVisible),
+            static_cast<double>(b.horizontal.nMax),     static_cast<double>(b.vertical.nMax),
+            static_cast<double>(b.horizontal.nPage),    static_cast<double>(b.vertical.nPage)};
 }
 
 } // namespace
 
-TEST(PreviewGeometry, SmallImageLoadsAtZoomOneCentredWithoutScrollBars)
+// A small image shows 1:1, centred, with no scroll bar; Zoom In fits it to
+// the pane (3.75), then steps by whole numbers; Zoom Out steps down until
+// the next value would be 1 or less, then shows 1.
+TEST(PreviewGeometry, SmallImageLoadsAtZoomOneThenZoomsToFitAndByWholeSteps)
 {
     CPreviewGeometry geometry = Loaded(100, 80, 200, 200);
     EXPECT_FALSE(geometry.IsFit());
-    const SScrollBarsSetup bars = geometry.UpdateScrollBars(true);
-    EXPECT_FALSE(bars.horizontal.bVisible);
-    EXPECT_FALSE(bars.vertical.bVisible);
-    const SPaintPlan plan = geometry.PreparePaint();
+    EXPECT_EQ(Bars(geometry.UpdateScrollBars(true)), (Numbers{0, 0, 99, 79, 200, 200}));
+    EXPECT_EQ(Dest(geometry.PreparePaint()), (Numbers{0, 50, 60, 100, 80}));
     EXPECT_EQ(geometry.Zoom(), 1.0);
-    EXPECT_FALSE(plan.bStretch);
-    EXPECT_EQ(plan.nDestLeft, 50);
-    EXPECT_EQ(plan.nDestTop, 60);
-    EXPECT_EQ(plan.nDestWidth, 100);
-    EXPECT_EQ(plan.nDestHeight, 80);
+
+    geometry = Loaded(100, 80, 400, 300);
+    geometry.ZoomIn();
+    EXPECT_TRUE(geometry.IsFit());
+    EXPECT_EQ(Dest(geometry.PreparePaint()), (Numbers{1, 12, 0, 375, 300}));
+    EXPECT_EQ(geometry.Zoom(), 3.75);
+    CPreviewGeometry stepped = geometry;
+    EXPECT_EQ(stepped.ZoomIn(), 2.0);
+    EXPECT_FALSE(stepped.IsFit());
+    EXPECT_EQ(Offsets(stepped), (Numbers{0, 0}));
+    for (const double dZoom : {2.75, 1.75, 1.0, 1.0})
+        EXPECT_EQ(geometry.ZoomOut(), dZoom);
+    EXPECT_FALSE(geometry.IsFit());
 }
 
+// A large image fits the pane, then Zoom In and Out keep the centre, with
+// scroll bars over the zoomed size; Zoom Out below 1 fits again.
 TEST(PreviewGeometry, LargeImageFitsThenZoomsInKeepingTheCentreAndBackOut)
 {
     CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
     EXPECT_TRUE(geometry.IsFit());
     EXPECT_FALSE(geometry.UpdateScrollBars(true).horizontal.bVisible);
-    const SPaintPlan fit = geometry.PreparePaint();
+    EXPECT_EQ(Dest(geometry.PreparePaint()), (Numbers{1, 0, 25, 200, 150}));
     EXPECT_EQ(geometry.Zoom(), 0.5);
-    EXPECT_TRUE(fit.bStretch);
-    EXPECT_EQ(fit.nDestLeft, 0);
-    EXPECT_EQ(fit.nDestTop, 25);
-    EXPECT_EQ(fit.nDestWidth, 200);
-    EXPECT_EQ(fit.nDestHeight, 150);
-
     EXPECT_EQ(geometry.ZoomIn(), 1.0);
-    ExpectOffsets(geometry, 100, 100);
-    const SScrollBarsSetup bars = geometry.UpdateScrollBars(true);
-    EXPECT_TRUE(bars.horizontal.bVisible);
-    EXPECT_TRUE(bars.vertical.bVisible);
-    EXPECT_EQ(bars.horizontal.nMax, 399);
-    EXPECT_EQ(bars.vertical.nMax, 299);
-    EXPECT_EQ(bars.horizontal.nPage, 200);
-    EXPECT_EQ(bars.vertical.nPage, 200);
-
+    EXPECT_EQ(Offsets(geometry), (Numbers{100, 100}));
+    EXPECT_EQ(Bars(geometry.UpdateScrollBars(true)), (Numbers{1, 1, 399, 299, 200, 200}));
     EXPECT_EQ(geometry.ZoomIn(), 2.0);
-    ExpectOffsets(geometry, 300, 300);
+    EXPECT_EQ(Offsets(geometry), (Numbers{300, 300}));
     EXPECT_EQ(geometry.ZoomOut(), 1.0);
-    ExpectOffsets(geometry, 100, 100);
+    EXPECT_EQ(Offsets(geometry), (Numbers{100, 100}));
     geometry.ZoomOut();
     EXPECT_TRUE(geometry.IsFit());
-    ExpectOffsets(geometry, 0, 0);
-}
-
-TEST(PreviewGeometry, SmallImageZoomsInToFitThenByWholeSteps)
-{
-    CPreviewGeometry geometry = Loaded(100, 80, 400, 300);
-    geometry.ZoomIn();
-    EXPECT_TRUE(geometry.IsFit());
-    const SPaintPlan plan = geometry.PreparePaint();
-    EXPECT_EQ(geometry.Zoom(), 3.75);
-    EXPECT_EQ(plan.nDestLeft, 12);
-    EXPECT_EQ(plan.nDestTop, 0);
-    EXPECT_EQ(plan.nDestWidth, 375);
-    EXPECT_EQ(plan.nDestHeight, 300);
-
-    CPreviewGeometry stepped = geometry;
-    EXPECT_EQ(stepped.ZoomIn(), 2.0);
-    EXPECT_FALSE(stepped.IsFit());
-    ExpectOffsets(stepped, 0, 0);
-    EXPECT_EQ(geometry.ZoomOut(), 2.75);
-
-    // Zoom Out steps down until the next value would be 1 or less, then shows 1.
-    EXPECT_EQ(geometry.ZoomOut(), 1.75);
-    EXPECT_EQ(geometry.ZoomOut(), 1.0);
-    EXPECT_EQ(geometry.ZoomOut(), 1.0);
-    EXPECT_FALSE(geometry.IsFit());
-}
-
-TEST(PreviewGeometry, DirectPlanCountsSourceRowsFromTheBottom)
-{
-    CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
-    geometry.PreparePaint();
-    geometry.ZoomIn();
-    geometry.SetScrollOffsets(50, 60);
-    const SPaintPlan plan = geometry.PreparePaint();
-    EXPECT_FALSE(plan.bStretch);
-    EXPECT_EQ(plan.nDestWidth, 200);
-    EXPECT_EQ(plan.nDestHeight, 200);
-    EXPECT_EQ(plan.nSourceX, 50);
-    EXPECT_EQ(plan.nSourceY, 40);
-
-    // Top-down, the same area starts 60 rows below the top.
-    const SDrawRects rects = MakeDrawRects(plan, 400, 300);
-    EXPECT_EQ(rects.nSourceX, 50);
-    EXPECT_EQ(rects.nSourceY, 60);
-    EXPECT_EQ(rects.nSourceWidth, 200);
-    EXPECT_EQ(rects.nSourceHeight, 200);
-    EXPECT_EQ(rects.dTargetX, 0);
-    EXPECT_EQ(rects.dTargetY, 0);
-}
-
-TEST(PreviewGeometry, StretchPlanScalesTheWholeImageFromTheScrolledOrigin)
-{
-    CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
-    geometry.PreparePaint();
-    geometry.ZoomIn();
-    geometry.ZoomIn();
-    geometry.SetScrollOffsets(50, 60);
-    const SPaintPlan plan = geometry.PreparePaint();
-    EXPECT_TRUE(plan.bStretch);
-    EXPECT_EQ(plan.nDestLeft, 0);
-    EXPECT_EQ(plan.nDestTop, 0);
-    EXPECT_EQ(plan.nDestWidth, 800);
-    EXPECT_EQ(plan.nDestHeight, 600);
-    EXPECT_EQ(plan.nSourceX, 25);
-    EXPECT_EQ(plan.nSourceY, -30);
-    EXPECT_EQ(plan.nSourceWidth, 400);
-    EXPECT_EQ(plan.nSourceHeight, 300);
-
-    // Only image pixels are drawn: image point (25, 30) lands on the pane's corner.
-    const SDrawRects rects = MakeDrawRects(plan, 400, 300);
-    EXPECT_EQ(rects.nSourceX, 25);
-    EXPECT_EQ(rects.nSourceY, 30);
-    EXPECT_EQ(rects.nSourceWidth, 375);
-    EXPECT_EQ(rects.nSourceHeight, 270);
-    EXPECT_EQ(rects.dTargetX, 0);
-    EXPECT_EQ(rects.dTargetY, 0);
-    EXPECT_EQ(rects.dTargetWidth, 750);
-    EXPECT_EQ(rects.dTargetHeight, 540);
-}
-
-TEST(PreviewGeometry, ScrollCodesMoveByFixedAmountsWithinTheRange)
-{
-    CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
-    geometry.PreparePaint();
-    geometry.ZoomIn(); // zoom 1, offsets (100, 100)
-    geometry.Scroll(false, SB_PAGEDOWN, 0);
-    EXPECT_EQ(geometry.ScrollX(), 120);
-    geometry.Scroll(false, SB_TOP, 0);
-    EXPECT_EQ(geometry.ScrollX(), 119);
-    geometry.Scroll(false, SB_BOTTOM, 0);
-    EXPECT_EQ(geometry.ScrollX(), 120);
-    geometry.Scroll(false, SB_PAGEUP, 0);
-    geometry.Scroll(false, SB_LINEUP, 0);
-    EXPECT_EQ(geometry.ScrollX(), 99);
-    geometry.Scroll(true, SB_THUMBTRACK, 77);
-    EXPECT_EQ(geometry.ScrollY(), 77);
-    geometry.Scroll(true, SB_ENDSCROLL, 5);
-    EXPECT_EQ(geometry.ScrollY(), 77);
-
-    // Clamped to 0 and to zoomed size minus client size.
-    geometry.Scroll(true, SB_THUMBPOSITION, 500);
-    EXPECT_EQ(geometry.ScrollY(), 100);
-    geometry.Scroll(false, SB_THUMBTRACK, -5);
-    EXPECT_EQ(geometry.ScrollX(), 0);
-}
-
-TEST(PreviewGeometry, ResetKeepsTheImageSizeAndRestoresFitAtZoomOne)
-{
-    CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
-    geometry.PreparePaint();
-    geometry.ZoomIn();
-    geometry.Reset();
-    EXPECT_TRUE(geometry.IsFit());
-    EXPECT_EQ(geometry.Zoom(), 1.0);
-    ExpectOffsets(geometry, 0, 0);
-    EXPECT_EQ(geometry.ImageWidth(), 400);
-    EXPECT_FALSE(geometry.UpdateScrollBars(false).horizontal.bVisible);
+    EXPECT_EQ(Offsets(geometry), (Numbers{0, 0}));
 }
 
 // At the exact edge: an image as large as the pane shows 1:1 with no scroll
@@ -209,4 +120,59 @@ TEST(PreviewGeometry, ScrollBarsAppearOnlyWhenTheZoomedImageIsLargerThanThePane)
         EXPECT_EQ(bars.horizontal.bVisible, c.bHorizontal);
         EXPECT_EQ(bars.vertical.bVisible, c.bVertical);
     }
+}
+
+// At 1:1 the plan copies pixels, its source rows counted from the bottom;
+// zoomed, it stretches the whole image from the scrolled origin, and only
+// image pixels are drawn (image point (25, 30) lands on the pane's corner).
+TEST(PreviewGeometry, PlansCopyAt1To1AndStretchTheImageWhenZoomed)
+{
+    CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
+    geometry.PreparePaint();
+    geometry.ZoomIn();
+    geometry.SetScrollOffsets(50, 60);
+    SPaintPlan plan = geometry.PreparePaint();
+    EXPECT_EQ(Dest(plan), (Numbers{0, 0, 0, 200, 200}));
+    EXPECT_EQ(Source(plan), (Numbers{50, 40, 200, 200}));
+    EXPECT_EQ(Rects(MakeDrawRects(plan, 400, 300)), (Numbers{50, 60, 200, 200, 0, 0, 200, 200}));
+    geometry.ZoomIn();
+    geometry.SetScrollOffsets(50, 60);
+    plan = geometry.PreparePaint();
+    EXPECT_EQ(Dest(plan), (Numbers{1, 0, 0, 800, 600}));
+    EXPECT_EQ(Source(plan), (Numbers{25, -30, 400, 300}));
+    EXPECT_EQ(Rects(MakeDrawRects(plan, 400, 300)), (Numbers{25, 30, 375, 270, 0, 0, 750, 540}));
+}
+
+// Line and page codes move by fixed amounts, the thumb moves to its
+// position; every offset stays within 0 and the zoomed size less the pane.
+TEST(PreviewGeometry, ScrollCodesMoveByFixedAmountsWithinTheRange)
+{
+    CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
+    geometry.PreparePaint();
+    geometry.ZoomIn(); // zoom 1, offsets (100, 100)
+    const struct {
+        bool bVertical;
+        int nCode, nPos, nExpected;
+    } steps[] = {{false, SB_PAGEDOWN, 0, 120}, {false, SB_TOP, 0, 119},
+                 {false, SB_BOTTOM, 0, 120},   {false, SB_PAGEUP, 0, 100},
+                 {false, SB_LINEUP, 0, 99},    {true, SB_THUMBTRACK, 77, 77},
+                 {true, SB_ENDSCROLL, 5, 77},  {true, SB_THUMBPOSITION, 500, 100},
+                 {false, SB_THUMBTRACK, -5, 0}};
+    for (const auto& step : steps) {
+        geometry.Scroll(step.bVertical, step.nCode, step.nPos);
+        EXPECT_EQ(step.bVertical ? geometry.ScrollY() : geometry.ScrollX(), step.nExpected) << step.nCode;
+    }
+}
+
+TEST(PreviewGeometry, ResetKeepsTheImageSizeAndRestoresFitAtZoomOne)
+{
+    CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
+    geometry.PreparePaint();
+    geometry.ZoomIn();
+    geometry.Reset();
+    EXPECT_TRUE(geometry.IsFit());
+    EXPECT_EQ(geometry.Zoom(), 1.0);
+    EXPECT_EQ(Offsets(geometry), (Numbers{0, 0}));
+    EXPECT_EQ(geometry.ImageWidth(), 400);
+    EXPECT_FALSE(geometry.UpdateScrollBars(false).horizontal.bVisible);
 }
