@@ -1,4 +1,4 @@
-// The layer over the desktop: the "Open image" dialog's filter, opening a missing document.
+// The layer over the desktop: the "Open image" dialog's filter.
 #include "gui/gui_test_support.h"
 
 #include <QAbstractItemView>
@@ -31,11 +31,4 @@ TEST(DesktopPlatform, OpenImageOffersImageFilesWhateverTheirLetterCase)
     const QStringList expected{"IMG_0001.JPG", "b.bmp", "left.png", "map.Tif"};
     EXPECT_TRUE(WaitUntil([&] { return OfferedNames(dialog) == expected; }, 5000))
         << OfferedNames(dialog).join(' ').toStdString();
-}
-
-TEST(DesktopPlatform, AMissingDocumentIsNotHandedToTheDesktop)
-{
-    CTempFolder folder;
-    CDesktopPlatform desktop;
-    EXPECT_FALSE(desktop.OpenDocument(QUrl::fromLocalFile(QString::fromStdString(folder.File("help/map-help.htm")))));
 }

@@ -1,5 +1,5 @@
 // The Segmentation Smoothing dialog: its controls' start values, which command each button runs with which box, the
-// controls held off and the cursor while a command runs, and ending the dialog during a command.
+// controls held off and the cursor while a command runs, and ending the dialog while a command reports.
 #include "gui/gui_test_support.h"
 #include "platform/digit_edit.h"
 #include "resources/resource_ids.h"
@@ -24,6 +24,24 @@ protected:
     }
 
     std::unique_ptr<CSmoothingDlg> m_pDialog = std::make_unique<CSmoothingDlg>();
+};
+
+// Runs `end` when the first call queued by the worker reaches the dialog: a
+// message to show, or the end of the command.
+class CAtFirstReport : public QObject {
+public:
+    explicit CAtFirstReport(std::function<void()> end)
+        : m_end(std::move(end))
+    { }
+    bool eventFilter(QObject*, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::MetaCall && m_end)
+            std::exchange(m_end, nullptr)();
+        return false;
+    }
+
+private:
+    std::function<void()> m_end;
 };
 
 } // namespace
@@ -61,8 +79,8 @@ TEST_F(SmoothingDlgTest, EachButtonRunsItsCommandWithTheBoxesValues)
     };
     for (const SRow& row : {SRow{IDC_CREATE_OUTLINES, 256, "5", true, "right-outline.bmp", 256, 5},
                             {IDC_SMOOTH_LEFT, 0, "0", true, "left-3dmapNew.bmp", 256, 0},
-                            {IDC_SMOOTH_RIGHT, 0, "90", false, "", 256, 90},
-                            {IDC_CREATE_OUTLINES, 0, "90", true, "right-outline.bmp", 0, 90}}) {
+                            {IDC_SMOOTH_RIGHT, 0, "90", true, "right-3dmapNew.bmp", 256, 90},
+                            {IDC_CREATE_OUTLINES, 0, "90", false, "", 0, 90}}) {
         SCOPED_TRACE(row.nButton);
         m_modals.clear();
         Item<QSlider>(IDC_OUTLINE_LEVEL_SLIDER).setValue(row.nLevelPosition);
@@ -106,24 +124,31 @@ TEST_F(SmoothingDlgTest, EveryControlIsEnabledAsARunningCommandAllowsUnderTheWai
               std::tuple(Qt::BitmapCursor, std::vector{Qt::ArrowCursor, Qt::BitmapCursor}));
 }
 
-// The command is cancelled at once: its pending message is dropped, no
-// preview follows and the wait cursor goes, whether the close box, Escape
-// or Close ends the dialog.
-TEST_F(SmoothingDlgTest, EndingTheDialogDuringACommandCancelsItAndShowsNothingMore)
+// However the dialog ends while its worker reports, the wait cursor goes at
+// once and nothing more is shown: a message on its way is dropped with the
+// command cancelled, and a command's end on its way brings no preview.
+TEST_F(SmoothingDlgTest, EndingTheDialogWhileACommandReportsShowsNothingMore)
 {
-    for (const int nWay : {0, 1, 2}) {
+    for (const auto& [nWay, bPair] : {std::pair(0, false), {1, false}, {2, false}, {0, true}}) {
+        if (bPair)
+            OpenPair(12, 9);
         m_pDialog = std::make_unique<CSmoothingDlg>();
         m_pDialog->show();
+        bool bCursorGone = false;
+        CAtFirstReport end([&, nWay = nWay] {
+            if (nWay == 0)
+                m_pDialog->close();
+            else if (nWay == 1)
+                QTest::keyClick(m_pDialog.get(), Qt::Key_Escape);
+            else
+                Click(*m_pDialog, IDOK);
+            bCursorGone = QApplication::overrideCursor() == nullptr;
+        });
+        m_pDialog->installEventFilter(&end);
         Click(*m_pDialog, IDC_CREATE_OUTLINES);
-        if (nWay == 0)
-            m_pDialog->close();
-        else if (nWay == 1)
-            QTest::keyClick(m_pDialog.get(), Qt::Key_Escape);
-        else
-            Click(*m_pDialog, IDOK);
-        EXPECT_FALSE(m_pDialog->isVisible()) << nWay;
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << nWay;
         ASSERT_TRUE(WaitForCommand());
-        EXPECT_TRUE(m_platform.m_messages.empty() && m_modals.empty()) << nWay;
+        EXPECT_EQ(std::tuple(m_pDialog->isVisible(), bCursorGone, m_platform.m_messages, m_modals),
+                  std::tuple(false, true, TTexts{}, TTexts{}))
+            << nWay << bPair;
     }
 }
