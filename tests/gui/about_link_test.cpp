@@ -7,7 +7,6 @@
 #include "about/open_target.h"
 #include "gui/gui_test_support.h"
 #include "resources/dialog_template.h"
-#include "resources/resource_ids.h"
 
 #include <QDir>
 

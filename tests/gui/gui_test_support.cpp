@@ -2,11 +2,8 @@
 // as they open, and the enabled states of a dialog's controls.
 #include "gui/gui_test_support.h"
 
-#include "engine/file_names.h"
-#include "engine/image_file.h"
 #include "preview/preview_dlg.h"
 #include "resources/dialog_template.h"
-#include "resources/resource_ids.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "app/stereo_dlg.h"
+#include "engine/file_names.h"
+#include "engine/image_file.h"
+#include "resources/resource_ids.h"
 #include "support/test_images.h"
 
 #include <QSlider>

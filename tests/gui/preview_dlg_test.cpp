@@ -1,11 +1,8 @@
 // The preview dialog and its pane: the file drawn upright on the frame, the zoom buttons, the scroll bars' wiring,
 // the loading messages.
-#include "engine/file_names.h"
-#include "engine/image_file.h"
 #include "gui/gui_test_support.h"
 #include "preview/preview_dlg.h"
 #include "preview/preview_pane_wnd.h"
-#include "resources/resource_ids.h"
 
 #include <QPushButton>
 #include <QScrollBar>

@@ -2,13 +2,10 @@
 // controls held off and the cursor while a command runs, and ending the dialog while a command reports.
 #include "gui/gui_test_support.h"
 #include "platform/digit_edit.h"
-#include "resources/resource_ids.h"
 #include "smoothing/smoothing_dlg.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QSlider>
-#include <QTest>
 
 namespace {
 

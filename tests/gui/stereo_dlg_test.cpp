@@ -1,11 +1,8 @@
 // The main dialog while no job runs: its controls' start values, the settings' handlers, choosing images, the
 // commands that open pages and dialogs, Escape.
-#include "engine/file_names.h"
-#include "engine/image_file.h"
 #include "gui/gui_test_support.h"
 #include "platform/digit_edit.h"
 #include "preview/preview_pane.h"
-#include "resources/resource_ids.h"
 #include "resources/string_table.h"
 
 #include <QCheckBox>
