@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 QString TextOf(const QWidget& widget)
@@ -41,7 +43,16 @@ TEST(DialogUnits, ConvertEachEdgeWithTheFontsBaseUnitsRoundingHalvesUp)
     const SDialogBaseUnits units{6, 13};
     EXPECT_EQ(std::tuple(MapDialogX(105, units), MapDialogY(20, units)), std::tuple(158, 33)); // 157.5, 32.5
     EXPECT_EQ(MapDialogRect(7, 226, 72, 14, units), QRect(11, 367, 108, 23));
-    EXPECT_EQ(FontBaseUnits(QApplication::font()).nY, QFontMetrics(QApplication::font()).height());
+    // The average width of the 52 letters, rounded, and the height, at many sizes.
+    for (int nSize = 6; nSize <= 20; ++nSize) {
+        QFont font = QApplication::font();
+        font.setPointSize(nSize);
+        const QFontMetrics metrics(font);
+        const int nLetters = metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        EXPECT_EQ(std::tuple(FontBaseUnits(font).dX, FontBaseUnits(font).nY),
+                  std::tuple(std::floor(nLetters / 52.0 + 0.5), metrics.height()))
+            << nSize;
+    }
 }
 
 class TemplateLayout : public testing::TestWithParam<const SDialogTemplate*> { };
