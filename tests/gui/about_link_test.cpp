@@ -57,6 +57,18 @@ protected:
     CAboutDlg m_dialog;
 };
 
+// Whether some pixel of `widget` as drawn is far more red than blue, as red
+// ink is and neither the other link colours nor the background are.
+bool IsDrawnRed(QWidget& widget)
+{
+    const QImage image = widget.grab().toImage();
+    for (int n = 0; n < image.width() * image.height(); ++n)
+        if (const QColor pixel = image.pixelColor(n % image.width(), n / image.width());
+            pixel.red() > pixel.blue() + 100)
+            return true;
+    return false;
+}
+
 QString WriteFile(const CTempFolder& folder, const std::string& name, const std::string& text = "")
 {
     const QString path = QString::fromStdString(folder.File(name));
@@ -86,7 +98,8 @@ TEST_F(AboutDlgTest, TheCreditsAreLinksToTheirPages)
     }
 }
 
-// Mode -1 underlines while the mouse is over the link, 1 always, any other never.
+// Mode -1 underlines while the mouse is over the link, 1 always, any other
+// never; the link is drawn in the colour it is in.
 TEST_F(AboutDlgTest, UnderTheMouseALinkTurnsRedAndIsUnderlinedAsItsModeSays)
 {
     CLinkLabel& link = *m_dialog.m_staticFirstCredit;
@@ -97,10 +110,11 @@ TEST_F(AboutDlgTest, UnderTheMouseALinkTurnsRedAndIsUnderlinedAsItsModeSays)
         link.MarkOpened(bOpened);
         EXPECT_EQ(link.font().underline(), bUnderlinedAway) << nMode;
         ASSERT_TRUE(MoveMouse(true));
-        EXPECT_EQ(std::tuple(link.TextColour(), link.font().underline()), std::tuple(kHover, bUnderlinedOver));
+        EXPECT_EQ(std::tuple(link.TextColour(), link.font().underline(), IsDrawnRed(link)),
+                  std::tuple(kHover, bUnderlinedOver, true));
         ASSERT_TRUE(MoveMouse(false));
-        EXPECT_EQ(std::tuple(link.TextColour(), link.font().underline(), link.IsHoverTimerActive()),
-                  std::tuple(bOpened ? kVisited : kLink, bUnderlinedAway, false))
+        EXPECT_EQ(std::tuple(link.TextColour(), link.font().underline(), link.IsHoverTimerActive(), IsDrawnRed(link)),
+                  std::tuple(bOpened ? kVisited : kLink, bUnderlinedAway, false, false))
             << nMode;
     }
 }
