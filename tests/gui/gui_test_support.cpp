@@ -1,40 +1,14 @@
-// Helpers of the GUI tests: a recording platform, waiting for the event loop, closing modal dialogs.
+// Helpers of the GUI tests: a recording platform, waiting for the event loop, a main dialog whose modal dialogs close
+// as they open, and the enabled states of a dialog's controls.
 #include "gui/gui_test_support.h"
 
-#include "engine/file_names.h"
-#include "engine/image_file.h"
+#include "preview/preview_dlg.h"
+#include "resources/dialog_template.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QWidget>
-
-#include <stdexcept>
-
-CRecordingPlatform::CRecordingPlatform()
-    : m_override(*this)
-{ }
-
-void CRecordingPlatform::ShowMessage(const std::string& text)
-{
-    m_messages.push_back(text);
-    if (m_onMessage)
-        m_onMessage(text);
-}
-
-std::optional<std::string> CRecordingPlatform::GetOpenImagePath(QWidget*)
-{
-    if (m_openPaths.empty())
-        return std::nullopt;
-    std::optional<std::string> path = m_openPaths.front();
-    m_openPaths.pop_front();
-    return path;
-}
-
-bool CRecordingPlatform::OpenDocument(const QUrl& url)
-{
-    m_opened.push_back(url);
-    return m_bOpenSucceeds;
-}
+#include <QLabel>
 
 bool WaitUntil(const std::function<bool()>& done, int nTimeoutMs)
 {
@@ -48,25 +22,48 @@ bool WaitUntil(const std::function<bool()>& done, int nTimeoutMs)
     return true;
 }
 
-CModalCloser::CModalCloser(std::function<void(QWidget&)> onModal)
-    : m_onModal(std::move(onModal))
+MainDialogTest::MainDialogTest()
 {
-    m_timer.setInterval(5);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+    m_modalCloser.setInterval(5);
+    QObject::connect(&m_modalCloser, &QTimer::timeout, [this] {
         QWidget* pModal = QApplication::activeModalWidget();
         if (pModal == nullptr || !pModal->isVisible())
             return;
-        m_onModal(*pModal);
-        ++m_nClosed;
+        auto* pPreview = qobject_cast<CPreviewDlg*>(pModal);
+        m_modals.push_back(
+            (pPreview ? pPreview->GetItem<QLabel>(IDC_FILE_NAME)->text() : pModal->windowTitle()).toStdString());
         pModal->close();
     });
-    m_timer.start();
+    m_modalCloser.start();
+    m_pMain->show();
 }
 
-void WriteImage(const CImage& image, const std::string& path)
+void MainDialogTest::OpenPair(int nWidth, int nHeight)
 {
-    const std::string extension = path.substr(path.rfind('.') + 1);
-    const int nFormat = extension == "png" ? kFormatPng : extension == "tif" ? kFormatTiff : kFormatBmp;
-    if (!SaveImageFile(image, path, nFormat))
-        throw std::runtime_error("cannot write " + path);
+    std::mt19937 random(7);
+    const CImage left = RandomImage(nWidth, nHeight, random);
+    ASSERT_TRUE(SaveImageFile(left, m_folder.File("left.bmp"), kFormatBmp));
+    ASSERT_TRUE(SaveImageFile(ShiftedCopy(left, 2, random), m_folder.File("right.bmp"), kFormatBmp));
+    m_platform.m_openPaths = {m_folder.File("left.bmp"), m_folder.File("right.bmp")};
+    Click(*m_pMain, IDC_OPEN_LEFT);
+    Click(*m_pMain, IDC_OPEN_RIGHT);
+}
+
+void Click(const CTemplateDialog& dialog, int nId)
+{
+    dialog.GetItem<QAbstractButton>(nId)->click();
+}
+
+bool MainDialogTest::WaitForJob() const
+{
+    return WaitUntil([this] { return !m_pMain->IsJobRunning(); });
+}
+
+void ExpectEnabled(const CTemplateDialog& dialog, const TEnabledStates& states, bool bBusy)
+{
+    for (const SControlTemplate& control : dialog.Template().controls)
+        EXPECT_TRUE(control.nId == IDC_STATIC || states.count(control.nId) == 1) << control.nId << " is left out";
+    for (const auto& [nId, enabled] : states)
+        EXPECT_EQ(dialog.GetDlgItem(nId)->isEnabled(), bBusy ? enabled.second : enabled.first)
+            << nId << (bBusy ? " while busy" : " when idle");
 }

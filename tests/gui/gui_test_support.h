@@ -1,56 +1,100 @@
-// Helpers of the GUI tests: a recording platform, waiting for the event loop, closing modal dialogs.
+// Helpers of the GUI tests: a recording platform, waiting for the event loop, a main dialog whose modal dialogs close
+// as they open, and the enabled states of a dialog's controls.
 #pragma once
 
-#include "engine/image.h"
-#include "platform/platform.h"
+#include "app/stereo_dlg.h"
+#include "engine/file_names.h"
+#include "engine/image_file.h"
+#include "resources/resource_ids.h"
+#include "support/test_images.h"
 
+#include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
-class QWidget;
+using TTexts = std::vector<std::string>;
+
+// Texts in failure messages as text.
+inline void PrintTo(const QString& text, std::ostream* pOut)
+{
+    *pOut << '"' << text.toStdString() << '"';
+}
 
 // Records what the dialogs show instead of showing it, and answers the
 // file-open dialog from a script (an empty script cancels). Installed for
 // its lifetime.
 class CRecordingPlatform : public CPlatform {
 public:
-    CRecordingPlatform();
+    void ShowMessage(const std::string& text) override
+    {
+        m_messages.push_back(text);
+        if (m_onMessage)
+            m_onMessage(text);
+    }
+    std::optional<std::string> GetOpenImagePath(QWidget*) override
+    {
+        if (m_openPaths.empty())
+            return std::nullopt;
+        const std::optional<std::string> path = m_openPaths.front();
+        m_openPaths.pop_front();
+        return path;
+    }
+    bool OpenDocument(const QUrl& url) override
+    {
+        m_opened.push_back(url);
+        return m_bOpenSucceeds;
+    }
 
-    void ShowMessage(const std::string& text) override;
-    std::optional<std::string> GetOpenImagePath(QWidget* pParent) override;
-    bool OpenDocument(const QUrl& url) override;
-
-    std::vector<std::string> m_messages;
+    TTexts m_messages;
     std::deque<std::optional<std::string>> m_openPaths;
     std::vector<QUrl> m_opened;
     bool m_bOpenSucceeds = true;
     // Runs when a message is shown, after it is recorded.
     std::function<void(const std::string&)> m_onMessage;
-
-private:
-    CPlatformOverride m_override;
+    CPlatformOverride m_override{*this};
 };
 
 // Processes events until `done` holds; false after `nTimeoutMs`.
 bool WaitUntil(const std::function<bool()>& done, int nTimeoutMs = 30000);
 
-// Whenever a modal dialog is open, hands it to `onModal` and then closes it.
-class CModalCloser {
-public:
-    explicit CModalCloser(std::function<void(QWidget&)> onModal);
-    int Count() const { return m_nClosed; }
+void Click(const CTemplateDialog& dialog, int nId);
+// The text of a label, a button or an edit box.
+inline QString Text(const CTemplateDialog& dialog, int nId)
+{
+    return dialog.GetDlgItem(nId)->property("text").toString();
+}
 
-private:
-    QTimer m_timer;
-    std::function<void(QWidget&)> m_onModal;
-    int m_nClosed = 0;
+// The main dialog, shown. Every modal dialog closes as soon as it is open;
+// m_modals keeps the file name of each preview and the title of any other.
+class MainDialogTest : public testing::Test {
+protected:
+    MainDialogTest();
+
+    // Opens left.bmp and right.bmp, a textured scene seen 2 pixels apart.
+    void OpenPair(int nWidth, int nHeight);
+    QString Text(int nId) const { return ::Text(*m_pMain, nId); }
+    QSlider& Slider(int nId) const { return *m_pMain->GetItem<QSlider>(nId); }
+    const CDepthMapJob& Job() const { return m_pMain->m_job; }
+    bool WaitForJob() const;
+
+    CRecordingPlatform m_platform;
+    CTempFolder m_folder;
+    TTexts m_modals;
+    QTimer m_modalCloser;
+    std::unique_ptr<CStereoDlg> m_pMain = std::make_unique<CStereoDlg>();
 };
 
-// Writes `image` as a 24-bit file in the format of its extension.
-void WriteImage(const CImage& image, const std::string& path);
+// Each control's enabled state by id: {idle, while a command runs}.
+using TEnabledStates = std::map<int, std::pair<bool, bool>>;
+// Expects the states of every control of `dialog`, and that `states` leaves
+// none of its template out.
+void ExpectEnabled(const CTemplateDialog& dialog, const TEnabledStates& states, bool bBusy);

@@ -1,193 +1,101 @@
-// The Create commands: a job with no images, real jobs that write their files and open the preview,
-// commands held off during a job, and ending the dialog while a job runs.
-#include "app/stereo_dlg.h"
+// The main dialog's jobs: which side each Create button makes with which settings, the preview after it, the
+// controls held off meanwhile, the stage reports on the status line and the progress bar, and ending during a job.
 #include "gui/gui_test_support.h"
-#include "platform/dialog_stage_host.h"
-#include "preview/preview_dlg.h"
-#include "preview/preview_pane.h"
-#include "resources/resource_ids.h"
-#include "support/test_images.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
-#include <QTest>
+#include <QProgressBar>
 
-#include <gtest/gtest.h>
+using StereoJobTest = MainDialogTest;
 
-#include <memory>
-#include <random>
-#include <thread>
-
-namespace {
-
-struct SPreviewSeen {
-    std::string title;
-    std::string fileName;
-    bool bHasImage = false;
-};
-
-class StereoJobTest : public testing::Test {
-protected:
-    StereoJobTest()
-        : m_closer([this](QWidget& modal) {
-            auto* pPreview = qobject_cast<CPreviewDlg*>(&modal);
-            if (pPreview != nullptr)
-                m_previews.push_back({pPreview->windowTitle().toStdString(),
-                                      pPreview->GetItem<QLabel>(IDC_FILE_NAME)->text().toStdString(),
-                                      g_wndPreviewPane.HasImage()});
-        })
-    {
-        m_pDialog = std::make_unique<CStereoDlg>();
-        m_pDialog->show();
-        m_platform.m_onMessage = [this](const std::string&) { m_statusAtMessage.push_back(Status()); };
-    }
-
-    std::string Status() { return m_pDialog->GetItem<QLabel>(IDC_STATUS)->text().toStdString(); }
-    void Click(int nId) { m_pDialog->GetItem<QAbstractButton>(nId)->click(); }
-    bool WaitForJob()
-    {
-        return WaitUntil([this] { return !m_pDialog->IsJobRunning(); });
-    }
-
-    // A left and a right image of one textured scene, shifted by 2 pixels.
-    void OpenPair(const std::string& extension, int nWidth = 24, int nHeight = 16)
-    {
-        std::mt19937 random(7);
-        const CImage left = RandomImage(nWidth, nHeight, random);
-        WriteImage(left, m_folder.File("left." + extension));
-        WriteImage(ShiftedCopy(left, 2, random), m_folder.File("right." + extension));
-        m_platform.m_openPaths = {m_folder.File("left." + extension), m_folder.File("right." + extension)};
-        Click(IDC_OPEN_LEFT);
-        Click(IDC_OPEN_RIGHT);
-    }
-
-    CRecordingPlatform m_platform;
-    CTempFolder m_folder;
-    std::vector<SPreviewSeen> m_previews;
-    std::vector<std::string> m_statusAtMessage;
-    CModalCloser m_closer;
-    std::unique_ptr<CStereoDlg> m_pDialog;
-};
-
-} // namespace
-
-TEST_F(StereoJobTest, WithoutImagesTheJobReportsTheLoadThenPreviewsNothing)
+// The value boxes are the settings; the preview follows when "Preview
+// images" is checked. The preview comes on the dialog's thread as the job
+// ends, before it counts as over.
+TEST_F(StereoJobTest, EachCreateButtonMakesItsSidesDepthMapWithTheBoxesSettings)
 {
-    Click(IDC_CREATE_LEFT);
-    ASSERT_TRUE(WaitUntil([this] { return m_previews.size() == 1; }));
+    OpenPair(24, 16);
+    const std::pair<int, int> settings[]
+        = {{IDC_FRAGMENT_SLIDER, 2}, {IDC_PARALLAX_X_SLIDER, 8}, {IDC_PARALLAX_Y_SLIDER, 2}, {IDC_SPEED_SLIDER, 2}};
+    for (const auto& [nSlider, nValue] : settings)
+        Slider(nSlider).setValue(nValue);
+    for (const auto& [nButton, map] :
+         {std::pair(IDC_CREATE_LEFT, "left-3dmap.bmp"), {IDC_CREATE_RIGHT, "right-3dmap.bmp"}}) {
+        m_modals.clear();
+        Click(*m_pMain, nButton);
+        ASSERT_TRUE(WaitForJob());
+        EXPECT_EQ(std::tuple(Job().m_nFragmentSize, Job().m_nMaxParallaxX, Job().m_nMaxParallaxY, Job().m_nSpeedFactor),
+                  std::tuple(4, 4, 1, 2)); // the job divides the parallax limits by the speed factor
+        EXPECT_EQ(std::tuple(Job().m_strDepthMapPath, m_modals, Text(IDC_STATUS)),
+                  std::tuple(m_folder.File(map), Job().m_bPreview ? TTexts{m_folder.File(map)} : TTexts{}, "Ready"));
+        Click(*m_pMain, IDC_PREVIEW_CHECK);
+    }
+    EXPECT_TRUE(m_platform.m_messages.empty());
+}
+
+// A job without images waits at its first message until the dialog's
+// thread shows it, so it runs for as long as no event is processed. Its
+// status arrives before its message; the preview then says that there is no
+// map yet.
+TEST_F(StereoJobTest, EveryControlIsEnabledAsARunningJobAllows)
+{
+    const TEnabledStates states{
+        {IDC_OPEN_LEFT, {1, 0}},       {IDC_OPEN_RIGHT, {1, 0}},        {IDC_HELP_BUTTON, {1, 1}},
+        {IDC_CREATE_LEFT, {1, 0}},     {IDC_CREATE_RIGHT, {1, 0}},      {IDC_SAVE_FORMAT, {1, 0}},
+        {IDC_PROGRESS, {1, 1}},        {IDC_FRAGMENT_EDIT, {0, 0}},     {IDC_PARALLAX_X_EDIT, {0, 0}},
+        {IDC_PARALLAX_Y_EDIT, {0, 0}}, {IDC_SPEED_EDIT, {0, 0}},        {IDC_ABOUT_BUTTON, {1, 1}},
+        {IDC_FRAGMENT_SLIDER, {1, 0}}, {IDC_PARALLAX_X_SLIDER, {1, 0}}, {IDC_PARALLAX_Y_SLIDER, {1, 0}},
+        {IDC_SPEED_SLIDER, {1, 0}},    {IDC_PREVIEW_CHECK, {1, 1}},     {IDC_STATUS, {1, 1}},
+        {IDC_SOURCE_MODE, {1, 0}},     {IDC_GRADIENT_MODE, {1, 0}},     {IDC_SMOOTHING, {1, 0}},
+        {IDC_LEFT_NAME, {1, 1}},       {IDC_RIGHT_NAME, {1, 1}},        {IDC_LEFT_FRAME, {1, 1}},
+        {IDC_RIGHT_FRAME, {1, 1}}};
+    std::vector<QString> statuses; // at each message
+    m_platform.m_onMessage = [&](const std::string&) { statuses.push_back(Text(IDC_STATUS)); };
+    ExpectEnabled(*m_pMain, states, false);
+    Click(*m_pMain, IDC_CREATE_LEFT);
+    ASSERT_TRUE(m_pMain->IsJobRunning());
+    ExpectEnabled(*m_pMain, states, true);
+    ASSERT_TRUE(WaitForJob());
+    ExpectEnabled(*m_pMain, states, false);
     EXPECT_EQ(m_platform.m_messages,
-              (std::vector<std::string>{"Couldn't load bitmap!", "CPreviewPane::LoadFile(): no file name provided"}));
-    EXPECT_EQ(m_statusAtMessage.back(), "Ready");
-    EXPECT_EQ(m_previews[0].title, "Image Preview");
-    EXPECT_EQ(m_previews[0].fileName, "");
-    EXPECT_FALSE(m_previews[0].bHasImage);
-    EXPECT_TRUE(m_folder.Files().empty());
+              (TTexts{"Couldn't load bitmap!", "CPreviewPane::LoadFile(): no file name provided"}));
+    EXPECT_EQ(std::tuple(statuses, m_modals),
+              std::tuple(std::vector<QString>{kStatusDepthMap, kStatusReady}, TTexts{""}));
 }
 
-TEST_F(StereoJobTest, LeftJobWritesItsFilesAndPreviewsTheDepthMap)
+// Reports made on the dialog's own thread arrive at once.
+TEST_F(StereoJobTest, StageReportsDriveTheStatusLineAndTheProgressBar)
 {
-    OpenPair("bmp");
-    m_pDialog->GetItem<QSlider>(IDC_PARALLAX_X_SLIDER)->setValue(4);
-    Click(IDC_CREATE_LEFT);
-    ASSERT_TRUE(WaitUntil([this] { return m_previews.size() == 1; }));
-    EXPECT_TRUE(m_platform.m_messages.empty());
-    EXPECT_EQ(m_folder.Files(),
-              (std::vector<std::string>{"left-3dmap.bmp", "left-xd.bmp", "left-yd.bmp", "left.bmp", "right.bmp"}));
-    EXPECT_EQ(m_pDialog->m_job.m_nMaxParallaxX, 4);
-    EXPECT_EQ(m_pDialog->m_job.m_nFragmentSize, 2);
-    EXPECT_EQ(m_previews[0].fileName, m_folder.File("left-3dmap.bmp"));
-    EXPECT_TRUE(m_previews[0].bHasImage);
-    EXPECT_EQ(Status(), "Ready");
+    CDialogStageHost& host = m_pMain->m_host;
+    const QProgressBar& bar = *m_pMain->GetItem<QProgressBar>(IDC_PROGRESS);
+    host.SetStatus("Searching");
+    EXPECT_EQ(Text(IDC_STATUS), "Searching");
+    host.SetProgressRange(2);
+    std::vector<int> values;
+    for (int n = 0; n < 4; ++n) {
+        host.StepProgress();
+        values.push_back(bar.value());
+    }
+    EXPECT_EQ(values, (std::vector<int>{1, 2, 0, 1})); // past the end the bar starts over
+    host.ResetProgress();
+    EXPECT_EQ(bar.value(), 0);
+    host.SetProgressRange(0); // a bar without rows still has a range
+    EXPECT_EQ(std::tuple(bar.minimum(), bar.maximum()), std::tuple(0, 1));
 }
 
-TEST_F(StereoJobTest, RightGradientJobUsesTheChosenFormatAndSpeed)
+// The job is cancelled at once: its pending message is dropped and no
+// preview follows, whether the close box or Enter away from a button ends
+// the dialog.
+TEST_F(StereoJobTest, EndingTheDialogDuringAJobCancelsItAndShowsNothingMore)
 {
-    OpenPair("png", 40, 30);
-    Click(IDC_PREVIEW_CHECK);
-    Click(IDC_GRADIENT_MODE);
-    QTest::keyClick(m_pDialog->GetItem<QComboBox>(IDC_SAVE_FORMAT), Qt::Key_Down); // PNG
-    m_pDialog->GetItem<QSlider>(IDC_SPEED_SLIDER)->setValue(2);
-    m_pDialog->GetItem<QSlider>(IDC_PARALLAX_X_SLIDER)->setValue(5);
-    Click(IDC_CREATE_RIGHT);
-    ASSERT_TRUE(WaitForJob());
-    QTest::qWait(50);
-    EXPECT_TRUE(m_previews.empty());
-    EXPECT_TRUE(m_platform.m_messages.empty());
-    EXPECT_EQ(m_folder.Files(),
-              (std::vector<std::string>{"left-gradient.png", "left-resize.png", "left.png", "right-3dmap.png",
-                                        "right-gradient.png", "right-resize.png", "right-xd.png", "right-yd.png",
-                                        "right.png"}));
-    EXPECT_EQ(m_pDialog->m_job.m_nMaxParallaxX, 3); // 5 / 2 rounds up
-    EXPECT_EQ(m_pDialog->m_job.m_strDepthMapPath, m_folder.File("right-3dmap.png"));
-}
-
-TEST_F(StereoJobTest, CommandsThatWouldDisturbTheJobWaitForIt)
-{
-    Click(IDC_PREVIEW_CHECK);
-    Click(IDC_CREATE_LEFT);
-    EXPECT_TRUE(m_pDialog->IsJobRunning());
-    for (int nId : {IDC_OPEN_LEFT, IDC_OPEN_RIGHT, IDC_CREATE_LEFT, IDC_CREATE_RIGHT, IDC_SMOOTHING, IDC_SAVE_FORMAT,
-                    IDC_FRAGMENT_SLIDER, IDC_SPEED_SLIDER, IDC_SOURCE_MODE, IDC_GRADIENT_MODE})
-        EXPECT_FALSE(m_pDialog->GetDlgItem(nId)->isEnabled()) << nId;
-    for (int nId : {IDC_HELP_BUTTON, IDC_ABOUT_BUTTON, IDC_PREVIEW_CHECK})
-        EXPECT_TRUE(m_pDialog->GetDlgItem(nId)->isEnabled()) << nId;
-    ASSERT_TRUE(WaitForJob());
-    EXPECT_TRUE(m_pDialog->GetDlgItem(IDC_CREATE_LEFT)->isEnabled());
-    EXPECT_TRUE(m_pDialog->GetDlgItem(IDC_SOURCE_MODE)->isEnabled());
-}
-
-// Closing while a job shows a message: the job stops, the dialog ends
-// without hanging, and no preview follows.
-TEST_F(StereoJobTest, ClosingDuringAJobEndsItWithoutWaitingForTheUser)
-{
-    m_platform.m_onMessage = [this](const std::string&) { m_pDialog->close(); };
-    Click(IDC_CREATE_LEFT);
-    ASSERT_TRUE(WaitUntil([this] { return !m_pDialog->isVisible(); }));
-    m_pDialog.reset();
-    QTest::qWait(50);
-    EXPECT_EQ(m_platform.m_messages, std::vector<std::string>{"Couldn't load bitmap!"});
-    EXPECT_TRUE(m_previews.empty());
-}
-
-// Ending the dialog in the middle of a search leaves only whole files.
-TEST_F(StereoJobTest, ClosingDuringASearchLeavesNoPartialFile)
-{
-    OpenPair("bmp", 160, 120);
-    m_pDialog->GetItem<QSlider>(IDC_PARALLAX_X_SLIDER)->setValue(40);
-    m_pDialog->GetItem<QSlider>(IDC_PARALLAX_Y_SLIDER)->setValue(40);
-    Click(IDC_CREATE_LEFT);
-    m_pDialog->close();
-    m_pDialog.reset();
-    for (const std::string& name : m_folder.Files())
-        EXPECT_TRUE(name == "left.bmp" || name == "right.bmp" || name.find("-xd.") != std::string::npos
-                    || name.find("-yd.") != std::string::npos || name.find("-3dmap.") != std::string::npos)
-            << name;
-    EXPECT_TRUE(m_platform.m_messages.empty());
-}
-
-TEST(DialogStageHost, AMessageWaitsUntilShownOrCancelled)
-{
-    CDialogStageHost host;
-    std::vector<QString> shown;
-    QObject::connect(&host, &CDialogStageHost::messageRequested, &host, [&](const QString& text) {
-        shown.push_back(text);
-        host.MessageShown();
-    });
-    std::thread worker([&] { host.ShowMessage("first"); });
-    ASSERT_TRUE(WaitUntil([&] { return !shown.empty(); }));
-    worker.join();
-    EXPECT_EQ(shown, std::vector<QString>{"first"});
-
-    // Nobody answers this one; cancelling lets the worker go on, and later
-    // messages are not shown at all.
-    QObject::disconnect(&host, nullptr, nullptr, nullptr);
-    std::thread waiting([&] { host.ShowMessage("unanswered"); });
-    host.Cancel();
-    waiting.join();
-    EXPECT_TRUE(host.IsCancelled());
-    host.Reset();
-    EXPECT_FALSE(host.IsCancelled());
+    for (const bool bEnter : {false, true}) {
+        m_pMain = std::make_unique<CStereoDlg>();
+        m_pMain->show();
+        Click(*m_pMain, IDC_CREATE_LEFT);
+        m_pMain->GetDlgItem(IDC_PREVIEW_CHECK)->setFocus();
+        if (bEnter)
+            QTest::keyClick(m_pMain->GetDlgItem(IDC_PREVIEW_CHECK), Qt::Key_Return);
+        else
+            m_pMain->close();
+        EXPECT_EQ(std::tuple(m_pMain->isVisible(), m_pMain->m_host.IsCancelled()), std::tuple(false, true));
+        ASSERT_TRUE(WaitForJob());
+        EXPECT_TRUE(m_platform.m_messages.empty() && m_modals.empty());
+    }
 }

@@ -1,4 +1,5 @@
-// Dialogs built from templates: dialog units, every control by id and in place, texts not clipped, tab order, keys.
+// Dialogs built from templates: dialog units, every control by id and in place with its text whole, the keys Enter
+// and Escape, and the digits-only edit box.
 #include "platform/dialog_units.h"
 #include "platform/digit_edit.h"
 #include "platform/template_dialog.h"
@@ -7,14 +8,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -24,102 +26,105 @@ QString TextOf(const QWidget& widget)
         return pLabel->text();
     if (auto* pButton = qobject_cast<const QAbstractButton*>(&widget))
         return pButton->text();
-    if (auto* pGroup = qobject_cast<const QGroupBox*>(&widget))
-        return pGroup->title();
-    return {};
+    auto* pGroup = qobject_cast<const QGroupBox*>(&widget);
+    return pGroup ? pGroup->title() : QString();
 }
 
 } // namespace
 
-TEST(DialogUnits, ConvertEachEdgeWithTheFontsBaseUnits)
+// Names a template by its caption in the tests' names and messages.
+void PrintTo(const SDialogTemplate* pTemplate, std::ostream* pOut)
 {
-    const SDialogBaseUnits units{6, 13};
-    EXPECT_EQ(MapDialogX(105, units), 158); // 157.5 rounds up
-    EXPECT_EQ(MapDialogY(20, units), 33);   // 32.5 rounds up
-    EXPECT_EQ(MapDialogRect(7, 226, 72, 14, units), QRect(11, 367, 108, 23));
-    const SDialogBaseUnits font = FontBaseUnits(QApplication::font());
-    EXPECT_GT(font.dX, 3);
-    EXPECT_EQ(font.nY, QFontMetrics(QApplication::font()).height());
+    *pOut << pTemplate->caption;
 }
 
-class TemplateLayout : public testing::TestWithParam<int> {
-protected:
-    static const SDialogTemplate& Template()
-    {
-        switch (GetParam()) {
-        case IDD_STEREO_DIALOG:
-            return StereoDialogTemplate();
-        case IDD_SMOOTHING_DIALOG:
-            return SmoothingDialogTemplate();
-        default:
-            return PreviewDialogTemplate();
-        }
-    }
-};
-
-TEST_P(TemplateLayout, EveryControlHasItsIdTextAndPlaceInsideTheDialog)
+TEST(DialogUnits, ConvertEachEdgeWithTheFontsBaseUnitsRoundingHalvesUp)
 {
-    const SDialogTemplate& dialogTemplate = Template();
+    const SDialogBaseUnits units{6, 13};
+    EXPECT_EQ(std::tuple(MapDialogX(105, units), MapDialogY(20, units)), std::tuple(158, 33)); // 157.5, 32.5
+    EXPECT_EQ(MapDialogRect(7, 226, 72, 14, units), QRect(11, 367, 108, 23));
+    // The average width of the 52 letters, rounded, and the height, at many sizes.
+    for (int nSize = 6; nSize <= 20; ++nSize) {
+        QFont font = QApplication::font();
+        font.setPointSize(nSize);
+        const QFontMetrics metrics(font);
+        const int nLetters = metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        EXPECT_EQ(std::tuple(FontBaseUnits(font).dX, FontBaseUnits(font).nY),
+                  std::tuple(std::floor(nLetters / 52.0 + 0.5), metrics.height()))
+            << nSize;
+    }
+}
+
+class TemplateLayout : public testing::TestWithParam<const SDialogTemplate*> { };
+
+// With whatever font the desktop has, no label, button or box title is cut.
+TEST_P(TemplateLayout, EveryControlHasItsIdTextAndPlaceWithItsTextWhole)
+{
+    const SDialogTemplate& dialogTemplate = *GetParam();
     CTemplateDialog dialog(dialogTemplate);
     dialog.Initialise();
     EXPECT_EQ(dialog.windowTitle(), dialogTemplate.caption);
-    EXPECT_GE(dialog.BaseUnits().dX, FontBaseUnits(dialog.font()).dX);
-    const QRect client(QPoint(0, 0), dialog.size());
     for (const SControlTemplate& control : dialogTemplate.controls) {
-        if (control.nId == IDC_STATIC)
-            continue;
-        SCOPED_TRACE(control.nId);
         QWidget* pItem = dialog.GetDlgItem(control.nId);
-        ASSERT_NE(pItem, nullptr);
-        EXPECT_EQ(TextOf(*pItem), QString::fromUtf8(control.text));
-        EXPECT_TRUE(client.contains(pItem->geometry()));
-        EXPECT_EQ(pItem->isHidden(), (control.style & kStyleHidden) != 0);
+        ASSERT_TRUE(control.nId == IDC_STATIC || pItem != nullptr) << control.nId;
+        EXPECT_TRUE(pItem == nullptr
+                    || (TextOf(*pItem) == control.text && dialog.rect().contains(pItem->geometry())
+                        && pItem->isHidden() == ((control.style & kStyleHidden) != 0)))
+            << control.nId;
     }
-}
-
-// With whatever font the desktop has, no label, button or box title is cut.
-TEST_P(TemplateLayout, EveryTextFitsItsControl)
-{
-    CTemplateDialog dialog(Template());
-    dialog.Initialise();
     for (QWidget* pChild : dialog.findChildren<QWidget*>()) {
         const QString text = TextOf(*pChild);
-        if (text.isEmpty())
-            continue;
-        SCOPED_TRACE(text.toStdString());
-        EXPECT_LE(pChild->fontMetrics().horizontalAdvance(text), pChild->width());
-        EXPECT_LE(pChild->fontMetrics().height(), pChild->height());
+        EXPECT_TRUE(text.isEmpty()
+                    || (pChild->fontMetrics().horizontalAdvance(text) <= pChild->width()
+                        && pChild->fontMetrics().height() <= pChild->height()))
+            << text.toStdString();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Templates, TemplateLayout,
-                         testing::Values(IDD_STEREO_DIALOG, IDD_SMOOTHING_DIALOG, IDD_PREVIEW_DIALOG));
+                         testing::Values(&AboutDialogTemplate(), &StereoDialogTemplate(), &SmoothingDialogTemplate(),
+                                         &PreviewDialogTemplate()));
 
-// No button is the dialogs' default, so none shows the default cue, not even with the focus.
-TEST(TemplateDialog, TabOrderFollowsTheTemplateAndButtonTwoCancels)
+// Enter presses the focused push button, else the template's default
+// button while it is enabled, else ends the dialog as OK; Escape cancels.
+TEST(TemplateDialog, EnterPressesTheFocusedOrDefaultButtonElseEndsTheDialogAndEscapeCancels)
 {
-    CTemplateDialog dialog(PreviewDialogTemplate());
-    dialog.show();
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    const auto isDefault = [&] { return qobject_cast<QPushButton*>(dialog.focusWidget())->isDefault(); };
-    EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(IDCANCEL));
-    QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(IDC_ZOOM_IN));
-    EXPECT_FALSE(isDefault());
-    QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(IDC_ZOOM_OUT));
-    EXPECT_FALSE(isDefault());
-    QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    struct SRow {
+        const SDialogTemplate& dialogTemplate;
+        int nFocus, nDisabled;
+        Qt::Key key;
+        int nPressed, nResult; // 0: not ended
+    };
+    for (const SRow& row : {SRow{PreviewDialogTemplate(), IDC_ZOOM_OUT, 0, Qt::Key_Return, IDC_ZOOM_OUT, 0},
+                            {SmoothingDialogTemplate(), IDC_SMOOTHING_DEGREE_EDIT, 0, Qt::Key_Return, IDOK, 1},
+                            {SmoothingDialogTemplate(), IDC_SMOOTHING_DEGREE_EDIT, IDOK, Qt::Key_Enter, 0, 1},
+                            {StereoDialogTemplate(), IDC_PARALLAX_X_SLIDER, 0, Qt::Key_Return, 0, 1},
+                            {PreviewDialogTemplate(), IDC_ZOOM_OUT, 0, Qt::Key_Escape, 0, 2}}) {
+        CTemplateDialog dialog(row.dialogTemplate);
+        dialog.show();
+        int nPressed = 0;
+        for (auto* pButton : dialog.findChildren<QPushButton*>())
+            QObject::connect(pButton, &QPushButton::clicked,
+                             [&, pButton] { nPressed = pButton->objectName().mid(8).toInt(); });
+        if (row.nDisabled != 0)
+            dialog.GetDlgItem(row.nDisabled)->setEnabled(false);
+        dialog.GetDlgItem(row.nFocus)->setFocus();
+        QTest::keyClick(dialog.GetDlgItem(row.nFocus), row.key);
+        const int nResult = dialog.isVisible() ? 0 : dialog.result() == QDialog::Accepted ? 1 : 2;
+        EXPECT_EQ(std::tuple(nPressed, nResult), std::tuple(row.nPressed, row.nResult)) << row.nFocus << " " << row.key;
+    }
 }
 
-TEST(DigitEdit, TakesDigitsAndBackspaceOnly)
+// The digits' neighbours in the character set are refused; keys that type
+// nothing printable keep their meaning.
+TEST(DigitEdit, TakesTheDigitsZeroToNineAndEditingKeysOnly)
 {
     CDigitEdit edit;
-    QTest::keyClicks(&edit, "1a2-b 3");
-    EXPECT_EQ(edit.text(), "123");
-    QTest::keyClick(&edit, Qt::Key_Backspace);
-    EXPECT_EQ(edit.text(), "12");
+    const QSignalSpy returns(&edit, &QLineEdit::returnPressed);
+    QTest::keyClicks(&edit, "/0a-9 :5");
+    EXPECT_EQ(edit.text(), "095");
+    for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_1, Qt::Key_Return})
+        QTest::keyClick(&edit, key);
+    EXPECT_EQ(edit.text(), "019");
+    EXPECT_EQ(returns.count(), 1);
 }
