@@ -51,21 +51,14 @@ TEST(GradientImage, MatchesTheLiteralOperatorOnRandomImages)
 // (Gx = 255, Gy = 85, m = 268.8) stays white instead of wrapping to 13.
 TEST(GradientImage, KnownNeighbourhoodsGiveTheirBytes)
 {
-    CImage edge(4, 3);
+    CImage edge(4, 3), weak(3, 3), corner(3, 3);
     for (int y = 0; y < 3; ++y)
-        std::fill_n(edge.Pixel(2, y), 6, 255);
-    const CImage edgeGradient = ComputeGradientImage(edge);
-    EXPECT_EQ(edgeGradient.Pixel(1, 1)[0], 255);
-    EXPECT_EQ(edgeGradient.Pixel(2, 1)[2], 255);
-    EXPECT_EQ(edgeGradient.Pixel(1, 0)[0], 0);
-    CImage weak(3, 3);
-    weak.Pixel(0, 1)[0] = 2;
-    weak.Pixel(0, 1)[1] = 5;
-    EXPECT_EQ(ComputeGradientImage(weak).Pixel(1, 1)[0], 0);
-    EXPECT_EQ(ComputeGradientImage(weak).Pixel(1, 1)[1], 1);
-    CImage corner(3, 3);
-    for (int y = 0; y < 3; ++y)
-        std::fill_n(corner.Pixel(0, y), 3, 255);
+        std::fill_n(edge.Pixel(2, y), 6, 255), std::fill_n(corner.Pixel(0, y), 3, 255);
     std::fill_n(corner.Pixel(1, 0), 3, 255);
-    EXPECT_EQ(ComputeGradientImage(corner).Pixel(1, 1)[1], 255);
+    weak.Pixel(0, 1)[0] = 2, weak.Pixel(0, 1)[1] = 5;
+    const auto at
+        = [](const CImage& image, int x, int y, int c) -> int { return ComputeGradientImage(image).Pixel(x, y)[c]; };
+    EXPECT_EQ((std::vector{at(edge, 1, 1, 0), at(edge, 2, 1, 2), at(edge, 1, 0, 0), at(weak, 1, 1, 0),
+                           at(weak, 1, 1, 1), at(corner, 1, 1, 1)}),
+              (std::vector{255, 255, 0, 0, 1, 255}));
 }

@@ -6,31 +6,19 @@
 #include <climits>
 #include <cmath>
 
-TEST(RoundToInt, RoundsHalvesAwayFromZero)
+TEST(RoundToInt, RoundsHalvesAwayFromZeroAndSaturatesInsteadOfOverflowing)
 {
-    EXPECT_EQ(RoundToInt(2.5), 3);
-    EXPECT_EQ(RoundToInt(-2.5), -3);
-    EXPECT_EQ(RoundToInt(2.4999), 2);
-    EXPECT_EQ(RoundToInt(0.5), 1);
-    EXPECT_EQ(RoundToInt(-0.5), -1);
-    EXPECT_EQ(RoundToInt(1.49), 1);
-    EXPECT_EQ(RoundToInt(127.5), 128);
-}
-
-TEST(RoundToInt, SaturatesInsteadOfOverflowing)
-{
-    EXPECT_EQ(RoundToInt(1e300), INT_MAX);
-    EXPECT_EQ(RoundToInt(-1e300), INT_MIN);
-    EXPECT_EQ(RoundToInt(std::nan("")), 0);
+    const std::pair<double, int> cases[]
+        = {{2.5, 3},  {-2.5, -3},   {2.4999, 2},      {0.5, 1},          {-0.5, -1},
+           {1.49, 1}, {127.5, 128}, {1e300, INT_MAX}, {-1e300, INT_MIN}, {std::nan(""), 0}};
+    for (const auto& [dValue, nRounded] : cases)
+        EXPECT_EQ(RoundToInt(dValue), nRounded) << dValue;
 }
 
 TEST(TextToInt, ReadsTheLeadingInteger)
 {
-    EXPECT_EQ(TextToInt("12"), 12);
-    EXPECT_EQ(TextToInt(""), 0);
-    EXPECT_EQ(TextToInt("7px"), 7);
-    EXPECT_EQ(TextToInt("  -42x"), -42);
-    EXPECT_EQ(TextToInt("+5"), 5);
-    EXPECT_EQ(TextToInt("px7"), 0);
-    EXPECT_EQ(TextToInt("99999999999999"), INT_MAX);
+    const std::pair<const char*, int> cases[]
+        = {{"12", 12}, {"", 0}, {"7px", 7}, {"  -42x", -42}, {"+5", 5}, {"px7", 0}, {"99999999999999", INT_MAX}};
+    for (const auto& [text, nValue] : cases)
+        EXPECT_EQ(TextToInt(text), nValue) << text;
 }

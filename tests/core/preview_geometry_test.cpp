@@ -9,6 +9,11 @@ namespace {
 
 using Numbers = std::vector<double>;
 
+template <class... T> Numbers Of(T... values)
+{
+    return {static_cast<double>(values)...};
+}
+
 CPreviewGeometry Loaded(int nWidth, int nHeight, int cw, int ch)
 {
     CPreviewGeometry geometry;
@@ -19,36 +24,27 @@ CPreviewGeometry Loaded(int nWidth, int nHeight, int cw, int ch)
     return geometry;
 }
 
-Numbers Offsets(const CPreviewGeometry& geometry)
+// Fit mode, zoom and offsets.
+Numbers State(const CPreviewGeometry& g)
 {
-    return {static_cast<double>(geometry.ScrollX()), static_cast<double>(geometry.ScrollY())};
+    return Of(g.IsFit(), g.Zoom(), g.ScrollX(), g.ScrollY());
 }
-Numbers Dest(const SPaintPlan& p)
+// Whether it stretches, then the destination and the source rectangles.
+Numbers Plan(const SPaintPlan& p)
 {
-    return {static_cast<double>(p.bStretch), static_cast<double>(p.nDestLeft), static_cast<double>(p.nDestTop),
-            static_cast<double>(p.nDestWidth), static_cast<double>(p.nDestHeight)};
-}
-Numbers Source(const SPaintPlan& p)
-{
-    return {static_cast<double>(p.nSourceX), static_cast<double>(p.nSourceY), static_cast<double>(p.nSourceWidth),
-            static_cast<double>(p.nSourceHeight)};
+    return Of(p.bStretch, p.nDestLeft, p.nDestTop, p.nDestWidth, p.nDestHeight, p.nSourceX, p.nSourceY, p.nSourceWidth,
+              p.nSourceHeight);
 }
 Numbers Rects(const SDrawRects& r)
 {
-    return {static_cast<double>(r.nSourceX),
-            static_cast<double>(r.nSourceY),
-            static_cast<double>(r.nSourceWidth),
-            static_cast<double>(r.nSourceHeight),
-            r.dTargetX,
-            r.dTargetY,
-            r.dTargetWidth,
-            r.dTargetHeight};
+    return Of(r.nSourceX, r.nSourceY, r.nSourceWidth, r.nSourceHeight, r.dTargetX, r.dTargetY, r.dTargetWidth,
+              r.dTargetHeight);
 }
+// Visible, maximum and page of the horizontal and the vertical bar.
 Numbers Bars(const SScrollBarsSetup& b)
 {
-    return {static_cast<double>(b.horizontal.bVisible), static_cast<double>(b.vertical.bVisible),
-            static_cast<double>(b.horizontal.nMax),     static_cast<double>(b.vertical.nMax),
-            static_cast<double>(b.horizontal.nPage),    static_cast<double>(b.vertical.nPage)};
+    return Of(b.horizontal.bVisible, b.vertical.bVisible, b.horizontal.nMax, b.vertical.nMax, b.horizontal.nPage,
+              b.vertical.nPage);
 }
 
 } // namespace
@@ -59,20 +55,18 @@ Numbers Bars(const SScrollBarsSetup& b)
 TEST(PreviewGeometry, SmallImageLoadsAtZoomOneThenZoomsToFitAndByWholeSteps)
 {
     CPreviewGeometry geometry = Loaded(100, 80, 200, 200);
-    EXPECT_FALSE(geometry.IsFit());
     EXPECT_EQ(Bars(geometry.UpdateScrollBars(true)), (Numbers{0, 0, 99, 79, 200, 200}));
-    EXPECT_EQ(Dest(geometry.PreparePaint()), (Numbers{0, 50, 60, 100, 80}));
-    EXPECT_EQ(geometry.Zoom(), 1.0);
+    EXPECT_EQ(Plan(geometry.PreparePaint()), (Numbers{0, 50, 60, 100, 80, 0, 0, 100, 80}));
+    EXPECT_EQ(State(geometry), (Numbers{0, 1, 0, 0}));
 
     geometry = Loaded(100, 80, 400, 300);
     geometry.ZoomIn();
     EXPECT_TRUE(geometry.IsFit());
-    EXPECT_EQ(Dest(geometry.PreparePaint()), (Numbers{1, 12, 0, 375, 300}));
-    EXPECT_EQ(geometry.Zoom(), 3.75);
+    EXPECT_EQ(Plan(geometry.PreparePaint()), (Numbers{1, 12, 0, 375, 300, 0, 0, 100, 80}));
+    EXPECT_EQ(State(geometry), (Numbers{1, 3.75, 0, 0}));
     CPreviewGeometry stepped = geometry;
     EXPECT_EQ(stepped.ZoomIn(), 2.0);
-    EXPECT_FALSE(stepped.IsFit());
-    EXPECT_EQ(Offsets(stepped), (Numbers{0, 0}));
+    EXPECT_EQ(State(stepped), (Numbers{0, 2, 0, 0}));
     for (const double dZoom : {2.75, 1.75, 1.0, 1.0})
         EXPECT_EQ(geometry.ZoomOut(), dZoom);
     EXPECT_FALSE(geometry.IsFit());
@@ -83,20 +77,18 @@ TEST(PreviewGeometry, SmallImageLoadsAtZoomOneThenZoomsToFitAndByWholeSteps)
 TEST(PreviewGeometry, LargeImageFitsThenZoomsInKeepingTheCentreAndBackOut)
 {
     CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
-    EXPECT_TRUE(geometry.IsFit());
-    EXPECT_FALSE(geometry.UpdateScrollBars(true).horizontal.bVisible);
-    EXPECT_EQ(Dest(geometry.PreparePaint()), (Numbers{1, 0, 25, 200, 150}));
-    EXPECT_EQ(geometry.Zoom(), 0.5);
+    EXPECT_EQ(Bars(geometry.UpdateScrollBars(true)), (Numbers{0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Plan(geometry.PreparePaint()), (Numbers{1, 0, 25, 200, 150, 0, 0, 400, 300}));
+    EXPECT_EQ(State(geometry), (Numbers{1, 0.5, 0, 0}));
     EXPECT_EQ(geometry.ZoomIn(), 1.0);
-    EXPECT_EQ(Offsets(geometry), (Numbers{100, 100}));
+    EXPECT_EQ(State(geometry), (Numbers{0, 1, 100, 100}));
     EXPECT_EQ(Bars(geometry.UpdateScrollBars(true)), (Numbers{1, 1, 399, 299, 200, 200}));
     EXPECT_EQ(geometry.ZoomIn(), 2.0);
-    EXPECT_EQ(Offsets(geometry), (Numbers{300, 300}));
+    EXPECT_EQ(State(geometry), (Numbers{0, 2, 300, 300}));
     EXPECT_EQ(geometry.ZoomOut(), 1.0);
-    EXPECT_EQ(Offsets(geometry), (Numbers{100, 100}));
+    EXPECT_EQ(State(geometry), (Numbers{0, 1, 100, 100}));
     geometry.ZoomOut();
-    EXPECT_TRUE(geometry.IsFit());
-    EXPECT_EQ(Offsets(geometry), (Numbers{0, 0}));
+    EXPECT_EQ(State(geometry), (Numbers{1, 1, 0, 0}));
 }
 
 // At the exact edge: an image as large as the pane shows 1:1 with no scroll
@@ -110,15 +102,14 @@ TEST(PreviewGeometry, ScrollBarsAppearOnlyWhenTheZoomedImageIsLargerThanThePane)
         bool bFit, bHorizontal, bVertical;
     } cases[] = {{200, 200, false, false, false}, {201, 200, true, true, false}, {200, 201, true, false, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.nWidth) + " x " + std::to_string(c.nHeight));
         CPreviewGeometry geometry = Loaded(c.nWidth, c.nHeight, 200, 200);
-        EXPECT_EQ(geometry.IsFit(), c.bFit);
+        const bool bFit = geometry.IsFit();
         geometry.PreparePaint();
-        EXPECT_EQ(geometry.ZoomIn(), 1.0);
-        EXPECT_EQ(geometry.IsFit(), !c.bFit);
+        const double dZoom = geometry.ZoomIn();
         const SScrollBarsSetup bars = geometry.UpdateScrollBars(true);
-        EXPECT_EQ(bars.horizontal.bVisible, c.bHorizontal);
-        EXPECT_EQ(bars.vertical.bVisible, c.bVertical);
+        EXPECT_EQ(std::tuple(bFit, dZoom, geometry.IsFit(), bars.horizontal.bVisible, bars.vertical.bVisible),
+                  std::tuple(c.bFit, 1.0, !c.bFit, c.bHorizontal, c.bVertical))
+            << c.nWidth << " x " << c.nHeight;
     }
 }
 
@@ -129,18 +120,14 @@ TEST(PreviewGeometry, PlansCopyAt1To1AndStretchTheImageWhenZoomed)
 {
     CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
     geometry.PreparePaint();
-    geometry.ZoomIn();
-    geometry.SetScrollOffsets(50, 60);
-    SPaintPlan plan = geometry.PreparePaint();
-    EXPECT_EQ(Dest(plan), (Numbers{0, 0, 0, 200, 200}));
-    EXPECT_EQ(Source(plan), (Numbers{50, 40, 200, 200}));
-    EXPECT_EQ(Rects(MakeDrawRects(plan, 400, 300)), (Numbers{50, 60, 200, 200, 0, 0, 200, 200}));
-    geometry.ZoomIn();
-    geometry.SetScrollOffsets(50, 60);
-    plan = geometry.PreparePaint();
-    EXPECT_EQ(Dest(plan), (Numbers{1, 0, 0, 800, 600}));
-    EXPECT_EQ(Source(plan), (Numbers{25, -30, 400, 300}));
-    EXPECT_EQ(Rects(MakeDrawRects(plan, 400, 300)), (Numbers{25, 30, 375, 270, 0, 0, 750, 540}));
+    const Numbers expected[][2] = {{{0, 0, 0, 200, 200, 50, 40, 200, 200}, {50, 60, 200, 200, 0, 0, 200, 200}},
+                                   {{1, 0, 0, 800, 600, 25, -30, 400, 300}, {25, 30, 375, 270, 0, 0, 750, 540}}};
+    for (const auto& [plan, rects] : expected) {
+        geometry.ZoomIn();
+        geometry.SetScrollOffsets(50, 60);
+        const SPaintPlan made = geometry.PreparePaint();
+        EXPECT_EQ(std::pair(Plan(made), Rects(MakeDrawRects(made, 400, 300))), std::pair(plan, rects));
+    }
 }
 
 // Line and page codes move by fixed amounts, the thumb moves to its
@@ -170,9 +157,7 @@ TEST(PreviewGeometry, ResetKeepsTheImageSizeAndRestoresFitAtZoomOne)
     geometry.PreparePaint();
     geometry.ZoomIn();
     geometry.Reset();
-    EXPECT_TRUE(geometry.IsFit());
-    EXPECT_EQ(geometry.Zoom(), 1.0);
-    EXPECT_EQ(Offsets(geometry), (Numbers{0, 0}));
+    EXPECT_EQ(State(geometry), (Numbers{1, 1, 0, 0}));
     EXPECT_EQ(geometry.ImageWidth(), 400);
     EXPECT_FALSE(geometry.UpdateScrollBars(false).horizontal.bVisible);
 }
