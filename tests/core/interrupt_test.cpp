@@ -66,67 +66,35 @@ void WritePair(const CTempFolder& folder, int nWidth, int nHeight, const std::st
     WriteBytes(folder.File(earlierMap), kEarlierMap);
 }
 
-struct SPairFolder {
-    SPairFolder() { WritePair(folder, 30, 20, "bmp", "left-3dmap.png"); }
-    void Configure(CDepthMapJob& job) const { Configure(job, folder); }
-    static void Configure(CDepthMapJob& job, const CTempFolder& folder)
-    {
-        job.m_strLeftPath = folder.File("left.bmp");
-        job.m_strRightPath = folder.File("right.bmp");
-        job.m_strLeftBase = folder.File("left");
-        job.m_strRightBase = folder.File("right");
-        job.m_nSaveFormat = kFormatPng;
-        job.m_bAnalyzeSource = 0;
-        job.m_nSpeedFactor = 2;
-        job.m_nMaxParallaxX = 4;
-    }
+void ConfigureJob(CDepthMapJob& job, const CTempFolder& folder)
+{
+    job.m_strLeftPath = folder.File("left.bmp");
+    job.m_strRightPath = folder.File("right.bmp");
+    job.m_strLeftBase = folder.File("left");
+    job.m_strRightBase = folder.File("right");
+    job.m_nSaveFormat = kFormatPng;
+    job.m_bAnalyzeSource = 0;
+    job.m_nSpeedFactor = 2;
+    job.m_nMaxParallaxX = 4;
+}
 
-    CTempFolder folder;
-};
+// The commands of the app, each run on a pair with earlier results of every kind, some of them images that the
+// command reads: the depth job, the outline images, three passes of smoothing.
+const char* const kCommands[] = {"DepthJob", "Outline", "Smoothing"};
 
-} // namespace
-
-namespace {
-
-// A command of the app on a pair with earlier results of every kind, some
-// of them images that the command reads.
-struct SCommandCase {
-    const char* szName;
-    bool (*pRun)(CStageHost& host, const CTempFolder& folder);
-    friend void PrintTo(const SCommandCase& command, std::ostream* pOut) { *pOut << command.szName; }
-};
-
-bool RunDepthJob(CStageHost& host, const CTempFolder& folder)
+bool RunCommand(int nCommand, CStageHost& host, const CTempFolder& folder)
 {
     CDepthMapJob job(host);
-    SPairFolder::Configure(job, folder);
-    return job.RunJob(false);
-}
-
-SSmoothingInputs SmoothingInputs(const CTempFolder& folder)
-{
-    return {folder.File("left.bmp"),
-            folder.File("right.bmp"),
-            folder.File("left"),
-            folder.File("right"),
-            kFormatPng,
-            false};
-}
-
-bool RunOutline(CStageHost& host, const CTempFolder& folder)
-{
-    CSmoothingCommands commands(host);
-    return commands.CreateOutlineImages(SmoothingInputs(folder)).bDone;
-}
-
-bool RunSmoothing(CStageHost& host, const CTempFolder& folder)
-{
+    ConfigureJob(job, folder);
     CSmoothingCommands commands(host);
     commands.m_nDegree = 3;
-    return commands.SmoothLeft(SmoothingInputs(folder)).bDone;
+    const SSmoothingInputs inputs = SmoothingInputsOf(job);
+    return nCommand == 0 ? job.RunJob(false)
+        : nCommand == 1  ? commands.CreateOutlineImages(inputs).bDone
+                         : commands.SmoothLeft(inputs).bDone;
 }
 
-class CancelledCommand : public testing::TestWithParam<SCommandCase> {
+class CancelledCommand : public testing::TestWithParam<int> {
 protected:
     CancelledCommand()
     {
@@ -156,7 +124,7 @@ TEST_P(CancelledCommand, AtAnyPollLeavesOnlyCompleteFilesAndTheEarlierResults)
     std::map<std::string, std::string> finished;
     {
         CCancellingHost host(INT_MAX);
-        ASSERT_TRUE(GetParam().pRun(host, m_folder));
+        ASSERT_TRUE(RunCommand(GetParam(), host, m_folder));
         nTotalPolls = host.m_nPolls;
         for (const char* name : results)
             finished[name] = ReadBytes(m_folder.File(name));
@@ -173,7 +141,7 @@ TEST_P(CancelledCommand, AtAnyPollLeavesOnlyCompleteFilesAndTheEarlierResults)
         };
         CCancellingHost host(nPolls);
         host.m_onCall = expectEarlierOrFinished;
-        EXPECT_FALSE(GetParam().pRun(host, m_folder));
+        EXPECT_FALSE(RunCommand(GetParam(), host, m_folder));
         EXPECT_TRUE(host.m_messages.empty());
         expectEarlierOrFinished();
         for (const std::string& name : m_folder.Files()) {
@@ -184,28 +152,25 @@ TEST_P(CancelledCommand, AtAnyPollLeavesOnlyCompleteFilesAndTheEarlierResults)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryCommand, CancelledCommand,
-                         testing::Values(SCommandCase{"DepthJob", RunDepthJob}, SCommandCase{"Outline", RunOutline},
-                                         SCommandCase{"Smoothing", RunSmoothing}),
-                         [](const testing::TestParamInfo<SCommandCase>& info) { return info.param.szName; });
+INSTANTIATE_TEST_SUITE_P(EveryCommand, CancelledCommand, testing::Values(0, 1, 2),
+                         [](const testing::TestParamInfo<int>& info) { return kCommands[info.param]; });
 
 // Another job holds the folder: this one waits, can be cancelled while it
 // waits (writing nothing), and goes on once the folder is free.
 TEST(CancelledJob, WhileWaitingForTheFolderWritesNothing)
 {
-    SPairFolder pair;
-    const int fd = ::open(pair.folder.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    CTempFolder folder;
+    WritePair(folder, 30, 20, "bmp", "left-3dmap.png");
+    const int fd = ::open(folder.Path().c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
     CCancellingHost host(5);
     CDepthMapJob job(host);
-    pair.Configure(job);
+    ConfigureJob(job, folder);
     EXPECT_FALSE(job.RunJob(false));
-    EXPECT_EQ(host.m_nPolls, 6);
-    EXPECT_TRUE(host.m_messages.empty());
-    EXPECT_EQ(host.m_notices,
-              std::vector<std::string>{"Waiting for another job writing in " + pair.folder.Path().string()
-                                       + "/ to finish..."});
-    EXPECT_EQ(pair.folder.Files(), (std::vector<std::string>{"left-3dmap.png", "left.bmp", "right.bmp"}));
+    EXPECT_EQ(std::tuple(host.m_nPolls, host.m_messages, host.m_notices, folder.Files()),
+              std::tuple(6, std::vector<std::string>{},
+                         std::vector{"Waiting for another job writing in " + folder.Path().string() + "/ to finish..."},
+                         std::vector<std::string>{"left-3dmap.png", "left.bmp", "right.bmp"}));
 
     std::thread other([fd] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -221,55 +186,6 @@ TEST(CancelledJob, WhileWaitingForTheFolderWritesNothing)
 
 namespace {
 
-// A running tessaly-cli with its stdout in a file; killed if still running
-// at the end of the test.
-class CCliProcess {
-public:
-    CCliProcess() = default;
-    CCliProcess(const CCliProcess&) = delete;
-    CCliProcess& operator=(const CCliProcess&) = delete;
-    ~CCliProcess()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-    void Start(std::vector<std::string> args, const std::string& stdoutPath)
-    {
-        args.insert(args.begin(), TESSALY_CLI_PATH);
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(), O_WRONLY | O_CREAT, 0644);
-        ASSERT_EQ(::posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-    }
-
-    bool Signal(int nSignal) const { return ::kill(m_pid, nSignal) == 0; }
-
-    // The exit status, or -1 when the tool is still running after two minutes.
-    int WaitForExit()
-    {
-        for (int i = 0; i < 12000; ++i) {
-            int nStatus = 0;
-            if (::waitpid(m_pid, &nStatus, WNOHANG) == m_pid) {
-                m_pid = 0;
-                return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return -1;
-    }
-
-private:
-    pid_t m_pid = 0;
-};
-
 bool WaitForFile(const std::string& path)
 {
     for (int i = 0; i < 6000 && !std::filesystem::exists(path); ++i)
@@ -279,38 +195,40 @@ bool WaitForFile(const std::string& path)
 
 // A pair that takes minutes to search at the settings below, and an
 // earlier depth map of the left side.
-class CliPair : public testing::Test {
+class InterruptedCli : public testing::TestWithParam<int> {
 protected:
-    CliPair() { WritePair(m_folder, 120, 90, "png", "left-3dmap.bmp"); }
-    std::vector<std::string> Depth(std::vector<std::string> settings) const
+    InterruptedCli() { WritePair(m_folder, 120, 90, "png", "left-3dmap.bmp"); }
+    // Kills the tool when a failed assertion leaves it running.
+    ~InterruptedCli() override
     {
-        settings.insert(settings.begin(),
-                        {"depth", "--left", m_folder.File("left.png"), "--right", m_folder.File("right.png")});
-        return settings;
+        if (m_pid > 0)
+            ::kill(m_pid, SIGKILL), ::waitpid(m_pid, nullptr, 0);
     }
 
     CTempFolder m_folder;
+    pid_t m_pid = 0;
 };
-
-class InterruptedCli : public CliPair, public testing::WithParamInterface<int> { };
 
 } // namespace
 
 // In gradient mode the gradient files tell when the search has begun.
 TEST_P(InterruptedCli, ExitsWith130AndLeavesNoResult)
 {
-    CCliProcess cli;
-    cli.Start(
-        Depth({"--gradient", "--reference", "--fragment", "16", "--max-parallax-x", "40", "--max-parallax-y", "20"}),
-        m_folder.File("out.txt"));
+    const std::string command = "exec " + std::string(TESSALY_CLI_PATH) + " depth --left " + m_folder.File("left.png")
+        + " --right " + m_folder.File("right.png")
+        + " --gradient --reference --fragment 16 --max-parallax-x 40 --max-parallax-y 20 >" + m_folder.File("out.txt");
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    ASSERT_EQ(::posix_spawn(&m_pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ), 0);
     ASSERT_TRUE(WaitForFile(m_folder.File("right-gradient.bmp")));
-    ASSERT_TRUE(cli.Signal(GetParam()));
-    EXPECT_EQ(cli.WaitForExit(), 130);
-    EXPECT_EQ(ReadBytes(m_folder.File("out.txt")), "");
-    EXPECT_EQ(ReadBytes(m_folder.File("left-3dmap.bmp")), kEarlierMap);
-    EXPECT_EQ(m_folder.Files(),
-              (std::vector<std::string>{"left-3dmap.bmp", "left-gradient.bmp", "left.png", "out.txt",
-                                        "right-gradient.bmp", "right.png"}));
+    ASSERT_EQ(::kill(m_pid, GetParam()), 0);
+    int nStatus = 0;
+    ASSERT_GT(::waitpid(std::exchange(m_pid, 0), &nStatus, 0), 0);
+    EXPECT_EQ(std::tuple(WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus),
+                         ReadBytes(m_folder.File("out.txt")), ReadBytes(m_folder.File("left-3dmap.bmp")),
+                         m_folder.Files()),
+              std::tuple(130, "", kEarlierMap,
+                         std::vector<std::string>{"left-3dmap.bmp", "left-gradient.bmp", "left.png", "out.txt",
+                                                  "right-gradient.bmp", "right.png"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BySignal, InterruptedCli, testing::Values(SIGINT, SIGTERM),
