@@ -49,30 +49,24 @@ protected:
 TEST_F(CliTest, BadOptionsAreUsageErrorsThatTouchNoFile)
 {
     const std::string left = " --left " + m_folder.File("l.png");
-    for (const std::string& bad : {"depth" + Pair() + " --fragment 3",
-                                   "depth" + Pair() + " --fragment 130",
-                                   "depth" + Pair() + " --fragment x",
-                                   "depth" + Pair() + " --max-parallax-x 129",
-                                   "depth" + Pair() + " --max-parallax-y -1",
-                                   "depth" + Pair() + " --speed 0",
-                                   "depth" + Pair() + " --speed 11",
-                                   "depth" + Pair() + " --format gif",
-                                   "depth" + Pair() + " --side up",
-                                   "depth" + Pair() + " --colour",
-                                   "depth" + Pair() + " --fragment",
-                                   "depth" + left,
-                                   "outline" + left,
-                                   "outline" + Pair() + " --level 257",
-                                   "smooth" + left,
-                                   "smooth --side left" + left + " --degree 1001",
-                                   "smooth --side left" + left + " --degree -1",
-                                   "smooth --side right" + left,
-                                   std::string(""),
-                                   std::string("paint")}) {
-        const SRun run = Run(bad);
-        EXPECT_EQ(run.nExit, kExitUsage) << bad;
-        EXPECT_NE(run.err.find("Usage"), std::string::npos) << bad;
-        EXPECT_EQ(run.out, "") << bad;
+    std::vector<std::string> bad{"",
+                                 "paint",
+                                 "depth" + left,
+                                 "outline" + left,
+                                 "outline" + Pair() + " --level 257",
+                                 "smooth" + left,
+                                 "smooth --side right" + left,
+                                 "smooth --side left" + left + " --degree 1001",
+                                 "smooth --side left" + left + " --degree -1"};
+    for (const char* option :
+         {"--fragment 3", "--fragment 130", "--fragment x", "--max-parallax-x 129", "--max-parallax-y -1", "--speed 0",
+          "--speed 11", "--format gif", "--side up", "--colour", "--fragment"})
+        bad.push_back("depth" + Pair() + " " + option);
+    for (const std::string& args : bad) {
+        const SRun run = Run(args);
+        EXPECT_EQ(std::tuple(run.nExit, run.err.find("Usage") != std::string::npos, run.out),
+                  std::tuple(kExitUsage, true, ""))
+            << args;
     }
     EXPECT_EQ(m_folder.Files(), (std::vector<std::string>{"l.png", "r.png"}));
 }
@@ -84,40 +78,36 @@ TEST_F(CliTest, OptionsAtTheirLimitsAreAccepted)
     for (const char* limit : {"--fragment 2", "--fragment 128", "--max-parallax-x 128 --max-parallax-y 128",
                               "--speed 1", "--speed 10", "--max-parallax-x 0 --max-parallax-y 0", "--format tiff"}) {
         const SRun run = Run("depth " + Pair() + " " + limit);
-        EXPECT_NE(run.nExit, kExitUsage) << limit << ": " << run.err;
-        EXPECT_EQ(run.err.find("Usage:"), std::string::npos) << limit;
+        EXPECT_TRUE(run.nExit != kExitUsage && run.err.find("Usage:") == std::string::npos) << limit << ": " << run.err;
     }
-    for (const char* limit : {"--level 0", "--level 256"}) {
-        const SRun run = Run("outline" + Pair() + " " + limit);
-        EXPECT_EQ(run.nExit, kExitDone) << limit;
-        EXPECT_EQ(run.out, m_folder.File("l-outline.bmp") + "\n" + m_folder.File("r-outline.bmp") + "\n");
-    }
-    for (const char* limit : {"--degree 0", "--degree 1000"}) {
-        const SRun run = Run("smooth --side left --left " + m_folder.File("l.png") + " " + limit);
-        EXPECT_EQ(run.nExit, kExitDone) << limit;
-        EXPECT_EQ(run.out, m_folder.File("l-3dmapNew.bmp") + "\n");
+    const std::string outlines = m_folder.File("l-outline.bmp") + "\n" + m_folder.File("r-outline.bmp") + "\n";
+    const std::string smoothLeft = "smooth --side left --left " + m_folder.File("l.png");
+    for (const auto& [args, out] : {std::pair("outline" + Pair() + " --level 0", outlines),
+                                    {"outline" + Pair() + " --level 256", outlines},
+                                    {smoothLeft + " --degree 0", m_folder.File("l-3dmapNew.bmp") + "\n"},
+                                    {smoothLeft + " --degree 1000", m_folder.File("l-3dmapNew.bmp") + "\n"}}) {
+        const SRun run = Run(args);
+        EXPECT_EQ(std::pair(run.nExit, run.out), std::pair(kExitDone, out)) << args;
     }
 }
 
 TEST_F(CliTest, FinishedJobPrintsOnlyTheMapPathWhenNotOnATerminal)
 {
-    const SRun run = Run("depth " + Pair() + " --side right --fragment 4 --max-parallax-x 2 --format png");
-    EXPECT_EQ(run.nExit, 0);
-    EXPECT_EQ(run.out, m_folder.File("r-3dmap.png") + "\n");
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(m_folder.Files(), (std::vector<std::string>{"l.png", "r-3dmap.png", "r-xd.png", "r-yd.png", "r.png"}));
+    const std::string args = "depth " + Pair() + " --side right --fragment 4 --max-parallax-x 2 --format png";
+    const SRun run = Run(args);
+    EXPECT_EQ(std::tuple(run.nExit, run.out, run.err, m_folder.Files()),
+              std::tuple(0, m_folder.File("r-3dmap.png") + "\n", "",
+                         std::vector<std::string>{"l.png", "r-3dmap.png", "r-xd.png", "r-yd.png", "r.png"}));
     EXPECT_EQ(Run("depth --help").nExit, 0);
     // A path that cannot be printed is a failure, not a silent success.
-    const SRun lost
-        = Run("depth " + Pair() + " --side right --fragment 4 --max-parallax-x 2 --format png", "/dev/full");
-    EXPECT_EQ(lost.nExit, 1);
-    EXPECT_NE(lost.err.find("standard output"), std::string::npos);
+    const SRun lost = Run(args, "/dev/full");
+    EXPECT_EQ(std::pair(lost.nExit, lost.err.find("standard output") != std::string::npos), std::pair(1, true));
 }
 
 TEST_F(CliTest, FailedStagePrintsTheMessageAndExitsWithOne)
 {
     const SRun run = Run("depth --left " + m_folder.File("l.png") + " --right " + m_folder.File("none.png"));
-    EXPECT_EQ(run.nExit, 1);
-    EXPECT_EQ(run.err, "Couldn't load bitmap!\n" + m_folder.File("none.png") + ": No such file or directory\n");
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(
+        std::tuple(run.nExit, run.err, run.out),
+        std::tuple(1, "Couldn't load bitmap!\n" + m_folder.File("none.png") + ": No such file or directory\n", ""));
 }
