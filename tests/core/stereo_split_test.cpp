@@ -2,9 +2,9 @@
 // refused.
 #include "engine/file_names.h"
 #include "engine/image_file.h"
-#include "support/recording_host.h"
 #include "engine/stereo_split.h"
 #include "fuzz/mpo_writer.h"
+#include "support/recording_host.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
@@ -36,14 +36,13 @@ TEST(StereoSplit, MpoViewsAreItsStreamsInEitherByteOrder)
         CRecordingHost host;
         const SStereoViews views = SplitStereoFile(folder.File("scene.MPO"), EStereoLayout::kMpo, kFormatPng, host);
         ASSERT_TRUE(views.bDone) << testing::PrintToString(host.m_messages);
-        EXPECT_EQ(views.strLeftPath, folder.File("scene-left.jpg"));
         // The first view keeps its index segment; both decode to the streams' pixels.
-        EXPECT_EQ(ReadBytes(views.strLeftPath), mpo.substr(0, mpo.size() - right.size()));
-        EXPECT_EQ(ReadBytes(views.strRightPath), right);
         WriteBytes(folder.File("l.jpg"), left);
-        EXPECT_EQ(LoadImageFile(views.strLeftPath).image, LoadImageFile(folder.File("l.jpg")).image);
-        EXPECT_EQ(folder.Files(),
-                  (std::vector<std::string>{"l.jpg", "scene-left.jpg", "scene-right.jpg", "scene.MPO"}));
+        EXPECT_EQ(std::tuple(views.strLeftPath, ReadBytes(views.strLeftPath), ReadBytes(views.strRightPath),
+                             LoadImageFile(views.strLeftPath).image == LoadImageFile(folder.File("l.jpg")).image,
+                             folder.Files()),
+                  std::tuple(folder.File("scene-left.jpg"), mpo.substr(0, mpo.size() - right.size()), right, true,
+                             std::vector<std::string>{"l.jpg", "scene-left.jpg", "scene-right.jpg", "scene.MPO"}));
     }
 }
 
@@ -83,11 +82,12 @@ TEST(StereoSplit, DamagedMpoIsRefusedAndWritesNothing)
         WriteBytes(folder.File("scene-right.jpg"), "earlier view");
         CRecordingHost host;
         EXPECT_FALSE(SplitStereoFile(folder.File("scene.mpo"), EStereoLayout::kMpo, kFormatPng, host).bDone);
-        ASSERT_EQ(host.m_messages.size(), 1u);
-        EXPECT_NE(host.m_messages[0].find("Couldn't split " + folder.File("scene.mpo") + ": "), std::string::npos);
-        EXPECT_NE(host.m_messages[0].find(test.szProblem), std::string::npos) << host.m_messages[0];
-        EXPECT_EQ(folder.Files(), (std::vector<std::string>{"scene-right.jpg", "scene.mpo"}));
-        EXPECT_EQ(ReadBytes(folder.File("scene-right.jpg")), "earlier view");
+        const std::string said = host.m_messages.size() == 1 ? host.m_messages[0] : "";
+        EXPECT_TRUE(said.find("Couldn't split " + folder.File("scene.mpo") + ": ") != said.npos
+                    && said.find(test.szProblem) != said.npos)
+            << testing::PrintToString(host.m_messages);
+        EXPECT_EQ(std::tuple(folder.Files(), ReadBytes(folder.File("scene-right.jpg"))),
+                  std::tuple(std::vector<std::string>{"scene-right.jpg", "scene.mpo"}, "earlier view"));
     }
 }
 
@@ -119,21 +119,19 @@ TEST(StereoSplit, SideBySideHalvesAreCutLosslessly)
         const SStereoViews views = SplitStereoFile(path, test.layout, kFormatTiff, host);
         std::vector<std::string> said = host.m_messages; // a refusal, or the notice of an odd width
         said.insert(said.end(), host.m_notices.begin(), host.m_notices.end());
-        ASSERT_EQ(said.size(), *test.szMessage ? 1u : 0u);
-        for (const std::string& message : said)
-            EXPECT_NE(message.find(path), std::string::npos) << message;
-        if (*test.szMessage) {
-            EXPECT_NE(said[0].find(test.szMessage), std::string::npos) << said[0];
-        }
+        EXPECT_EQ(said.size(), *test.szMessage ? 1u : 0u);
+        EXPECT_TRUE(said.empty()
+                    || (said[0].find(path) != said[0].npos && said[0].find(test.szMessage) != said[0].npos))
+            << testing::PrintToString(said);
         if (test.nWidth < 4) {
             EXPECT_EQ(folder.Files(), std::vector<std::string>{test.szName});
             continue;
         }
         const bool bCross = test.layout == EStereoLayout::kCrossEyed;
         const CImage source = bCross ? LoadImageFile(path, EImageCodec::kJpeg).image : pair;
-        ASSERT_TRUE(views.bDone);
-        EXPECT_EQ(views.strRightPath, MakeBase(path) + "-right.tif");
-        EXPECT_EQ(LoadImageFile(views.strLeftPath).image, Columns(source, bCross ? 16 : 0, 16));
-        EXPECT_EQ(LoadImageFile(views.strRightPath).image, Columns(source, bCross ? 0 : 16, 16));
+        EXPECT_EQ(std::tuple(views.bDone, views.strRightPath,
+                             LoadImageFile(views.strLeftPath).image == Columns(source, bCross ? 16 : 0, 16),
+                             LoadImageFile(views.strRightPath).image == Columns(source, bCross ? 0 : 16, 16)),
+                  std::tuple(true, MakeBase(path) + "-right.tif", true, true));
     }
 }
