@@ -40,15 +40,13 @@ TEST(ParallaxSearch, FindsKnownDisplacementsAndScores)
         CRecordingHost host;
         SSearchResult r;
         ASSERT_TRUE(CParallaxSearch().Run(c.main, c.other, c.settings, host, r));
-        const std::uint8_t* pXd = r.xd.Pixel(c.x, c.y);
-        const std::uint8_t* pYd = r.yd.Pixel(c.x, c.y);
-        const std::string where = std::to_string(c.x) + ", " + std::to_string(c.y);
-        EXPECT_EQ(pXd[1] - pXd[0], c.dx) << where;
-        EXPECT_EQ(pYd[1] - pYd[0], c.dy) << where;
-        EXPECT_EQ(pXd[2], c.nScore) << where;
+        const std::uint8_t *pXd = r.xd.Pixel(c.x, c.y), *pYd = r.yd.Pixel(c.x, c.y);
         // -d or 0, d or 0, and the third byte of "-yd." 0.
-        EXPECT_EQ(std::min(pXd[0], pXd[1]) + std::min(pYd[0], pYd[1]) + pYd[2], 0) << where;
-        EXPECT_TRUE(r.nMinDx <= c.dx && c.dx <= r.nMaxDx && r.nMinDy <= c.dy && c.dy <= r.nMaxDy) << where;
+        EXPECT_EQ(std::tuple(pXd[1] - pXd[0], pYd[1] - pYd[0], static_cast<int>(pXd[2]),
+                             std::min(pXd[0], pXd[1]) + std::min(pYd[0], pYd[1]) + pYd[2],
+                             r.nMinDx <= c.dx && c.dx <= r.nMaxDx && r.nMinDy <= c.dy && c.dy <= r.nMaxDy),
+                  std::tuple(c.dx, c.dy, c.nScore, 0, true))
+            << c.x << ", " << c.y;
     }
 }
 
@@ -61,12 +59,11 @@ TEST(ParallaxSearch, SearchesTheCommonAreaRowByRowAndStopsWhenCancelled)
     CRecordingHost host;
     SSearchResult result;
     ASSERT_TRUE(CParallaxSearch().Run(image, RandomImage(7, 8, random), {2, 1, 0}, host, result));
-    EXPECT_EQ(host.Events(), (std::vector<std::string>{"range: 5", "steps: 5"}));
-    EXPECT_EQ(host.m_nPumps, 10);
     CRecordingHost cancelled;
     cancelled.m_bCancelled = true;
-    EXPECT_FALSE(CParallaxSearch().Run(image, image, {2, 1, 0}, cancelled, result));
-    EXPECT_EQ(cancelled.m_nSteps, 0);
+    EXPECT_EQ(std::tuple(host.Events(), host.m_nPumps,
+                         CParallaxSearch().Run(image, image, {2, 1, 0}, cancelled, result), cancelled.m_nSteps),
+              std::tuple(std::vector<std::string>{"range: 5", "steps: 5"}, 10, false, 0));
 }
 
 // The score adds t * K one product at a time, each product and each sum
@@ -99,9 +96,7 @@ TEST(ParallaxSearch, ScoreRoundsEveryProductAndKeepsTheSumOrder)
         search.m_nPosX = search.m_nPosY = 2; // the pixel (1, 1): its fragment is the whole image
         search.LoadFragment();
         search.LoadSearchWindow();
-        EXPECT_EQ(search.FragmentDifference(0, 0), plain / 4.0);
-        EXPECT_NE(search.FragmentDifference(0, 0), fused / 4.0);
-        EXPECT_NE(search.FragmentDifference(0, 0), rowsOuter / 4.0);
+        EXPECT_EQ(search.FragmentDifference(0, 0), plain / 4.0); // not fused / 4.0 nor rowsOuter / 4.0
         return;
     }
     FAIL() << "no value set distinguishes the orders";
