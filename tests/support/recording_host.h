@@ -8,12 +8,12 @@
 
 class CRecordingHost : public CStageHost {
 public:
-    void ShowMessage(const std::string& text) override;
-    void SetStatus(const std::string& text) override;
+    void ShowMessage(const std::string& text) override { Record("message: " + text), m_messages.push_back(text); }
+    void SetStatus(const std::string& text) override { Record("status: " + text), m_strStatus = text; }
     void ShowNotice(const std::string& text) override { m_notices.push_back(text); }
-    void SetProgressRange(int nRows) override;
-    void StepProgress() override;
-    void ResetProgress() override;
+    void SetProgressRange(int nRows) override { Record("range: " + std::to_string(nRows)); }
+    void StepProgress() override { ++m_nSteps, ++m_nPendingSteps; }
+    void ResetProgress() override { Record("reset"); }
     void PumpEvents() override { ++m_nPumps; }
     bool IsCancelled() const override { return m_bCancelled; }
 
@@ -29,7 +29,8 @@ public:
     bool m_bCancelled = false;
 
 private:
-    void FoldSteps();
+    // Folds the steps since the last call into one entry before the event.
+    void Record(std::string event);
     std::vector<std::string> m_events;
     int m_nPendingSteps = 0;
 };

@@ -3,8 +3,9 @@
 
 #include <FreeImage.h>
 #include <algorithm>
+#include <array>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -56,11 +57,8 @@ CImage UniformImage(int nWidth, int nHeight, std::uint8_t blue, std::uint8_t gre
 {
     CImage image(nWidth, nHeight);
     for (int y = 0; y < nHeight; ++y)
-        for (int x = 0; x < nWidth; ++x) {
-            image.Pixel(x, y)[0] = blue;
-            image.Pixel(x, y)[1] = green;
-            image.Pixel(x, y)[2] = red;
-        }
+        for (int x = 0; x < nWidth; ++x)
+            std::copy_n(std::array{blue, green, red}.data(), 3, image.Pixel(x, y));
     return image;
 }
 
@@ -128,7 +126,5 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 std::string ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
