@@ -23,24 +23,15 @@ TEST(ImageFile, RoundTripsEveryFormatKeepingRowOrderAndByteOrder)
     EXPECT_EQ(folder.Files(), (std::vector<std::string>{"x.bmp", "x.png", "x.tif"}));
 }
 
-TEST(ImageFile, RefusesEverythingButTwentyFourBitColour)
-{
-    CTempFolder folder;
-    for (const auto& [name, bpp] : {std::pair<std::string, int>{"grey.png", 8}, {"alpha.png", 32}, {"deep.tif", 48}}) {
-        SaveWithDepth(folder.File(name), 4, 3, bpp);
-        EXPECT_EQ(std::pair(LoadImageFile(folder.File(name)).status, ReadBitsPerPixel(folder.File(name))),
-                  std::pair(ELoadStatus::kNotRgb, bpp))
-            << name;
-    }
-}
-
 // Anything but a whole image file fails, without blocking and without
 // decoding what cannot be there: a FIFO (opening it would wait for a writer),
 // a device, a folder, an empty or garbage file, one of another type under
 // the name, a file cut short anywhere (the decoders would fill the rest with
 // black) and a header naming more pixels than the file can hold (a 118-byte
-// BMP of 14000 x 14000).
-TEST(ImageFile, RefusesWhatIsNoWholeImageFile)
+// BMP of 14000 x 14000). Images of other depths are refused as not RGB, and
+// files of other types are not decoded: a GIF claiming 65535 x 65535 would
+// have no header-only check.
+TEST(ImageFile, RefusesWhatIsNoWholeTwentyFourBitImageOfTheFourTypes)
 {
     CTempFolder folder;
     ASSERT_EQ(::mkfifo(folder.File("pipe.bmp").c_str(), 0600), 0);
@@ -71,6 +62,17 @@ TEST(ImageFile, RefusesWhatIsNoWholeImageFile)
         EXPECT_EQ(LoadImageFile(folder.File(name)).status, ELoadStatus::kUnreadable) << name;
     EXPECT_NE(LoadImageFile(folder.File("bomb.bmp")).strReason.find("14000 x 14000"), std::string::npos);
     EXPECT_EQ(LoadImageFile("").status, ELoadStatus::kUnreadable);
+    for (const auto& [name, bpp] : {std::pair<std::string, int>{"grey.png", 8}, {"alpha.png", 32}, {"deep.tif", 48}}) {
+        SaveWithDepth(folder.File(name), 4, 3, bpp);
+        EXPECT_EQ(std::pair(LoadImageFile(folder.File(name)).status, ReadBitsPerPixel(folder.File(name))),
+                  std::pair(ELoadStatus::kNotRgb, bpp))
+            << name;
+    }
+    WriteBytes(folder.File("bomb.gif"), std::string("GIF89a\xff\xff\xff\xff", 10) + std::string(3, '\0'));
+    SaveWithDepth(folder.File("real.tga"), 9, 7, 32);
+    for (const std::string name : {"bomb.gif", "real.tga"})
+        EXPECT_EQ(DescribeLoadFailure(LoadImageFile(folder.File(name)), name),
+                  "The file " + name + " is not read: only BMP, PNG, TIFF and JPEG images are.");
 }
 
 // The limits are read from the header, before anything is decoded; at the
@@ -94,19 +96,6 @@ TEST(ImageFile, SizeLimitsRefuseHeadersBeyondThemAndAcceptImagesAtThem)
         EXPECT_EQ(LoadImageFile(folder.File("ten-thousand.png")).status, c.status) << c.limits.nMaxSide;
     }
     SetImageLimits({});
-}
-
-// Only BMP, PNG, TIFF and JPEG are decoded: a GIF claiming 65535 x 65535
-// would have no header-only check.
-TEST(ImageFile, TypesOutsideTheFourAreNotDecoded)
-{
-    CTempFolder folder;
-    WriteBytes(folder.File("bomb.gif"), std::string("GIF89a\xff\xff\xff\xff", 10) + std::string(3, '\0'));
-    SaveWithDepth(folder.File("real.tga"), 9, 7, 32);
-    for (const char* name : {"bomb.gif", "real.tga"}) {
-        EXPECT_EQ(DescribeLoadFailure(LoadImageFile(folder.File(name)), name),
-                  std::string("The file ") + name + " is not read: only BMP, PNG, TIFF and JPEG images are.");
-    }
 }
 
 // Whatever fails (the writer of the bytes, the folder, the rename), the

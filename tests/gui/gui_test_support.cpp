@@ -5,7 +5,6 @@
 #include "preview/preview_dlg.h"
 #include "resources/dialog_template.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -47,16 +46,6 @@ void MainDialogTest::OpenPair(int nWidth, int nHeight)
     m_platform.m_openPaths = {m_folder.File("left.bmp"), m_folder.File("right.bmp")};
     Click(*m_pMain, IDC_OPEN_LEFT);
     Click(*m_pMain, IDC_OPEN_RIGHT);
-}
-
-void Click(const CTemplateDialog& dialog, int nId)
-{
-    dialog.GetItem<QAbstractButton>(nId)->click();
-}
-
-bool MainDialogTest::WaitForJob() const
-{
-    return WaitUntil([this] { return !m_pMain->IsJobRunning(); });
 }
 
 void ExpectEnabled(const CTemplateDialog& dialog, const TEnabledStates& states, bool bBusy)

@@ -8,6 +8,7 @@
 #include "resources/resource_ids.h"
 #include "support/test_images.h"
 
+#include <QAbstractButton>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -66,7 +67,10 @@ public:
 // Processes events until `done` holds; false after `nTimeoutMs`.
 bool WaitUntil(const std::function<bool()>& done, int nTimeoutMs = 30000);
 
-void Click(const CTemplateDialog& dialog, int nId);
+inline void Click(const CTemplateDialog& dialog, int nId)
+{
+    dialog.GetItem<QAbstractButton>(nId)->click();
+}
 // The text of a label, a button or an edit box.
 inline QString Text(const CTemplateDialog& dialog, int nId)
 {
@@ -84,7 +88,10 @@ protected:
     QString Text(int nId) const { return ::Text(*m_pMain, nId); }
     QSlider& Slider(int nId) const { return *m_pMain->GetItem<QSlider>(nId); }
     const CDepthMapJob& Job() const { return m_pMain->m_job; }
-    bool WaitForJob() const;
+    bool WaitForJob() const
+    {
+        return WaitUntil([this] { return !m_pMain->IsJobRunning(); });
+    }
 
     CRecordingPlatform m_platform;
     CTempFolder m_folder;
