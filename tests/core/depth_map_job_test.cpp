@@ -28,18 +28,11 @@ protected:
         m_right = ShiftedCopy(m_left, 2, random);
         SaveImageFile(m_left, m_folder.File("left.png"), kFormatPng);
         SaveImageFile(m_right, m_folder.File("right.png"), kFormatPng);
-        Choose(m_folder.File("left.png"), m_folder.File("right.png"));
+        SetPair(m_job, m_folder.File("left.png"), m_folder.File("right.png"));
         m_job.m_nFragmentSize = 4;
         m_job.m_nMaxParallaxX = 3;
     }
 
-    void Choose(const std::string& left, const std::string& right)
-    {
-        m_job.m_strLeftPath = left;
-        m_job.m_strRightPath = right;
-        m_job.m_strLeftBase = MakeBase(left);
-        m_job.m_strRightBase = MakeBase(right);
-    }
     void Reset(CRecordingHost& host)
     {
         m_job.SetHost(host);
@@ -165,7 +158,8 @@ TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.szBad);
         const std::string bad = *c.szBad ? m_folder.File(c.szBad) : "";
-        Choose(c.bAnalyzeSource ? m_folder.File("left.png") : bad, c.bAnalyzeSource ? bad : m_folder.File("right.png"));
+        SetPair(m_job, c.bAnalyzeSource ? m_folder.File("left.png") : bad,
+                c.bAnalyzeSource ? bad : m_folder.File("right.png"));
         m_job.m_bAnalyzeSource = c.bAnalyzeSource;
         CRecordingHost host;
         m_job.SetHost(host);
@@ -216,7 +210,7 @@ TEST_F(DepthMapJobTest, OddPathsSizesAndSettingsHaveClearOutcomes)
     std::filesystem::create_directory(odd);
     std::filesystem::copy_file(m_folder.File("left.png"), odd / "my left.photo.png");
     SaveImageFile(UniformImage(10, 30, 5, 5, 5), (odd / "small right.png").string(), kFormatPng);
-    Choose((odd / "my left.photo.png").string(), (odd / "small right.png").string());
+    SetPair(m_job, (odd / "my left.photo.png").string(), (odd / "small right.png").string());
     ASSERT_TRUE(m_job.RunJob(false));
     EXPECT_EQ(m_job.m_strDepthMapPath, (odd / "my left.photo-3dmap.bmp").string());
     const CImage map = LoadImageFile(m_job.m_strDepthMapPath).image;
@@ -226,7 +220,7 @@ TEST_F(DepthMapJobTest, OddPathsSizesAndSettingsHaveClearOutcomes)
     for (int i = 0; i < 119; ++i)
         title += "é";
     std::filesystem::copy_file(m_folder.File("left.png"), m_folder.File(title + ".png"));
-    Choose(m_folder.File(title + ".png"), m_folder.File(title + ".png"));
+    SetPair(m_job, m_folder.File(title + ".png"), m_folder.File(title + ".png"));
     m_job.m_bAnalyzeSource = 0;
     m_job.m_nSpeedFactor = 2;
     m_job.m_nSaveFormat = kFormatPng;
@@ -236,7 +230,7 @@ TEST_F(DepthMapJobTest, OddPathsSizesAndSettingsHaveClearOutcomes)
     m_job.m_bAnalyzeSource = 1;
     m_job.m_nSpeedFactor = 5; // the right image's 8 rows give 1, too few to enlarge the map again
     SaveImageFile(UniformImage(24, 8, 5, 5, 5), m_folder.File("low.png"), kFormatPng);
-    Choose(m_folder.File("left.png"), m_folder.File("low.png"));
+    SetPair(m_job, m_folder.File("left.png"), m_folder.File("low.png"));
     EXPECT_FALSE(m_job.RunJob(false));
     EXPECT_EQ(m_host.m_messages.back(),
               "The image " + m_folder.File("low.png") + " is too small to be reduced by the speed factor 5.");

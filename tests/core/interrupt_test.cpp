@@ -68,10 +68,7 @@ void WritePair(const CTempFolder& folder, int nWidth, int nHeight, const std::st
 
 void ConfigureJob(CDepthMapJob& job, const CTempFolder& folder)
 {
-    job.m_strLeftPath = folder.File("left.bmp");
-    job.m_strRightPath = folder.File("right.bmp");
-    job.m_strLeftBase = folder.File("left");
-    job.m_strRightBase = folder.File("right");
+    SetPair(job, folder.File("left.bmp"), folder.File("right.bmp"));
     job.m_nSaveFormat = kFormatPng;
     job.m_bAnalyzeSource = 0;
     job.m_nSpeedFactor = 2;

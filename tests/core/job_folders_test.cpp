@@ -46,10 +46,7 @@ protected:
                 int nSpeed = 1)
     {
         CDepthMapJob job(host);
-        job.m_strLeftPath = left;
-        job.m_strRightPath = right;
-        job.m_strLeftBase = MakeBase(left);
-        job.m_strRightBase = MakeBase(right);
+        SetPair(job, left, right);
         job.m_nMaxParallaxX = 3;
         job.m_bAnalyzeSource = bAnalyzeSource;
         job.m_nSpeedFactor = nSpeed;
@@ -149,8 +146,7 @@ TEST_F(JobFolders, LeftoversOfDeadJobsAreRemovedOrPutBack)
     WriteBytes(File(".left-yd.bmp.1-12-3.tmp"), "of a running process");
     CRecordingHost host;
     CDepthMapJob job(host);
-    job.m_strLeftPath = job.m_strRightPath = File("left.png");
-    job.m_strLeftBase = job.m_strRightBase = File("left");
+    SetPair(job, File("left.png"), File("left.png"));
     job.m_nFragmentSize = 3; // refused after the folder was claimed: nothing else is written
     EXPECT_FALSE(job.RunJob(false));
     const auto contents = Contents(); // the pair, the map and the running process's file

@@ -1,6 +1,8 @@
 // Helpers shared by the tests.
 #include "support/test_images.h"
 
+#include "engine/file_names.h"
+
 #include <FreeImage.h>
 #include <algorithm>
 #include <array>
@@ -121,6 +123,12 @@ std::string PngClaiming(std::uint32_t nWidth, std::uint32_t nHeight)
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void SetPair(CDepthMapJob& job, const std::string& left, const std::string& right)
+{
+    job.m_strLeftPath = left, job.m_strLeftBase = MakeBase(left);
+    job.m_strRightPath = right, job.m_strRightBase = MakeBase(right);
 }
 
 std::string ReadBytes(const std::string& path)

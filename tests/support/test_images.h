@@ -1,6 +1,7 @@
-// Helpers shared by the tests: temporary folders, random images and odd image files.
+// Helpers shared by the tests: temporary folders, random images, odd image files and a job's pair.
 #pragma once
 
+#include "engine/depth_map_job.h"
 #include "engine/image.h"
 
 #include <cstdint>
@@ -40,4 +41,6 @@ std::string EncodeJpeg(const CImage& image);
 // An RGB PNG whose header claims the size, with valid checksums and no pixels.
 std::string PngClaiming(std::uint32_t nWidth, std::uint32_t nHeight);
 void WriteBytes(const std::string& path, const std::string& bytes);
+// Sets the job's two images and their bases, as the front ends do when the user chooses them.
+void SetPair(CDepthMapJob& job, const std::string& left, const std::string& right);
 std::string ReadBytes(const std::string& path);
