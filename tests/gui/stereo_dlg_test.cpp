@@ -47,10 +47,10 @@ TEST_F(StereoDlgTest, EveryControlStartsAsSetAndEachTrackbarWritesItsBoxAtBothEn
     EXPECT_EQ(std::tuple(format.currentIndex(), format.itemText(kFormatBmp), format.itemText(kFormatPng),
                          format.itemText(kFormatTiff)),
               std::tuple(0, "BMP", "PNG", "TIFF"));
-    EXPECT_TRUE(m_pMain->GetItem<QRadioButton>(IDC_SOURCE_MODE)->isChecked());
-    EXPECT_TRUE(m_pMain->GetItem<QCheckBox>(IDC_PREVIEW_CHECK)->isChecked());
+    EXPECT_EQ(std::tuple(m_pMain->GetItem<QRadioButton>(IDC_SOURCE_MODE)->isChecked(),
+                         m_pMain->GetItem<QCheckBox>(IDC_PREVIEW_CHECK)->isChecked(), Text(IDC_STATUS)),
+              std::tuple(true, true, "Ready"));
     EXPECT_EQ(std::tuple(Job().m_nSaveFormat, Job().m_bAnalyzeSource, Job().m_bPreview), std::tuple(0, 1, 1));
-    EXPECT_EQ(Text(IDC_STATUS), "Ready");
     EXPECT_EQ(g_wndLeftThumb.Window()->geometry(), m_pMain->GetItemRect(IDC_LEFT_FRAME));
     EXPECT_EQ(g_wndRightThumb.Window()->geometry(), m_pMain->GetItemRect(IDC_RIGHT_FRAME));
 }
@@ -134,8 +134,7 @@ TEST_F(StereoDlgTest, HelpButtonAndHelpKeyOpenThePageBesideTheExecutable)
 TEST_F(StereoDlgTest, AboutAndSmoothingOpenTheirDialogs)
 {
     Click(*m_pMain, IDC_ABOUT_BUTTON);
-    ASSERT_NE(m_pMain->SystemMenu(), nullptr);
-    ASSERT_EQ(m_pMain->SystemMenu()->actions().size(), 1);
+    ASSERT_TRUE(m_pMain->SystemMenu() != nullptr && m_pMain->SystemMenu()->actions().size() == 1);
     EXPECT_EQ(m_pMain->SystemMenu()->actions()[0]->text(), LoadResourceString(IDS_ABOUTBOX));
     m_pMain->SystemMenu()->actions()[0]->trigger();
     m_pMain->OnSysCommand(IDM_ABOUTBOX | 0x000F);
