@@ -61,20 +61,19 @@ TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
         int bAnalyzeSource, nSpeed, nFormat;
         const char* szFiles;
         const char* szEvents;
-    } cases[] = {
-        {false, 1, 1, kFormatBmp, "left-3dmap.bmp left-xd.bmp left-yd.bmp left.png right.png",
-         "status: Depth map creating|range: 16|steps: 16|reset|status: Depth map creating|range: 16|steps: 16|reset|"
-         "status: Ready"},
-        {true, 0, 1, kFormatPng,
-         "left-gradient.png left.png right-3dmap.png right-gradient.png right-xd.png right-yd.png right.png",
-         "status: Gradient image creating|range: 16|steps: 14|reset|status: Gradient image creating|range: 16|"
-         "steps: 14|reset|status: Depth map creating|range: 16|steps: 16|reset|status: Depth map creating|range: 16|"
-         "steps: 16|reset|status: Ready"},
-        {false, 1, 3, kFormatTiff,
-         "left-3dmap.tif left-resize.tif left-xd.tif left-yd.tif left.png right-resize.tif right.png",
-         "status: Depth map creating|range: 5|steps: 5|reset|status: Depth map creating|range: 5|steps: 5|reset|"
-         "status: Ready"},
-    };
+    } cases[]
+        = {{false, 1, 1, kFormatBmp, "left-3dmap.bmp left-xd.bmp left-yd.bmp left.png right.png",
+            "status: Depth map creating|range: 16|steps: 16|reset|status: Depth map creating|range: 16|steps: 16|reset|"
+            "status: Ready"},
+           {true, 0, 1, kFormatPng,
+            "left-gradient.png left.png right-3dmap.png right-gradient.png right-xd.png right-yd.png right.png",
+            "status: Gradient image creating|range: 16|steps: 14|reset|status: Gradient image creating|range: 16|"
+            "steps: 14|reset|status: Depth map creating|range: 16|steps: 16|reset|status: Depth map creating|range: 16|"
+            "steps: 16|reset|status: Ready"},
+           {false, 1, 3, kFormatTiff,
+            "left-3dmap.tif left-resize.tif left-xd.tif left-yd.tif left.png right-resize.tif right.png",
+            "status: Depth map creating|range: 5|steps: 5|reset|status: Depth map creating|range: 5|steps: 5|reset|"
+            "status: Ready"}};
     const auto join = [](const Names& names, char cSeparator) {
         std::string text;
         for (const std::string& name : names)
@@ -145,14 +144,13 @@ TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
         const char* szBad;
         int bAnalyzeSource;
         std::string message;
-    } cases[] = {
-        {"huge.png", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("huge.png")), m_folder.File("huge.png"))},
-        {"other.gif", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("other.gif")), m_folder.File("other.gif"))},
-        {"garbage.jpg", 1, kMsgLoadBitmap},
-        {"gone.png", 1, kMsgLoadBitmap},
-        {"grey.png", 0, kMsgLoadLeftOrRight},
-        {"", 0, kMsgLoadLeftOrRight},
-    };
+    } cases[]
+        = {{"huge.png", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("huge.png")), m_folder.File("huge.png"))},
+           {"other.gif", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("other.gif")), m_folder.File("other.gif"))},
+           {"garbage.jpg", 1, kMsgLoadBitmap},
+           {"gone.png", 1, kMsgLoadBitmap},
+           {"grey.png", 0, kMsgLoadLeftOrRight},
+           {"", 0, kMsgLoadLeftOrRight}};
     m_job.m_nSaveFormat = kFormatPng;
     const Names before = m_folder.Files();
     for (const auto& c : cases) {

@@ -74,12 +74,10 @@ TEST_F(JobFolders, EverySpellingOfOneFolderIsLockedOnce)
     const fs::path previous = fs::current_path();
     fs::current_path(m_folder.Path());
     const std::string whole = Pair().string();
-    const std::pair<std::string, std::string> spellings[] = {
-        {"pair/left.png", "./pair/right.png"},
-        {whole + "/left.png", "pair/right.png"},
-        {"pair//left.png", whole + "/./right.png"},
-        {"link/left.png", "pair/right.png"},
-    };
+    const std::pair<std::string, std::string> spellings[] = {{"pair/left.png", "./pair/right.png"},
+                                                             {whole + "/left.png", "pair/right.png"},
+                                                             {"pair//left.png", whole + "/./right.png"},
+                                                             {"link/left.png", "pair/right.png"}};
     for (const auto& [left, right] : spellings) {
         SCOPED_TRACE(left + " " + right);
         CImpatientHost host;
@@ -98,14 +96,12 @@ TEST_F(JobFolders, ACommandWhoseResultsWouldOverwriteItsInputsOrEachOtherIsRefus
         bool bOutline;
         int bAnalyzeSource, nSpeed;
         const char* szClash;
-    } cases[] = {
-        {"p.png", "p-xd.bmp", false, 1, 1, "p-xd.bmp"},
-        {"q.png", "q-gradient.bmp", false, 0, 1, "q-gradient.bmp"},
-        {"scene.bmp", "scene.png", false, 0, 1, "scene-gradient.bmp"},
-        {"scene.bmp", "scene.png", false, 1, 2, "scene-resize.bmp"},
-        {"r.png", "r-outline.bmp", true, 1, 1, "r-outline.bmp"},
-        {"scene.bmp", "scene.png", true, 1, 1, "scene-outline.bmp"},
-    };
+    } cases[] = {{"p.png", "p-xd.bmp", false, 1, 1, "p-xd.bmp"},
+                 {"q.png", "q-gradient.bmp", false, 0, 1, "q-gradient.bmp"},
+                 {"scene.bmp", "scene.png", false, 0, 1, "scene-gradient.bmp"},
+                 {"scene.bmp", "scene.png", false, 1, 2, "scene-resize.bmp"},
+                 {"r.png", "r-outline.bmp", true, 1, 1, "r-outline.bmp"},
+                 {"scene.bmp", "scene.png", true, 1, 1, "scene-outline.bmp"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.szLeft) + " " + c.szRight);
         WriteImage(c.szLeft, m_left);

@@ -25,17 +25,15 @@ TEST(ParallaxSearch, FindsKnownDisplacementsAndScores)
         CImage main, other;
         SSearchSettings settings;
         int x, y, dx, dy, nScore;
-    } cases[] = {
-        {UniformImage(6, 5, 30, 60, 90), UniformImage(6, 5, 0, 60, 99), {2, 0, 0}, 3, 3, 0, 0, 13},
-        {UniformImage(6, 5, 30, 60, 90), UniformImage(6, 5, 0, 60, 99), {2, 0, 0}, 0, 0, 0, 0, 3},
-        {flat, spot, {2, 0, 0}, 3, 3, 0, 0, 10},
-        {flat, spot, {2, 0, 0}, 2, 2, 0, 0, 10},
-        {flat, spot, {2, 0, 0}, 4, 3, 0, 0, 0},
-        {flat, spot, {2, 0, 0}, 3, 1, 0, 0, 0},
-        {UniformImage(8, 8, 100, 100, 100), UniformImage(8, 8, 100, 100, 100), {2, 2, 1}, 4, 4, -2, -1, 0},
-        {noise, ShiftedCopy(noise, 3, random), {4, 6, 1}, 20, 10, -3, 0, 0},
-        {UniformImage(1, 1, 255, 255, 255), UniformImage(1, 1, 255, 255, 255), {8, 2, 2}, 0, 0, 0, 0, 0},
-    };
+    } cases[] = {{UniformImage(6, 5, 30, 60, 90), UniformImage(6, 5, 0, 60, 99), {2, 0, 0}, 3, 3, 0, 0, 13},
+                 {UniformImage(6, 5, 30, 60, 90), UniformImage(6, 5, 0, 60, 99), {2, 0, 0}, 0, 0, 0, 0, 3},
+                 {flat, spot, {2, 0, 0}, 3, 3, 0, 0, 10},
+                 {flat, spot, {2, 0, 0}, 2, 2, 0, 0, 10},
+                 {flat, spot, {2, 0, 0}, 4, 3, 0, 0, 0},
+                 {flat, spot, {2, 0, 0}, 3, 1, 0, 0, 0},
+                 {UniformImage(8, 8, 100, 100, 100), UniformImage(8, 8, 100, 100, 100), {2, 2, 1}, 4, 4, -2, -1, 0},
+                 {noise, ShiftedCopy(noise, 3, random), {4, 6, 1}, 20, 10, -3, 0, 0},
+                 {UniformImage(1, 1, 255, 255, 255), UniformImage(1, 1, 255, 255, 255), {8, 2, 2}, 0, 0, 0, 0, 0}};
     for (const auto& c : cases) {
         CRecordingHost host;
         SSearchResult r;

@@ -60,21 +60,19 @@ TEST(StereoSplit, DamagedMpoIsRefusedAndWritesNothing)
         const char* szCase;
         std::string bytes;
         const char* szProblem;
-    } kCases[] = {
-        {"plain JPEG", left, "no multi-picture index"},
-        {"one image", WriteMpo({left}), "only one image"},
-        {"beyond the end", patched([](auto& e) { e[1].nOffset += 1000; }), "outside the file"},
-        {"wrapping around", patched([](auto& e) {
-             e[1] = {0, 0x20, 0xFFFFFFF0};
-         }),
-         "outside the file"},
-        {"overlapping", patched([](auto& e) { e[1].nOffset -= 40; }), "over each other"},
-        {"file cut short", mpo.substr(0, mpo.size() - 50), "outside the file"},
-        {"stream cut short", WriteMpo({left, right.substr(0, right.size() - 50)}), "does not end where"},
-        {"stream not decoding", WriteMpo({left, right.substr(0, 2) + std::string(60, 'x') + "\xFF\xD9"}),
-         "second image does not decode"},
-        {"preview", patched([](auto& e) { e[1].nAttribute = 0x010001; }), "a preview of the first"},
-    };
+    } kCases[] = {{"plain JPEG", left, "no multi-picture index"},
+                  {"one image", WriteMpo({left}), "only one image"},
+                  {"beyond the end", patched([](auto& e) { e[1].nOffset += 1000; }), "outside the file"},
+                  {"wrapping around", patched([](auto& e) {
+                       e[1] = {0, 0x20, 0xFFFFFFF0};
+                   }),
+                   "outside the file"},
+                  {"overlapping", patched([](auto& e) { e[1].nOffset -= 40; }), "over each other"},
+                  {"file cut short", mpo.substr(0, mpo.size() - 50), "outside the file"},
+                  {"stream cut short", WriteMpo({left, right.substr(0, right.size() - 50)}), "does not end where"},
+                  {"stream not decoding", WriteMpo({left, right.substr(0, 2) + std::string(60, 'x') + "\xFF\xD9"}),
+                   "second image does not decode"},
+                  {"preview", patched([](auto& e) { e[1].nAttribute = 0x010001; }), "a preview of the first"}};
     for (const auto& test : kCases) {
         SCOPED_TRACE(test.szCase);
         CTempFolder folder;
@@ -98,12 +96,10 @@ TEST(StereoSplit, SideBySideHalvesAreCutLosslessly)
         int nWidth;
         EStereoLayout layout;
         const char* szMessage; // the notice, or the refusal when the image is too narrow
-    } kCases[] = {
-        {"pair.jps", 32, EStereoLayout::kCrossEyed, ""},
-        {"pair.png", 32, EStereoLayout::kParallel, ""},
-        {"pair.JPS", 33, EStereoLayout::kCrossEyed, "odd width (33 pixels)"},
-        {"pair.bmp", 3, EStereoLayout::kParallel, "too narrow"},
-    };
+    } kCases[] = {{"pair.jps", 32, EStereoLayout::kCrossEyed, ""},
+                  {"pair.png", 32, EStereoLayout::kParallel, ""},
+                  {"pair.JPS", 33, EStereoLayout::kCrossEyed, "odd width (33 pixels)"},
+                  {"pair.bmp", 3, EStereoLayout::kParallel, "too narrow"}};
     for (const auto& test : kCases) {
         SCOPED_TRACE(test.szName);
         CTempFolder folder;
