@@ -81,8 +81,8 @@ TEST_F(JobFolders, EverySpellingOfOneFolderIsLockedOnce)
     for (const auto& [left, right] : spellings) {
         SCOPED_TRACE(left + " " + right);
         CImpatientHost host;
-        EXPECT_EQ(std::tuple(RunJob(host, left, right), host.m_notices, host.m_messages),
-                  std::tuple(true, std::vector<std::string>{}, std::vector<std::string>{}));
+        EXPECT_TRUE(RunJob(host, left, right));
+        EXPECT_TRUE(host.m_notices.empty() && host.m_messages.empty()) << host.m_notices.size() << " notices";
     }
     fs::current_path(previous);
 }

@@ -59,8 +59,8 @@ TEST(ParallaxSearch, SearchesTheCommonAreaRowByRowAndStopsWhenCancelled)
     ASSERT_TRUE(CParallaxSearch().Run(image, RandomImage(7, 8, random), {2, 1, 0}, host, result));
     CRecordingHost cancelled;
     cancelled.m_bCancelled = true;
-    EXPECT_EQ(std::tuple(host.Events(), host.m_nPumps,
-                         CParallaxSearch().Run(image, image, {2, 1, 0}, cancelled, result), cancelled.m_nSteps),
+    const bool bDone = CParallaxSearch().Run(image, image, {2, 1, 0}, cancelled, result);
+    EXPECT_EQ(std::tuple(host.Events(), host.m_nPumps, bDone, cancelled.m_nSteps),
               std::tuple(std::vector<std::string>{"range: 5", "steps: 5"}, 10, false, 0));
 }
 
