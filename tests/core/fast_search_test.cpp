@@ -20,8 +20,7 @@
 namespace {
 
 struct SCase {
-    CImage main;
-    CImage other;
+    CImage main, other;
     SSearchSettings settings;
     int nThreads = 1;
 };
@@ -169,9 +168,8 @@ TEST(FastSearch, TellsFlatAndGreyWindowsAsTheirPixelsAre)
     for (int n = 0; n < 32; ++n) {
         const CImage main = MakeImage(n % 8, Pick(random, 1, 20), Pick(random, 1, 16), random);
         const CImage other = MakeImage((n + 3) % 8, main.Width(), main.Height(), random);
-        SSearchGeometry g;
-        g.nWidth = main.Width(), g.nHeight = main.Height(), g.nFragment = 2 * Pick(random, 1, 5),
-        g.nHalf = g.nFragment / 2;
+        const int nHalf = Pick(random, 1, 5);
+        const SSearchGeometry g{main.Width(), main.Height(), 2 * nHalf, nHalf};
         CSearchPlanes planes;
         planes.Reset(g);
         for (int y = 0; y < g.nHeight; ++y)
