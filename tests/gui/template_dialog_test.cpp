@@ -22,21 +22,13 @@ namespace {
 
 QString TextOf(const QWidget& widget)
 {
-    if (auto* pLabel = qobject_cast<const QLabel*>(&widget))
-        return pLabel->text();
-    if (auto* pButton = qobject_cast<const QAbstractButton*>(&widget))
-        return pButton->text();
-    auto* pGroup = qobject_cast<const QGroupBox*>(&widget);
-    return pGroup ? pGroup->title() : QString();
+    const bool bText = qobject_cast<const QLabel*>(&widget) || qobject_cast<const QAbstractButton*>(&widget);
+    return bText                                  ? widget.property("text").toString()
+        : qobject_cast<const QGroupBox*>(&widget) ? widget.property("title").toString()
+                                                  : QString();
 }
 
 } // namespace
-
-// Names a template by its caption in the tests' names and messages.
-void PrintTo(const SDialogTemplate* pTemplate, std::ostream* pOut)
-{
-    *pOut << pTemplate->caption;
-}
 
 TEST(DialogUnits, ConvertEachEdgeWithTheFontsBaseUnitsRoundingHalvesUp)
 {
@@ -61,6 +53,7 @@ class TemplateLayout : public testing::TestWithParam<const SDialogTemplate*> { }
 TEST_P(TemplateLayout, EveryControlHasItsIdTextAndPlaceWithItsTextWhole)
 {
     const SDialogTemplate& dialogTemplate = *GetParam();
+    SCOPED_TRACE(dialogTemplate.caption);
     CTemplateDialog dialog(dialogTemplate);
     dialog.Initialise();
     EXPECT_EQ(dialog.windowTitle(), dialogTemplate.caption);
