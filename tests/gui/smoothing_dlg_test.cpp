@@ -23,13 +23,10 @@ protected:
     std::unique_ptr<CSmoothingDlg> m_pDialog = std::make_unique<CSmoothingDlg>();
 };
 
-// Runs `end` when the first call queued by the worker reaches the dialog: a
+// Runs m_end when the first call queued by the worker reaches the dialog: a
 // message to show, or the end of the command.
 class CAtFirstReport : public QObject {
 public:
-    explicit CAtFirstReport(std::function<void()> end)
-        : m_end(std::move(end))
-    { }
     bool eventFilter(QObject*, QEvent* pEvent) override
     {
         if (pEvent->type() == QEvent::MetaCall && m_end)
@@ -37,7 +34,6 @@ public:
         return false;
     }
 
-private:
     std::function<void()> m_end;
 };
 
@@ -132,7 +128,8 @@ TEST_F(SmoothingDlgTest, EndingTheDialogWhileACommandReportsShowsNothingMore)
         m_pDialog = std::make_unique<CSmoothingDlg>();
         m_pDialog->show();
         bool bCursorGone = false;
-        CAtFirstReport end([&, nWay = nWay] {
+        CAtFirstReport end;
+        end.m_end = [&, nWay = nWay] {
             if (nWay == 0)
                 m_pDialog->close();
             else if (nWay == 1)
@@ -140,7 +137,7 @@ TEST_F(SmoothingDlgTest, EndingTheDialogWhileACommandReportsShowsNothingMore)
             else
                 Click(*m_pDialog, IDOK);
             bCursorGone = QApplication::overrideCursor() == nullptr;
-        });
+        };
         m_pDialog->installEventFilter(&end);
         Click(*m_pDialog, IDC_CREATE_OUTLINES);
         ASSERT_TRUE(WaitForCommand());
