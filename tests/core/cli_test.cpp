@@ -91,7 +91,9 @@ TEST_F(CliTest, OptionsAtTheirLimitsAreAccepted)
     }
 }
 
-TEST_F(CliTest, FinishedJobPrintsOnlyTheMapPathWhenNotOnATerminal)
+// Not on a terminal, a finished job prints only the map's path; a failed stage prints its message and the file's
+// problem on stderr and exits with 1.
+TEST_F(CliTest, AJobPrintsOnlyTheMapPathOrItsFailureAndExitsWithItsCode)
 {
     const std::string args = "depth " + Pair() + " --side right --fragment 4 --max-parallax-x 2 --format png";
     const SRun run = Run(args);
@@ -102,12 +104,8 @@ TEST_F(CliTest, FinishedJobPrintsOnlyTheMapPathWhenNotOnATerminal)
     // A path that cannot be printed is a failure, not a silent success.
     const SRun lost = Run(args, "/dev/full");
     EXPECT_EQ(std::pair(lost.nExit, lost.err.find("standard output") != std::string::npos), std::pair(1, true));
-}
-
-TEST_F(CliTest, FailedStagePrintsTheMessageAndExitsWithOne)
-{
-    const SRun run = Run("depth --left " + m_folder.File("l.png") + " --right " + m_folder.File("none.png"));
+    const SRun failed = Run("depth --left " + m_folder.File("l.png") + " --right " + m_folder.File("none.png"));
     EXPECT_EQ(
-        std::tuple(run.nExit, run.err, run.out),
+        std::tuple(failed.nExit, failed.err, failed.out),
         std::tuple(1, "Couldn't load bitmap!\n" + m_folder.File("none.png") + ": No such file or directory\n", ""));
 }
