@@ -19,8 +19,7 @@ using TArgs = std::vector<std::string>;
 
 struct SRun {
     int nExit;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 SRun RunCommand(int (*pCommand)(const TArgs&), const TArgs& args)
@@ -28,8 +27,7 @@ SRun RunCommand(int (*pCommand)(const TArgs&), const TArgs& args)
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const int nExit = pCommand(args);
-    std::string out = testing::internal::GetCapturedStdout();
-    return {nExit, std::move(out), testing::internal::GetCapturedStderr()};
+    return {nExit, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
 }
 
 TArgs Lines(const std::string& text)

@@ -13,8 +13,7 @@ namespace {
 
 struct SRun {
     int nExit;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 class CliTest : public ::testing::Test {
