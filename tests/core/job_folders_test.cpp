@@ -181,9 +181,6 @@ namespace {
 // Swaps the pair's folder for a link to an empty one when the search begins.
 class CSwappingHost : public CRecordingHost {
 public:
-    explicit CSwappingHost(fs::path folder)
-        : m_folder(std::move(folder))
-    { }
     void StepProgress() override
     {
         if (m_nSteps++ == 0) {
@@ -193,7 +190,6 @@ public:
         }
     }
 
-private:
     fs::path m_folder;
 };
 
@@ -201,7 +197,8 @@ private:
 
 TEST_F(JobFolders, AFolderSwappedForALinkDuringTheJobStillGetsTheJobsFiles)
 {
-    CSwappingHost host(m_folder.Path());
+    CSwappingHost host;
+    host.m_folder = m_folder.Path();
     EXPECT_TRUE(RunJob(host, File("left.png"), File("right.png"), 0, 2));
     EXPECT_TRUE(fs::is_empty(m_folder.Path() / "elsewhere"));
     EXPECT_EQ(

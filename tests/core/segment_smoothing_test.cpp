@@ -54,13 +54,6 @@ TEST(SegmentSmoothing, MatchesItsLiteralReadingOnRandomOutlines)
     }
 }
 
-TEST(SegmentSmoothing, WhiteAreaGetsThePlainRoundedMean)
-{
-    CImage map = UniformImage(3, 3, 60, 60, 60);
-    map.Pixel(1, 1)[0] = 110; // 590 / 9 = 65.56 rounds up
-    EXPECT_EQ(SmoothDepth(UniformImage(3, 3, 255, 255, 255), map).Pixel(1, 1)[0], 66);
-}
-
 // Blue left of column 10 at depth 40, green from it on at depth 200.
 TEST(SegmentSmoothing, DepthStepOnAGreenBlueBoundarySurvivesPasses)
 {

@@ -106,10 +106,9 @@ TEST(StereoSplit, SideBySideHalvesAreCutLosslessly)
         std::mt19937 random(9);
         const std::string path = folder.File(test.szName);
         const CImage pair = RandomImage(test.nWidth, 10, random);
-        if (StereoLayoutOf(path) == EStereoLayout::kCrossEyed)
-            WriteBytes(path, EncodeJpeg(pair));
-        else
-            SaveImageFile(pair, path, test.nWidth > 3 ? kFormatPng : kFormatBmp);
+        const bool bCross = test.layout == EStereoLayout::kCrossEyed;
+        bCross ? WriteBytes(path, EncodeJpeg(pair))
+               : (void)SaveImageFile(pair, path, test.nWidth > 3 ? kFormatPng : kFormatBmp);
         ASSERT_EQ(StereoLayoutOf(path), test.layout);
         CRecordingHost host;
         const SStereoViews views = SplitStereoFile(path, test.layout, kFormatTiff, host);
@@ -123,7 +122,6 @@ TEST(StereoSplit, SideBySideHalvesAreCutLosslessly)
             EXPECT_EQ(folder.Files(), std::vector<std::string>{test.szName});
             continue;
         }
-        const bool bCross = test.layout == EStereoLayout::kCrossEyed;
         const CImage source = bCross ? LoadImageFile(path, EImageCodec::kJpeg).image : pair;
         EXPECT_EQ(std::tuple(views.bDone, views.strRightPath,
                              LoadImageFile(views.strLeftPath).image == Columns(source, bCross ? 16 : 0, 16),

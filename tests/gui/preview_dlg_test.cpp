@@ -51,10 +51,8 @@ TEST_F(PreviewDlgTest, ShowsTheFileUprightOnItsFrameWithZoomButtons)
             colours.push_back(c);
     EXPECT_EQ(colours, (std::vector<QColor>{kBlue, kRed}));
     std::vector<double> zooms;
-    for (const int nButton : {IDC_ZOOM_IN, IDC_ZOOM_IN, IDC_ZOOM_OUT}) {
-        Click(*m_pDialog, nButton);
-        zooms.push_back(g_wndPreviewPane.Geometry().Zoom());
-    }
+    for (const int nButton : {IDC_ZOOM_IN, IDC_ZOOM_IN, IDC_ZOOM_OUT})
+        Click(*m_pDialog, nButton), zooms.push_back(g_wndPreviewPane.Geometry().Zoom());
     EXPECT_EQ(zooms, (std::vector<double>{1, 2, 1}));
     EXPECT_FALSE(g_wndPreviewPane.LoadFile(""));
     EXPECT_TRUE(g_wndPreviewPane.HasImage());

@@ -68,14 +68,10 @@ TEST_F(StereoJobTest, StageReportsDriveTheStatusLineAndTheProgressBar)
     host.SetStatus("Searching");
     EXPECT_EQ(Text(IDC_STATUS), "Searching");
     host.SetProgressRange(2);
-    std::vector<int> values;
-    for (int n = 0; n < 4; ++n) {
-        host.StepProgress();
-        values.push_back(bar.value());
-    }
-    EXPECT_EQ(values, (std::vector<int>{1, 2, 0, 1})); // past the end the bar starts over
-    host.ResetProgress();
-    EXPECT_EQ(bar.value(), 0);
+    std::vector<int> values; // after four steps and a reset: past the end the bar starts over
+    for (int n = 0; n < 5; ++n)
+        (n < 4 ? host.StepProgress() : host.ResetProgress()), values.push_back(bar.value());
+    EXPECT_EQ(values, (std::vector<int>{1, 2, 0, 1, 0}));
     host.SetProgressRange(0); // a bar without rows still has a range
     EXPECT_EQ(std::tuple(bar.minimum(), bar.maximum()), std::tuple(0, 1));
 }
