@@ -135,7 +135,7 @@ TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
 {
     ASSERT_TRUE(m_job.RunJob(false));
     const std::string earlier = m_job.m_strDepthMapPath;
-    WriteBytes(m_folder.File("huge.png"), PngClaiming(60000, 60000));
+    WriteBytes(m_folder.File("huge.bmp"), BmpClaiming(60000, 60000));
     WriteBytes(m_folder.File("garbage.jpg"), std::string(300, '\xFF'));
     WriteBytes(m_folder.File("other.gif"), "GIF89a");
     SaveWithDepth(m_folder.File("grey.png"), 24, 16, 8);
@@ -145,7 +145,7 @@ TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
         int bAnalyzeSource;
         std::string message;
     } cases[]
-        = {{"huge.png", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("huge.png")), m_folder.File("huge.png"))},
+        = {{"huge.bmp", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("huge.bmp")), m_folder.File("huge.bmp"))},
            {"other.gif", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("other.gif")), m_folder.File("other.gif"))},
            {"garbage.jpg", 1, kMsgLoadBitmap},
            {"gone.png", 1, kMsgLoadBitmap},

@@ -93,31 +93,16 @@ std::string EncodeJpeg(const CImage& image)
     return bytes;
 }
 
-namespace {
-
-std::string Be32(std::uint32_t n)
+std::string BmpClaiming(std::uint32_t nWidth, std::uint32_t nHeight)
 {
-    return {static_cast<char>(n >> 24), static_cast<char>(n >> 16 & 0xFF), static_cast<char>(n >> 8 & 0xFF),
-            static_cast<char>(n & 0xFF)};
-}
-
-std::string PngChunk(const std::string& type, const std::string& data)
-{
-    std::uint32_t crc = 0xFFFFFFFF;
-    for (const char c : type + data) {
-        crc ^= static_cast<unsigned char>(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
-    }
-    return Be32(static_cast<std::uint32_t>(data.size())) + type + data + Be32(~crc);
-}
-
-} // namespace
-
-std::string PngClaiming(std::uint32_t nWidth, std::uint32_t nHeight)
-{
-    return "\x89PNG\r\n\x1a\n" + PngChunk("IHDR", Be32(nWidth) + Be32(nHeight) + std::string{8, 2, 0, 0, 0})
-        + PngChunk("IDAT", std::string("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)) + PngChunk("IEND", "");
+    std::string header = "BM" + std::string(52, '\0');
+    // Little-endian fields: file size, pixel offset, info size, width, height, then 1 plane of 24 bits.
+    const std::pair<std::size_t, std::uint32_t> fields[]
+        = {{2, 54}, {10, 54}, {14, 40}, {18, nWidth}, {22, nHeight}, {26, 1 | 24 << 16}};
+    for (const auto& [nAt, nValue] : fields)
+        for (int k = 0; k < 4; ++k)
+            header[nAt + k] = static_cast<char>(nValue >> 8 * k & 0xFF);
+    return header;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)

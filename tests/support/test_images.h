@@ -38,8 +38,8 @@ CImage UniformImage(int nWidth, int nHeight, std::uint8_t blue, std::uint8_t gre
 void SaveWithDepth(const std::string& path, int nWidth, int nHeight, int nBitsPerPixel);
 // The image as a JPEG stream (the library's default quality), as cameras and stereo files hold them.
 std::string EncodeJpeg(const CImage& image);
-// An RGB PNG whose header claims the size, with valid checksums and no pixels.
-std::string PngClaiming(std::uint32_t nWidth, std::uint32_t nHeight);
+// A 24-bit BMP whose header claims the size, and no pixels.
+std::string BmpClaiming(std::uint32_t nWidth, std::uint32_t nHeight);
 void WriteBytes(const std::string& path, const std::string& bytes);
 // Sets the job's two images and their bases, as the front ends do when the user chooses them.
 void SetPair(CDepthMapJob& job, const std::string& left, const std::string& right);
