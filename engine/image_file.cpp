@@ -251,6 +251,16 @@ bool IsLongEnough(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, SLoadResult& r
     return false;
 }
 
+// The library's lookup cuts its list of extensions with strtok: two loads
+// on two threads at once (the inputs of a job, the jobs of a batch) would
+// cut each other's list.
+FREE_IMAGE_FORMAT TypeByName(const std::string& path)
+{
+    static std::mutex mutex;
+    const std::lock_guard lock(mutex);
+    return FreeImage_GetFIFFromFilename(path.c_str());
+}
+
 bool IsDecodedFormat(FREE_IMAGE_FORMAT fif)
 {
     return fif == FIF_BMP || fif == FIF_PNG || fif == FIF_TIFF || fif == FIF_JPEG;
@@ -304,7 +314,7 @@ SLoadResult LoadImageFile(const std::string& path, EImageCodec codec, int nFolde
 {
     InitialiseLibrary();
     SLoadResult result;
-    FREE_IMAGE_FORMAT fif = path.empty() ? FIF_UNKNOWN : FreeImage_GetFIFFromFilename(path.c_str());
+    FREE_IMAGE_FORMAT fif = path.empty() ? FIF_UNKNOWN : TypeByName(path);
     if (codec == EImageCodec::kJpeg && !path.empty())
         fif = FIF_JPEG;
     if (fif == FIF_UNKNOWN)

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 TEST(ImageFile, RoundTripsEveryFormatKeepingRowOrderAndByteOrder)
 {
@@ -21,6 +23,32 @@ TEST(ImageFile, RoundTripsEveryFormatKeepingRowOrderAndByteOrder)
         EXPECT_EQ(LoadImageFile(path).image, image) << path;
     }
     EXPECT_EQ(folder.Files(), (std::vector<std::string>{"x.bmp", "x.png", "x.tif"}));
+}
+
+// A job decodes its two inputs side by side, and a batch runs jobs side by
+// side: loads on several threads at once each find the type of their name
+// and give their image.
+TEST(ImageFile, LoadsOnManyThreadsAtOnce)
+{
+    CTempFolder folder;
+    std::mt19937 random(4);
+    const CImage image = RandomImage(13, 7, random);
+    SaveImageFile(image, folder.File("x.png"), kFormatPng);
+    std::atomic<int> nRight{0};
+    std::vector<std::jthread> threads;
+    for (int n = 0; n < 4; ++n)
+        threads.emplace_back([&] {
+            for (int k = 0; k < 2000; ++k) {
+                const bool bImage = k % 100 == 0;
+                const SLoadResult loaded = LoadImageFile(folder.File(bImage      ? "x.png"
+                                                                         : k % 2 ? "none.tif"
+                                                                                 : "none.gif"));
+                nRight += bImage ? loaded.image == image
+                                 : loaded.status == (k % 2 ? ELoadStatus::kUnreadable : ELoadStatus::kUnsupported);
+            }
+        });
+    threads.clear();
+    EXPECT_EQ(nRight, 8000);
 }
 
 // Anything but a whole image file fails, without blocking and without
