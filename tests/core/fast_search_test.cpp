@@ -264,13 +264,3 @@ TEST(FastSearch, ReportsRowsAsTheyFinishAndStopsWithinARowOfCancelling)
                   std::tuple(c.nSteps == 40, c.nSteps, true, true, 0, events));
     }
 }
-
-TEST(FastSearch, RefusesSettingsOutOfRange)
-{
-    const CImage image(4, 4);
-    CRecordingHost host;
-    SSearchResult result;
-    for (const SSearchSettings settings : {SSearchSettings{3, 0, 0}, SSearchSettings{2, 129, 0}})
-        EXPECT_THROW(CFastSearch().Run(image, image, settings, host, result), std::invalid_argument)
-            << settings.nFragmentSize;
-}
