@@ -21,6 +21,7 @@ export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$scratch/build" -j "$(nproc)" --timeout 300 >/dev/null || { echo "the unchanged tree fails its tests"; exit 2; }
 
 caught=0 missed=0 void=0
+: >"$scratch/catchers.log" # every failing test of each caught fault, to see which tests alone catch one
 while IFS= read -r line; do
   [[ -z "$line" || "$line" == \#* ]] && continue
   echo "$line" | grep -qE -- "$pattern" || continue
@@ -42,6 +43,7 @@ while IFS= read -r line; do
   else
     failing=$(grep -E '\*\*\*(Failed|Timeout)|\*\*\*Exception' "$scratch/ctest.log")
     echo "caught  $what: $(grep -c . <<<"$failing") failing, e.g. $(sed -nE '1s/.*Test +#[0-9]+: ([^ ]+).*/\1/p' <<<"$failing")"
+    echo "$what: $(sed -nE 's/.*Test +#[0-9]+: ([^ ]+).*/\1/p' <<<"$failing" | tr '\n' ' ')" >>"$scratch/catchers.log"
     caught=$((caught + 1))
   fi
   printf '%s' "$original" >"$file"

@@ -86,6 +86,7 @@ TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
         m_job.m_bAnalyzeSource = c.bAnalyzeSource;
         m_job.m_nSpeedFactor = c.nSpeed;
         m_job.m_nSaveFormat = c.nFormat;
+        m_job.m_nMaxParallaxX = 5;
         ASSERT_TRUE(m_job.RunJob(c.bRight));
         const std::string main = c.bRight ? "right" : "left", extension = SaveExtension(c.nFormat);
         const std::string working = c.nSpeed > 1 ? "-resize." : c.bAnalyzeSource ? "." : "-gradient.";
@@ -96,7 +97,7 @@ TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
     }
     const CImage map = Load("left-3dmap.tif");
     EXPECT_EQ(std::tuple(m_job.m_nMaxParallaxX, map.Width(), map.Height()),
-              std::tuple(1, (24 / 3 - 1) * 3, (16 / 3 - 1) * 3)); // 3 / 3 = 1
+              std::tuple(2, (24 / 3 - 1) * 3, (16 / 3 - 1) * 3)); // 5 / 3 rounds to 2
 }
 
 // Stages hand their images to each other in memory: each file is exactly

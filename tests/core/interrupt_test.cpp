@@ -26,18 +26,23 @@ extern char** environ;
 
 namespace {
 
-// Reports cancellation from its nth poll on, as a user pressing Cancel
-// somewhere in the job would; m_onCall looks at the files at each poll and
-// each reset of the progress, while the job runs.
+// Cancelled from its nth call on (a poll, a step or a pump), as a user
+// pressing Cancel somewhere in the job would; the steps and pumps after that
+// are late. m_onCall looks at the files at each poll and each reset of the
+// progress, while the job runs.
 class CCancellingHost : public CRecordingHost {
 public:
-    explicit CCancellingHost(int nPollsBefore)
-        : m_nPollsLeft(nPollsBefore)
+    explicit CCancellingHost(int nCallsBefore)
+        : m_nCallsLeft(nCallsBefore)
     { }
-    bool IsCancelled() const override { return m_onCall(), ++m_nPolls, m_nPollsLeft-- <= 0; }
+    bool IsCancelled() const override { return m_onCall(), ++m_nPolls, Count(), m_nCallsLeft < 0; }
     void ResetProgress() override { CRecordingHost::ResetProgress(), m_onCall(); }
+    void StepProgress() override { m_nLateSteps += Count(), CRecordingHost::StepProgress(); }
+    void PumpEvents() override { m_nLatePumps += Count(), CRecordingHost::PumpEvents(); }
+    // Whether the call comes after the cancellation.
+    bool Count() const { return ++m_nCalls, m_nCallsLeft-- <= 0; }
 
-    mutable int m_nPollsLeft, m_nPolls = 0;
+    mutable int m_nCallsLeft, m_nCalls = 0, m_nPolls = 0, m_nLateSteps = 0, m_nLatePumps = 0;
     std::function<void()> m_onCall = [] {};
 };
 
@@ -99,11 +104,13 @@ protected:
 
 } // namespace
 
-// Whenever the cancellation comes, the command reports nothing done and
-// shows no message, every new file is complete, and the results made in several steps (the enlarged
-// depth map, the masked outlines, the smoothed map) hold either their
-// earlier file or the finished result, never a step in between: not at the
-// end, and not at any moment of the run, when the process could be killed.
+// Whenever the cancellation comes, the command stops within a row (at most
+// one row stepped and one event pumped after it), reports nothing
+// done and shows no message, every new file is complete, and the results
+// made in several steps (the enlarged depth map, the masked outlines, the
+// smoothed map) hold either their earlier file or the finished result,
+// never a step in between: not at the end, and not at any moment of the
+// run, when the process could be killed.
 TEST_P(CancelledCommand, AtAnyPollLeavesOnlyCompleteFilesAndTheEarlierResults)
 {
     const char* const results[] = {"left-3dmap.png", "left-outline.png", "right-outline.png", "left-3dmapNew.png"};
@@ -112,8 +119,8 @@ TEST_P(CancelledCommand, AtAnyPollLeavesOnlyCompleteFilesAndTheEarlierResults)
     std::map<std::string, std::string> finished;
     for (const char* name : results)
         finished[name] = ReadBytes(m_folder.File(name));
-    for (int nPolls = 0; nPolls < uncancelled.m_nPolls; ++nPolls) {
-        SCOPED_TRACE(nPolls);
+    for (int nCalls = 0; nCalls < uncancelled.m_nCalls; ++nCalls) {
+        SCOPED_TRACE(nCalls);
         for (const auto& [name, bytes] : m_earlier)
             WriteBytes(m_folder.File(name), bytes);
         const auto expectEarlierOrFinished = [&] {
@@ -121,10 +128,11 @@ TEST_P(CancelledCommand, AtAnyPollLeavesOnlyCompleteFilesAndTheEarlierResults)
                 EXPECT_TRUE((std::set{m_earlier[name], finished[name]}).contains(ReadBytes(m_folder.File(name))))
                     << name;
         };
-        CCancellingHost host(nPolls);
+        CCancellingHost host(nCalls);
         host.m_onCall = expectEarlierOrFinished;
         EXPECT_FALSE(RunCommand(GetParam(), host, m_folder));
-        EXPECT_TRUE(host.m_messages.empty());
+        EXPECT_EQ(std::tuple(host.m_messages, host.m_nLateSteps <= 1, host.m_nLatePumps <= 1),
+                  std::tuple(std::vector<std::string>{}, true, true));
         expectEarlierOrFinished();
         for (const std::string& name : m_folder.Files())
             EXPECT_TRUE(m_earlier.contains(name) || LoadImageFile(m_folder.File(name)).status == ELoadStatus::kOk)
@@ -147,8 +155,9 @@ TEST(CancelledJob, WhileWaitingForTheFolderWritesNothing)
     CDepthMapJob job(host);
     ConfigureJob(job, folder);
     EXPECT_FALSE(job.RunJob(false));
+    // The wait pumps events and polls in turn: cancelled from the sixth call on, it ends at the third poll.
     EXPECT_EQ(std::tuple(host.m_nPolls, host.m_messages, host.m_notices, folder.Files()),
-              std::tuple(6, std::vector<std::string>{},
+              std::tuple(3, std::vector<std::string>{},
                          std::vector{"Waiting for another job writing in " + folder.Path().string() + "/ to finish..."},
                          std::vector<std::string>{"left-3dmap.png", "left.bmp", "right.bmp"}));
 
