@@ -15,6 +15,8 @@ scratch=${TESSALY_SEED_DIR:-/tmp/tessaly-seed}
 rm -rf "$scratch/src"
 mkdir -p "$scratch/src"
 (cd "$root" && git ls-files -co --exclude-standard | tar -cf - -T -) | tar -xf - -C "$scratch/src"
+# A run stopped midway leaves the build of its seeded file: rebuild that file from the tree.
+[ -f "$scratch/seeded" ] && touch "$scratch/src/$(cat "$scratch/seeded")"
 cmake -S "$scratch/src" -B "$scratch/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSALY_BENCH=OFF >/dev/null
 cmake --build "$scratch/build" -j "$(nproc)" >/dev/null || { echo "the unchanged tree does not build"; exit 2; }
 export QT_QPA_PLATFORM=offscreen
@@ -35,6 +37,7 @@ while IFS= read -r line; do
   if [[ "$original" != *"$from"* ]]; then
     echo "void    $what (text not found in $path)"; void=$((void + 1)); continue
   fi
+  echo "$path" >"$scratch/seeded"
   printf '%s' "${original/"$from"/"$to"}" >"$file"
   if ! cmake --build "$scratch/build" -j "$(nproc)" >/dev/null 2>&1; then
     echo "void    $what (does not build)"; void=$((void + 1))
@@ -48,6 +51,6 @@ while IFS= read -r line; do
   fi
   printf '%s' "$original" >"$file"
 done <"$faults"
-cmake --build "$scratch/build" -j "$(nproc)" >/dev/null 2>&1
+cmake --build "$scratch/build" -j "$(nproc)" >/dev/null 2>&1 && rm -f "$scratch/seeded"
 total=$((caught + missed))
 echo "seeded faults: $caught of $total caught ($(( total > 0 ? 100 * caught / total : 0 ))%), $void void"
