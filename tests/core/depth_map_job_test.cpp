@@ -191,14 +191,6 @@ TEST_F(DepthMapJobTest, FailedSaveNamesThePathAndEndsTheJob)
     }
 }
 
-TEST_F(DepthMapJobTest, MissingDisplacementImagesStopTheAssembly)
-{
-    EXPECT_FALSE(m_job.AssembleDepthMap(m_folder.File("none-xd.bmp"), m_folder.File("none-yd.bmp"), "x"));
-    EXPECT_FALSE(m_job.AssembleDepthMap(m_folder.File("left.png"), m_folder.File("none-yd.bmp"), "x"));
-    EXPECT_EQ(m_host.m_messages, (Names{"Couldn't load -xd bitmap!", "Couldn't load -yd bitmap!"}));
-    EXPECT_EQ(m_host.m_nSteps, 0);
-}
-
 // Paths with spaces, dots and accents; a pair of different sizes (their
 // common area); a name near the length limit (239 bytes of UTF-8: room for
 // "-gradient.png" but not for a temporary named after it in full); settings

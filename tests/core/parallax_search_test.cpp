@@ -46,22 +46,6 @@ TEST(ParallaxSearch, FindsKnownDisplacementsAndScores)
     }
 }
 
-// One pump per row while copying and while searching, and a step per row
-// of the common area.
-TEST(ParallaxSearch, SearchesTheCommonAreaRowByRowAndStopsWhenCancelled)
-{
-    std::mt19937 random(2);
-    const CImage image = RandomImage(9, 5, random);
-    CRecordingHost host;
-    SSearchResult result;
-    ASSERT_TRUE(CParallaxSearch().Run(image, RandomImage(7, 8, random), {2, 1, 0}, host, result));
-    CRecordingHost cancelled;
-    cancelled.m_bCancelled = true;
-    const bool bDone = CParallaxSearch().Run(image, image, {2, 1, 0}, cancelled, result);
-    EXPECT_EQ(std::tuple(host.Events(), host.m_nPumps, bDone, cancelled.m_nSteps),
-              std::tuple(std::vector<std::string>{"range: 5", "steps: 5"}, 10, false, 0));
-}
-
 // The score adds t * K one product at a time, each product and each sum
 // rounded on its own, columns outer and rows inner: for t = 83, 147, 98, 86
 // at (0, 0), (0, 1), (1, 0), (1, 1) that is 137.99999999999997, where a

@@ -131,12 +131,3 @@ TEST_F(SmoothingCommands, FailedPassIsReportedOnceAndStopsTheCommand)
     EXPECT_EQ(m_host.m_messages.size() == 3 ? m_host.m_messages[2] : "", kMsgLoadOutline);
 }
 
-TEST_F(SmoothingCommands, CancelledCommandsWriteNothingAndShowNothing)
-{
-    m_host.m_bCancelled = true;
-    const SCommandOutcome outline = m_commands.CreateOutlineImages(m_inputs);
-    const SCommandOutcome smooth = m_commands.SmoothLeft(m_inputs);
-    EXPECT_EQ(std::tuple(outline.bCancelled && smooth.bCancelled && !outline.bDone && !smooth.bDone,
-                         outline.strPreviewPath + smooth.strPreviewPath, m_host.m_messages, m_folder.Files()),
-              std::tuple(true, "", TTexts{}, TTexts{"l.png", "r.png"}));
-}
