@@ -191,8 +191,7 @@ void CExactScorer::OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, 
         if (best.dScore < 0.0) {
             ties.dxs[n] = best.nDx;
             ties.dys[n] = best.nDy;
-            ties.whole[n++]
-                = std::find(keys.keys.begin(), keys.keys.begin() + keys.n, kWholeTerms) != keys.keys.begin() + keys.n;
+            ties.whole[n++] = keys.Has(kWholeTerms);
         }
     }
     const std::size_t nKept = n;
@@ -206,8 +205,7 @@ void CExactScorer::OfferTies(SPixelBest& best, std::int32_t nSum, int x, int y, 
             continue;
         ties.dxs[n] = ties.dxs[k];
         ties.dys[n] = ties.dys[k];
-        ties.whole[n++]
-            = std::find(keys.keys.begin(), keys.keys.begin() + keys.n, kWholeTerms) != keys.keys.begin() + keys.n;
+        ties.whole[n++] = keys.Has(kWholeTerms);
     }
     if (n == nKept)
         return;

@@ -4,6 +4,7 @@
 #include "engine/exact_choice_windows.h"
 #include "engine/search_planes.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -82,6 +83,10 @@ private:
     struct SKeys {
         std::array<std::uint32_t, 3> keys{};
         int n = 0;
+        bool Has(std::uint32_t nKey) const
+        {
+            return std::find(keys.begin(), keys.begin() + n, nKey) != keys.begin() + n;
+        }
     };
     bool IsAllBorder(int x, int y, int dx, int dy) const;
     SKeys Keys(const SWindowKind& main, bool bBuilt, int x, int y, int dx, int dy) const;

@@ -77,7 +77,6 @@ private:
     std::vector<int> m_finished;        // rows finished per stripe, guarded by m_mutex
     mutable std::mutex m_mutex;
     std::condition_variable m_rowFinished;
-    std::atomic<int> m_nNextStripe{1}; // stripe 0 is the calling thread's
     std::atomic<bool> m_bStop{false};
     std::vector<std::jthread> m_workers;
 };
