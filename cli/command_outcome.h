@@ -1,15 +1,26 @@
-// The end of a smoothing command on the terminal: its result paths and its exit code.
+// The end of a command on the terminal: what it prints on stdout and its exit code.
 #pragma once
 
 #include "cli/console_host.h"
 #include "smoothing/smoothing_commands.h"
+
+#include <string>
+#include <vector>
 
 // Prints the files the command wrote, one a line on stdout (also after a
 // partial failure, so that a script finds what was made), and returns the
 // exit code: done, failed or interrupted.
 int ReportOutcome(const SCommandOutcome& outcome, CConsoleHost& host);
 
-// Prints the paths one a line on stdout; when they cannot be written there
-// (a full disk, a closed pipe) says so on stderr and returns false, so that a
-// script never takes a lost path for success.
+// Writes the text to stdout and flushes it. When stdout cannot take it (a
+// full disk, a closed pipe) the loss is said once on stderr, whichever thread
+// meets it first; from then on nothing more is written and every call
+// returns false, so that a script never takes lost output for success.
+bool PrintText(const std::string& text);
+
+// The paths one a line, as PrintText.
 bool PrintPaths(const std::vector<std::string>& paths);
+
+// Flushes whatever else went to stdout (a progress line being cleared);
+// false, said once like PrintText, when anything written there was lost.
+bool FlushStandardOutput();

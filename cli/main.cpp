@@ -1,8 +1,13 @@
 // tessaly-cli: the command-line front end of the depth-map engine.
+#include "cli/command_outcome.h"
 #include "cli/commands.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,33 +25,62 @@ const SCommand kCommands[] = {
     {"batch", RunBatchCommand, &kBatchUsage},
 };
 
-void PrintUsage(std::FILE* pOut)
+std::string UsageText()
 {
-    std::fputs("Usage: tessaly-cli COMMAND [OPTIONS]\n\nCommands:\n", pOut);
+    std::string text = "Usage: tessaly-cli COMMAND [OPTIONS]\n\nCommands:\n";
     for (const SCommand& command : kCommands)
-        std::fprintf(pOut, "%s\n", *command.pUsage);
+        text += std::string(*command.pUsage) + "\n";
+    return text;
+}
+
+// A closed standard stream would give its number to the next file opened, and
+// what is printed would land in that file (a map being saved, on another
+// thread of a batch). A read-only /dev/null in its place makes every write to
+// it fail instead, and the failure is reported.
+void KeepStandardStreamsOpen()
+{
+    for (const int nStream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(nStream, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        const int nNull = ::open("/dev/null", O_RDONLY);
+        if (nNull >= 0 && nNull != nStream) {
+            ::dup2(nNull, nStream);
+            ::close(nNull);
+        }
+    }
+}
+
+int RunCommandLine(const std::vector<std::string>& args)
+{
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        if (args.empty()) {
+            std::fputs(UsageText().c_str(), stderr);
+            return kExitUsage;
+        }
+        return PrintText(UsageText()) ? kExitDone : kExitFailed;
+    }
+    for (const SCommand& command : kCommands) {
+        if (args[0] != command.szName)
+            continue;
+        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h"))
+            return PrintText(*command.pUsage) ? kExitDone : kExitFailed;
+        return command.pRun(rest);
+    }
+    std::fprintf(stderr, "tessaly-cli: unknown command \"%s\"\n\n%s", args[0].c_str(), UsageText().c_str());
+    return kExitUsage;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        PrintUsage(args.empty() ? stderr : stdout);
-        return args.empty() ? kExitUsage : kExitDone;
-    }
-    for (const SCommand& command : kCommands) {
-        if (args[0] != command.szName)
-            continue;
-        const std::vector<std::string> rest(args.begin() + 1, args.end());
-        if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
-            std::fputs(*command.pUsage, stdout);
-            return kExitDone;
-        }
-        return command.pRun(rest);
-    }
-    std::fprintf(stderr, "tessaly-cli: unknown command \"%s\"\n\n", args[0].c_str());
-    PrintUsage(stderr);
-    return kExitUsage;
+    // A reader that goes away (`| head`) must not end the tool silently: the
+    // write fails with EPIPE instead, and the tool says so and exits with 1.
+    std::signal(SIGPIPE, SIG_IGN);
+    KeepStandardStreamsOpen();
+    const int nExit = RunCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    // Output lost after the command's own checks fails a command that was
+    // done; a usage error or an interrupt keeps its own code.
+    return FlushStandardOutput() || nExit != kExitDone ? nExit : kExitFailed;
 }
