@@ -21,12 +21,16 @@ CCommandLine::CCommandLine(const std::vector<std::string>& args, const std::vect
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        // A second value would silently win over the first (a script that
+        // appends "--side right" to its defaults), so neither is taken.
+        if (Has(arg))
+            throw SUsageError("option " + arg + " is given twice");
         if (Contains(flags, arg)) {
-            m_values.insert_or_assign(arg, std::string(1, 'y'));
+            m_values.emplace(arg, std::string(1, 'y'));
         } else if (Contains(valueOptions, arg)) {
             if (i + 1 >= args.size())
                 throw SUsageError("option " + arg + " needs a value");
-            m_values[arg] = args[++i];
+            m_values.emplace(arg, args[++i]);
         } else {
             throw SUsageError("unknown option: " + arg);
         }

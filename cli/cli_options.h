@@ -15,7 +15,8 @@ struct SUsageError : std::runtime_error {
 // Options of one command: "--name value" pairs and "--flag" switches.
 class CCommandLine {
 public:
-    // Throws SUsageError for an unknown option or a missing value.
+    // Throws SUsageError for an unknown option, a missing value or an option
+    // given twice.
     CCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
                  const std::vector<std::string>& flags);
 

@@ -1,4 +1,4 @@
-// tessaly-cli depth: usage errors before any file is touched, results, messages and exit codes.
+// tessaly-cli: usage errors before any file is touched, results, messages, lost output and exit codes.
 #include "cli/commands.h"
 #include "engine/file_names.h"
 #include "engine/image_file.h"
@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -26,10 +28,11 @@ protected:
         SaveImageFile(ShiftedCopy(left, 1, random), m_folder.File("r.png"), kFormatPng);
     }
 
+    // `out` is the redirection of stdout, to out.txt when empty.
     SRun Run(const std::string& args, const std::string& out = {}) const
     {
-        const std::string command = std::string(TESSALY_CLI_PATH) + " " + args + " >"
-            + (out.empty() ? m_folder.File("out.txt") : out) + " 2>" + m_folder.File("err.txt");
+        const std::string command = std::string(TESSALY_CLI_PATH) + " " + args + " "
+            + (out.empty() ? ">" + m_folder.File("out.txt") : out) + " 2>" + m_folder.File("err.txt");
         const int nStatus = std::system(command.c_str());
         SRun run{WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1, ReadBytes(m_folder.File("out.txt")),
                  ReadBytes(m_folder.File("err.txt"))};
@@ -56,10 +59,12 @@ TEST_F(CliTest, BadOptionsAreUsageErrorsThatTouchNoFile)
                                  "smooth" + left,
                                  "smooth --side right" + left,
                                  "smooth --side left" + left + " --degree 1001",
-                                 "smooth --side left" + left + " --degree -1"};
+                                 "smooth --side left" + left + " --degree -1",
+                                 "smooth --side left --side left" + left};
     for (const char* option :
          {"--fragment 3", "--fragment 130", "--fragment x", "--max-parallax-x 129", "--max-parallax-y -1", "--speed 0",
-          "--speed 11", "--format gif", "--side up", "--colour", "--fragment"})
+          "--speed 11", "--format gif", "--side up", "--colour", "--fragment", "--side left --side right",
+          "--right r.png", "--gradient --gradient"})
         bad.push_back("depth" + Pair() + " " + option);
     for (const std::string& args : bad) {
         const SRun run = Run(args);
@@ -100,11 +105,46 @@ TEST_F(CliTest, AJobPrintsOnlyTheMapPathOrItsFailureAndExitsWithItsCode)
               std::tuple(0, m_folder.File("r-3dmap.png") + "\n", "",
                          std::vector<std::string>{"l.png", "r-3dmap.png", "r-xd.png", "r-yd.png", "r.png"}));
     EXPECT_EQ(Run("depth --help").nExit, 0);
-    // A path that cannot be printed is a failure, not a silent success.
-    const SRun lost = Run(args, "/dev/full");
-    EXPECT_EQ(std::pair(lost.nExit, lost.err.find("standard output") != std::string::npos), std::pair(1, true));
     const SRun failed = Run("depth --left " + m_folder.File("l.png") + " --right " + m_folder.File("none.png"));
     EXPECT_EQ(
         std::tuple(failed.nExit, failed.err, failed.out),
         std::tuple(1, "Couldn't load bitmap!\n" + m_folder.File("none.png") + ": No such file or directory\n", ""));
+}
+
+// Output that stdout cannot take (a full disk, a closed stdout, a pipe whose reader is gone) fails the command
+// with one line on stderr, even when a batch's workers meet it on several threads; usage on stderr keeps its 2.
+TEST_F(CliTest, LostOutputIsAFailureSaidOnce)
+{
+    std::filesystem::create_directory(m_folder.File("pairs"));
+    for (const char* name : {"a", "b", "c", "d"}) {
+        std::filesystem::copy_file(m_folder.File("l.png"), m_folder.File("pairs/") + name + "_L.png");
+        std::filesystem::copy_file(m_folder.File("r.png"), m_folder.File("pairs/") + name + "_R.png");
+    }
+    // The fifo opened for reading and writing lets its writing end open without waiting; closing the reading
+    // end before the tool starts leaves a pipe with no reader, with no race against one that exits.
+    const std::string fifo = m_folder.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string readerless = "3<>" + fifo + " 4>" + fifo + " 3<&- >&4 4>&-";
+    const std::string smooth = "smooth --side left --left " + m_folder.File("l.png");
+    for (const auto& [out, reason] : {std::pair(std::string(">/dev/full"), "No space left on device"),
+                                      {">&-", "Bad file descriptor"},
+                                      {readerless, "Broken pipe"}}) {
+        const std::string lost = std::string("tessaly-cli: couldn't write to standard output: ") + reason;
+        // Smooth reads the map and outlines the depth and outline rows made.
+        for (const auto& [args, nExit, nLostLines] : {std::tuple(std::string("--help"), kExitFailed, 1),
+                                                      {"depth --help", kExitFailed, 1},
+                                                      {"", kExitUsage, 0},
+                                                      {"depth" + Pair(), kExitFailed, 1},
+                                                      {"outline" + Pair(), kExitFailed, 1},
+                                                      {smooth, kExitFailed, 1},
+                                                      {"split " + m_folder.File("l.png"), kExitFailed, 1},
+                                                      {"batch --jobs 4 " + m_folder.File("pairs"), kExitFailed, 1}}) {
+            const SRun run = Run(args, out);
+            std::istringstream err(run.err);
+            int nLines = 0;
+            for (std::string line; std::getline(err, line);)
+                nLines += line == lost ? 1 : 0;
+            EXPECT_EQ(std::pair(run.nExit, nLines), std::pair(nExit, nLostLines)) << args << " " << out << run.err;
+        }
+    }
 }
