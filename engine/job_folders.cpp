@@ -2,10 +2,11 @@
 #include "engine/job_folders.h"
 
 #include "engine/file_names.h"
+#include "engine/new_files.h"
+#include "engine/work_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +15,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <string_view>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -22,43 +23,6 @@ namespace {
 std::string Shown(const std::string& spelling)
 {
     return spelling.empty() ? "." : spelling;
-}
-
-bool IsDigits(std::string_view text)
-{
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// The process that made a hidden work file (".NAME.PID-TICKS-N.tmp" or
-// ".NAME.PID.kept"), or 0 when the name is not one of ours.
-pid_t MakerOf(std::string_view name, std::string_view& kind)
-{
-    for (const std::string_view ending : {std::string_view(".tmp"), std::string_view(".kept")}) {
-        if (name.size() <= ending.size() + 2 || name.front() != '.' || !name.ends_with(ending))
-            continue;
-        kind = ending;
-        const std::string_view stem = name.substr(0, name.size() - ending.size());
-        const std::string_view tag = stem.substr(stem.rfind('.') + 1);
-        const std::string_view pid = tag.substr(0, tag.find('-'));
-        if (!IsDigits(pid) || pid.size() > 9)
-            return 0;
-        if (ending == ".tmp") {
-            const std::string_view rest = tag.substr(pid.size());
-            const std::size_t dash = rest.find('-', 1);
-            if (rest.size() < 4 || rest[0] != '-' || dash == std::string_view::npos
-                || !IsDigits(rest.substr(1, dash - 1)) || !IsDigits(rest.substr(dash + 1)))
-                return 0;
-        } else if (tag.size() != pid.size()) {
-            return 0;
-        }
-        return static_cast<pid_t>(std::stol(std::string(pid)));
-    }
-    return 0;
-}
-
-bool IsDead(pid_t pid)
-{
-    return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 std::vector<std::string> Names(int fd)
@@ -78,37 +42,22 @@ std::vector<std::string> Names(int fd)
     return names;
 }
 
-// The name a kept file held the earlier file of: ".NAME.PID.kept" keeps at
-// most 64 bytes of NAME, so a longer name is found among the folder's files.
-std::string KeptFor(const std::string& kept, const std::vector<std::string>& names)
-{
-    const std::string prefix = kept.substr(1, kept.rfind('.', kept.size() - 6) - 1);
-    if (prefix.size() < 60)
-        return prefix;
-    std::string found;
-    for (const std::string& name : names)
-        if (name.front() != '.' && name.starts_with(prefix)) {
-            if (!found.empty())
-                return {};
-            found = name;
-        }
-    return found;
-}
-
+// Work files of processes of this machine that have ended: the records of
+// commits they left half way are repaired first, since the repair may still
+// need their temporaries; then the temporaries go. Nothing else is touched.
 void RemoveStaleIn(int fd)
 {
     const std::vector<std::string> names = Names(fd);
-    for (const std::string& name : names) {
-        std::string_view kind;
-        const pid_t pid = MakerOf(name, kind);
-        if (pid <= 0 || !IsDead(pid))
-            continue;
-        // A job killed while it held an earlier result aside had not finished
-        // its replacement: the earlier result goes back under its name.
-        const std::string original = kind == ".kept" ? KeptFor(name, names) : std::string();
-        if (original.empty() || ::renameat(fd, name.c_str(), fd, original.c_str()) != 0)
-            ::unlinkat(fd, name.c_str(), 0);
-    }
+    for (const char* szKind : {"pair", "tmp"})
+        for (const std::string& name : names) {
+            const std::optional<SWorkFile> file = ParseWorkFileName(name);
+            if (!file || file->strKind != szKind || !IsLeftOver(*file))
+                continue;
+            if (file->strKind == "pair")
+                RepairNewFiles(fd, name);
+            else
+                ::unlinkat(fd, name.c_str(), 0);
+        }
 }
 
 } // namespace

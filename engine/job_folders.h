@@ -32,8 +32,9 @@ public:
     // one, says so once and polls the host every 20 ms; false when cancelled
     // (no message) or when a folder cannot be locked at all (a message).
     bool Lock(CStageHost& host);
-    // Removes the hidden temporary files that jobs of dead processes left in
-    // the locked folders, and puts back the earlier files they had held aside.
+    // Removes the work files (work_files.h) that processes of this machine
+    // left in the locked folders when they died, finishing or undoing the
+    // commits they had left half way.
     void RemoveStaleFiles() const;
 
     // The descriptor of the folder of `path` (as the job spells it), or -1

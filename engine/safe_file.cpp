@@ -2,6 +2,7 @@
 #include "engine/safe_file.h"
 
 #include "engine/file_names.h"
+#include "engine/work_files.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -44,9 +45,8 @@ bool CSafeFile::Open(const std::string& path, int nFolderFd)
     static std::atomic<unsigned> counter{0};
     const auto ticks = static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count());
     for (int nTry = 0; nTry < 100; ++nTry) {
-        m_temporary = MakeHiddenSibling(m_target,
-                                        std::to_string(::getpid()) + "-" + std::to_string(ticks % 1000000) + "-"
-                                            + std::to_string(counter++) + ".tmp");
+        m_temporary
+            = MakeWorkFileName(m_target, std::to_string(ticks % 1000000) + "-" + std::to_string(counter++), "tmp");
         const int fd = ::openat(m_nFolderFd, m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             m_pFile = ::fdopen(fd, "wb");

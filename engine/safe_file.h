@@ -6,7 +6,7 @@
 #include <string>
 
 // A file being written under a hidden temporary name in its target's folder
-// (".NAME.PID-TICKS-N.tmp", made with O_EXCL so that it cannot clash with a
+// (a work file of kind "tmp", made with O_EXCL so that it cannot clash with a
 // result name). The temporary takes the target's name only in Commit(),
 // after its data were flushed and synced; until then, and when anything
 // failed, the temporary is removed and any earlier file of the target's
@@ -29,6 +29,10 @@ public:
     // Renames the finished temporary over the target and syncs the folder,
     // so that the rename survives a power loss.
     bool Commit();
+
+    // The finished temporary's name (in the folder given to Open, else its
+    // path), for a caller that puts it in place itself.
+    const std::string& Temporary() const { return m_temporary; }
 
 private:
     void Discard();

@@ -3,6 +3,7 @@
 #include "engine/depth_map_job.h"
 #include "engine/file_names.h"
 #include "engine/image_file.h"
+#include "engine/work_files.h"
 #include "smoothing/smoothing_commands.h"
 #include "support/recording_host.h"
 #include "support/test_images.h"
@@ -127,28 +128,37 @@ TEST_F(JobFolders, ACommandWhoseResultsWouldOverwriteItsInputsOrEachOtherIsRefus
     EXPECT_TRUE(host.m_messages.empty());
 }
 
-// Hidden files of processes that no longer run are removed, and a depth map
-// they had held aside comes back; those of running processes stay.
-TEST_F(JobFolders, LeftoversOfDeadJobsAreRemovedOrPutBack)
+// Only the work files of ended processes of this machine are removed: not
+// those of a running process or of another machine sharing the folder, and
+// never a user's own hidden files, whatever they look like.
+TEST_F(JobFolders, OnlyTheWorkFilesOfEndedProcessesOfThisMachineGo)
 {
     const pid_t dead = ::fork();
     if (dead == 0)
         ::_exit(0);
     ::waitpid(dead, nullptr, 0);
-    const std::string id = std::to_string(dead);
-    WriteBytes(File(".left-xd.bmp." + id + "-12-3.tmp"), "half a file");
-    WriteBytes(File(".left-3dmap.bmp." + id + ".kept"), "the earlier map");
-    WriteBytes(File("left-3dmap.bmp"), "a map of the working scale");
-    WriteBytes(File(".left-yd.bmp.1-12-3.tmp"), "of a running process");
-    CRecordingHost host;
-    CDepthMapJob job(host);
+    const std::string id = std::to_string(dead), host = ThisHostTag();
+    const struct {
+        std::string name;
+        bool bRemoved;
+    } kFiles[] = {{".left-xd.bmp.tessaly-" + id + "-12-3@" + host + ".tmp", true},
+                  {".left-yd.bmp.tessaly-1-12-3@" + host + ".tmp", false},
+                  {".left-yd.bmp.tessaly-" + id + "-12-3@" + host + "x.tmp", false},
+                  {".thesis.txt." + id + ".kept", false},
+                  {".left-3dmap.bmp." + id + "-12-3.tmp", false},
+                  {".notes.tessaly-" + id + "-1@" + host + ".txt", false},
+                  {"thesis.txt", false}};
+    for (const auto& file : kFiles)
+        WriteBytes(File(file.name), "v1");
+    CRecordingHost recording;
+    CDepthMapJob job(recording);
     SetPair(job, File("left.png"), File("left.png"));
     job.m_nFragmentSize = 3; // refused after the folder was claimed: nothing else is written
     EXPECT_FALSE(job.RunJob(false));
-    const auto contents = Contents(); // the pair, the map and the running process's file
-    EXPECT_EQ(std::tuple(host.m_messages.size(), contents.size(), contents.at("left-3dmap.bmp"),
-                         contents.contains(".left-yd.bmp.1-12-3.tmp")),
-              std::tuple(1u, 4u, "the earlier map", true));
+    const auto contents = Contents();
+    for (const auto& file : kFiles)
+        EXPECT_EQ(contents.contains(file.name), !file.bRemoved) << file.name;
+    EXPECT_EQ(contents.size(), std::size(kFiles) + 1);
 }
 
 // A folder the job cannot open (write and search rights only) cannot be
