@@ -151,7 +151,8 @@ std::string CheckPlaces(std::span<const std::uint8_t> file, std::vector<SMpoImag
 
 // The APP2 "MPF" segment's contents after the identifier (the MP header on),
 // and its place in the file; empty when the first image's header has none.
-std::span<const std::uint8_t> FindMpfSegment(std::span<const std::uint8_t> file, std::size_t& nHeaderPos, bool& bBroken)
+std::span<const std::uint8_t> FindMpfSegment(std::span<const std::uint8_t> file, std::size_t& nHeaderPos, bool& bBroken,
+                                             std::size_t& nSegmentSize)
 {
     std::size_t nPos = 2;
     while (nPos + 4 <= file.size() && file[nPos] == kMarker) {
@@ -168,6 +169,7 @@ std::span<const std::uint8_t> FindMpfSegment(std::span<const std::uint8_t> file,
         const auto segment = file.subspan(nPos + 4, nLength - 2);
         if (marker == kApp2 && segment.size() >= 4 && std::memcmp(segment.data(), kMpfIdentifier, 4) == 0) {
             nHeaderPos = nPos + 8;
+            nSegmentSize = 2 + nLength;
             return segment.subspan(4);
         }
         nPos += 2 + nLength;
@@ -182,12 +184,13 @@ SMpoIndex ReadMpoIndex(std::span<const std::uint8_t> file)
 {
     SMpoIndex index;
     if (file.size() < 4 || file[0] != kMarker || file[1] != kStartOfImage) {
-        index.strProblem = "it is not a JPEG file";
+        index.strProblem = "it is not a JPEG file, as an .mpo file must be";
         return index;
     }
     std::size_t nHeaderPos = 0;
     bool bBroken = false;
-    const auto segment = FindMpfSegment(file, nHeaderPos, bBroken);
+    std::size_t nSegmentSize = 0;
+    const auto segment = FindMpfSegment(file, nHeaderPos, bBroken, nSegmentSize);
     if (nHeaderPos == 0) {
         index.strProblem = bBroken ? "its JPEG header is damaged" : "it has no multi-picture index";
         return index;
@@ -195,6 +198,10 @@ SMpoIndex ReadMpoIndex(std::span<const std::uint8_t> file)
     index = ReadEntries(segment, nHeaderPos);
     if (index.strProblem.empty())
         index.strProblem = CheckPlaces(file, index.images);
+    index.nIndexSegmentOffset = nHeaderPos - 8;
+    index.nIndexSegmentSize = nSegmentSize;
+    if (index.strProblem.empty() && index.nIndexSegmentOffset + nSegmentSize > index.images[0].nSize)
+        index.strProblem = kDamaged;
     if (!index.strProblem.empty())
         index.images.clear();
     return index;

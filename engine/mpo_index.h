@@ -19,6 +19,10 @@ struct SMpoImage {
 struct SMpoIndex {
     std::vector<SMpoImage> images;
     std::string strProblem;
+    // The first image's APP2 "MPF" segment, from its marker: the bytes that
+    // make the first image's stream an MPO file rather than a plain JPEG.
+    std::size_t nIndexSegmentOffset = 0;
+    std::size_t nIndexSegmentSize = 0;
 };
 
 // The class of an entry's image type that holds a preview of the first image, not another view.
@@ -29,5 +33,6 @@ inline constexpr std::uint32_t kMpoClassThumbnail = 0x010000;
 // and checks it against the file: every image lies inside it, no two
 // overlap, and each starts with a JPEG start marker and ends with an end
 // marker (so a stream cut short is refused, though a decoder would fill the
-// missing rows grey). Reads nothing outside `file`.
+// missing rows grey), and the index segment lies inside the first image.
+// Reads nothing outside `file`.
 SMpoIndex ReadMpoIndex(std::span<const std::uint8_t> file);

@@ -5,19 +5,22 @@
 #include "engine/image_file.h"
 #include "engine/job_plan.h"
 #include "engine/mpo_index.h"
+#include "engine/new_files.h"
 #include "engine/safe_file.h"
 #include "engine/stage_files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -38,91 +41,49 @@ std::string Refusal(const std::string& path, const std::string& problem)
     return "Couldn't split " + path + ": " + problem + ".";
 }
 
-// The two views written under hidden names in the stereo file's folder until
-// both are complete and checked; whatever was not moved into place is removed.
-class CStagedViews {
-public:
-    CStagedViews(int nFolderFd, std::string left, std::string right)
-        : m_nFolderFd(nFolderFd)
-        , m_targets{std::move(left), std::move(right)}
-    {
-        static std::atomic<unsigned> counter{0};
-        for (int i = 0; i < 2; ++i)
-            m_staged[i] = GetDirectory(m_targets[i])
-                + MakeHiddenSibling(GetFileName(m_targets[i]),
-                                    std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-0.tmp");
-    }
-    ~CStagedViews()
-    {
-        for (const std::string& staged : m_staged)
-            ::unlinkat(At(), Name(staged).c_str(), 0);
-    }
-    CStagedViews(const CStagedViews&) = delete;
-    CStagedViews& operator=(const CStagedViews&) = delete;
-
-    int FolderFd() const { return m_nFolderFd; }
-    const std::string& Staged(int i) const { return m_staged[i]; }
-    const std::string& Target(int i) const { return m_targets[i]; }
-
-    // Renames both into place. The earlier left view is held aside under a
-    // hidden link meanwhile, so that it comes back should the second rename
-    // fail (and, through the next job in the folder, should the process die).
-    bool Commit()
-    {
-        const std::string left = Name(m_targets[0]);
-        const std::string kept = MakeHiddenSibling(left, std::to_string(::getpid()) + ".kept");
-        ::unlinkat(At(), kept.c_str(), 0);
-        const bool bKept = ::linkat(At(), left.c_str(), At(), kept.c_str(), 0) == 0;
-        const bool bDone = Rename(0) && Rename(1);
-        if (!bDone && bKept)
-            ::renameat(At(), kept.c_str(), At(), left.c_str());
-        else if (!bDone)
-            ::unlinkat(At(), left.c_str(), 0);
-        ::unlinkat(At(), kept.c_str(), 0);
-        return bDone;
-    }
-
-private:
-    // Names in the held folder, or whole paths when it could not be held.
-    int At() const { return m_nFolderFd >= 0 ? m_nFolderFd : AT_FDCWD; }
-    std::string Name(const std::string& path) const { return m_nFolderFd >= 0 ? GetFileName(path) : path; }
-    bool Rename(int i) const
-    {
-        return ::renameat(At(), Name(m_staged[i]).c_str(), At(), Name(m_targets[i]).c_str()) == 0;
-    }
-
-    int m_nFolderFd;
-    std::array<std::string, 2> m_targets;
-    std::array<std::string, 2> m_staged;
-};
-
-// Reads a whole regular file, never waiting on a FIFO or a device named like one.
-bool ReadStereoFile(const std::string& path, int nFolderFd, std::vector<std::uint8_t>& bytes, std::string& problem)
+// Why a stereo file cannot be read at all, before anything is made of it; empty when it can.
+std::string OpenProblem(const std::string& path, int nFolderFd)
 {
-    const int fd = nFolderFd >= 0
-        ? ::openat(nFolderFd, GetFileName(path).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
-        : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const std::string name = nFolderFd >= 0 ? GetFileName(path) : path;
+    const int fd = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(),
+                            O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? "there is no such file" : "it cannot be read (" + std::string(std::strerror(errno)) + ")";
     struct stat info { };
-    bool bOk = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
-    problem = "it cannot be read";
-    if (bOk && info.st_size > kMaxStereoFileBytes) {
-        problem = "it is larger than " + std::to_string(kMaxStereoFileBytes >> 20) + " MiB";
-        bOk = false;
-    }
-    if (bOk) {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
+    const bool bRegular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(fd);
+    if (!bRegular)
+        return "it is not a regular file";
+    if (info.st_size == 0)
+        return "the file is empty";
+    if (info.st_size > kMaxStereoFileBytes)
+        return "it is larger than " + std::to_string(kMaxStereoFileBytes >> 20) + " MiB";
+    return {};
+}
+
+// Reads a whole regular file of at most nMaxBytes, never waiting on a FIFO or a device named like one.
+std::optional<std::string> ReadRegularFile(const std::string& path, int nFolderFd, std::int64_t nMaxBytes)
+{
+    const std::string name = nFolderFd >= 0 ? GetFileName(path) : path;
+    const int fd = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(),
+                            O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat info { };
+    std::optional<std::string> bytes;
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= nMaxBytes) {
+        bytes.emplace(static_cast<std::size_t>(info.st_size), '\0');
         std::size_t nRead = 0;
-        while (nRead < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + nRead, bytes.size() - nRead);
+        while (nRead < bytes->size()) {
+            const ssize_t n = ::read(fd, bytes->data() + nRead, bytes->size() - nRead);
             if (n <= 0)
                 break;
             nRead += static_cast<std::size_t>(n);
         }
-        bOk = nRead == bytes.size();
+        if (nRead != bytes->size())
+            bytes.reset();
     }
     if (fd >= 0)
         ::close(fd);
-    return bOk;
+    return bytes;
 }
 
 // What a load says about an image that cannot be a view, after its subject ("it", "its first image").
@@ -143,14 +104,23 @@ std::string LoadProblem(const SLoadResult& loaded, const std::string& subject)
     }
 }
 
-bool StageMpoViews(const std::string& path, const CStagedViews& views, CStageHost& host)
+// The bytes of one view, and an earlier form of them that counts as the same
+// view when a name already holds it: the left view of an MPO split by a
+// version that kept the multi-picture index in it.
+struct SView {
+    std::string bytes;
+    std::string earlierForm;
+};
+using TViews = std::array<SView, 2>;
+
+bool MpoViews(const std::string& path, int nFolderFd, TViews& views, CStageHost& host)
 {
-    std::vector<std::uint8_t> bytes;
-    std::string problem;
-    if (!ReadStereoFile(path, views.FolderFd(), bytes, problem)) {
-        host.ShowMessage(Refusal(path, problem));
+    const std::optional<std::string> file = ReadRegularFile(path, nFolderFd, kMaxStereoFileBytes);
+    if (!file) {
+        host.ShowMessage(Refusal(path, "it cannot be read"));
         return false;
     }
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(file->data()), file->size());
     const SMpoIndex index = ReadMpoIndex(bytes);
     if (!index.strProblem.empty()) {
         host.ShowMessage(Refusal(path, index.strProblem));
@@ -160,21 +130,13 @@ bool StageMpoViews(const std::string& path, const CStagedViews& views, CStageHos
         host.ShowMessage(Refusal(path, "its second image is a preview of the first, not a second view"));
         return false;
     }
-    for (int i = 0; i < 2; ++i) {
-        const auto stream = std::span(bytes).subspan(index.images[i].nOffset, index.images[i].nSize);
-        if (!WriteFileSafely(
-                views.Staged(i),
-                [&](std::FILE* pFile) { return std::fwrite(stream.data(), 1, stream.size(), pFile) == stream.size(); },
-                views.FolderFd())) {
-            host.ShowMessage(CreateFileMessage(views.Target(i)));
-            return false;
-        }
-        const SLoadResult loaded = LoadImageFile(views.Staged(i), EImageCodec::kJpeg, views.FolderFd());
-        if (loaded.status != ELoadStatus::kOk) {
-            host.ShowMessage(Refusal(path, LoadProblem(loaded, i == 0 ? "its first image" : "its second image")));
-            return false;
-        }
-    }
+    // The left view is a plain JPEG: without the index, whose offsets point
+    // past its end, readers would look for a second image in it.
+    const std::string first = file->substr(index.images[0].nOffset, index.images[0].nSize);
+    views[0] = {first.substr(0, index.nIndexSegmentOffset)
+                    + first.substr(index.nIndexSegmentOffset + index.nIndexSegmentSize),
+                first};
+    views[1] = {file->substr(index.images[1].nOffset, index.images[1].nSize), {}};
     return true;
 }
 
@@ -186,11 +148,48 @@ CImage Columns(const CImage& image, int nFirst, int nWidth)
     return half;
 }
 
-bool StageSideBySideViews(const std::string& path, bool bCrossEyed, int nSaveFormat, const CStagedViews& views,
-                          CStageHost& host)
+// Encoded into an anonymous file in memory: the writers seek back to finish
+// their headers, which a plain memory stream does not keep.
+std::optional<std::string> Encoded(const CImage& image, int nSaveFormat)
 {
-    const EImageCodec codec = LowerExtension(path) == "jps" ? EImageCodec::kJpeg : EImageCodec::kByName;
-    const SLoadResult loaded = LoadImageFile(path, codec, views.FolderFd());
+    const int fd = ::memfd_create("tessaly-view", MFD_CLOEXEC);
+    std::FILE* pFile = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;
+    if (pFile == nullptr) {
+        if (fd >= 0)
+            ::close(fd);
+        return std::nullopt;
+    }
+    std::optional<std::string> bytes;
+    struct stat info { };
+    if (EncodeImage(image, nSaveFormat, pFile) && std::fflush(pFile) == 0 && ::fstat(fd, &info) == 0) {
+        bytes.emplace(static_cast<std::size_t>(info.st_size), '\0');
+        if (::pread(fd, bytes->data(), bytes->size(), 0) != static_cast<ssize_t>(bytes->size()))
+            bytes.reset();
+    }
+    std::fclose(pFile);
+    return bytes;
+}
+
+bool IsJpegFile(const std::string& path, int nFolderFd)
+{
+    const std::string name = nFolderFd >= 0 ? GetFileName(path) : path;
+    const int fd = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    unsigned char start[2] = {};
+    const bool bJpeg = fd >= 0 && ::read(fd, start, 2) == 2 && start[0] == 0xFF && start[1] == 0xD8;
+    if (fd >= 0)
+        ::close(fd);
+    return bJpeg;
+}
+
+bool SideBySideViews(const std::string& path, bool bCrossEyed, int nSaveFormat, int nFolderFd, TViews& views,
+                     CStageHost& host)
+{
+    const bool bJps = LowerExtension(path) == "jps";
+    if (bJps && !IsJpegFile(path, nFolderFd)) {
+        host.ShowMessage(Refusal(path, "it does not hold a JPEG image, as a .jps file must"));
+        return false;
+    }
+    const SLoadResult loaded = LoadImageFile(path, bJps ? EImageCodec::kJpeg : EImageCodec::kByName, nFolderFd);
     if (loaded.status != ELoadStatus::kOk) {
         host.ShowMessage(Refusal(path, LoadProblem(loaded, "it")));
         return false;
@@ -206,14 +205,76 @@ bool StageSideBySideViews(const std::string& path, bool bCrossEyed, int nSaveFor
         host.ShowNotice("The image " + path + " has an odd width (" + std::to_string(image.Width())
                         + " pixels): its last column was left out of the views.");
     // Cross-eyed viewing puts the right eye's view on the left.
-    const std::array<CImage, 2> halves
-        = {Columns(image, bCrossEyed ? nHalf : 0, nHalf), Columns(image, bCrossEyed ? 0 : nHalf, nHalf)};
-    for (int i = 0; i < 2; ++i)
-        if (!SaveImageFile(halves[i], views.Staged(i), nSaveFormat, views.FolderFd())) {
-            host.ShowMessage(CreateFileMessage(views.Target(i)));
+    for (int i = 0; i < 2; ++i) {
+        std::optional<std::string> bytes = Encoded(Columns(image, (i == 0) == bCrossEyed ? nHalf : 0, nHalf), nSaveFormat);
+        if (!bytes) {
+            host.ShowMessage(Refusal(path, "its views could not be encoded"));
             return false;
         }
+        views[i] = {std::move(*bytes), {}};
+    }
     return true;
+}
+
+// Whether a view's name holds nothing, this very view (a split made before),
+// or anything else, which is never replaced.
+enum class ENameHolds { kNothing, kThisView, kOther };
+
+ENameHolds WhatNameHolds(const std::string& target, int nFolderFd, const SView& view)
+{
+    const std::string name = nFolderFd >= 0 ? GetFileName(target) : target;
+    struct stat info { };
+    if (::fstatat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? ENameHolds::kNothing : ENameHolds::kOther;
+    const auto nLongest = static_cast<std::int64_t>(std::max(view.bytes.size(), view.earlierForm.size()));
+    const std::optional<std::string> bytes = ReadRegularFile(target, nFolderFd, nLongest);
+    const bool bSame = bytes && (*bytes == view.bytes || (!view.earlierForm.empty() && *bytes == view.earlierForm));
+    return bSame ? ENameHolds::kThisView : ENameHolds::kOther;
+}
+
+// Writes the views whose names hold nothing to finished temporaries beside
+// them; an MPO's streams are checked to decode before either is put in place.
+bool StageNewViews(const std::string& path, bool bMpo, int nFolderFd, const std::array<std::string, 2>& targets,
+                   const TViews& views, const std::array<bool, 2>& bNew, std::array<CSafeFile, 2>& staged,
+                   CStageHost& host)
+{
+    for (int i = 0; i < 2; ++i) {
+        if (!bNew[i])
+            continue;
+        const std::string& bytes = views[i].bytes;
+        if (!staged[i].Open(targets[i], nFolderFd)
+            || std::fwrite(bytes.data(), 1, bytes.size(), staged[i].Stream()) != bytes.size() || !staged[i].Finish()) {
+            host.ShowMessage(CreateFileMessage(targets[i]));
+            return false;
+        }
+        if (!bMpo)
+            continue;
+        const std::string temporary = GetDirectory(targets[i]) + GetFileName(staged[i].Temporary());
+        const SLoadResult loaded = LoadImageFile(temporary, EImageCodec::kJpeg, nFolderFd);
+        if (loaded.status != ELoadStatus::kOk) {
+            host.ShowMessage(Refusal(path, LoadProblem(loaded, i == 0 ? "its first image" : "its second image")));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Puts the new views in place, both or neither; names that hold the view already stay as they are.
+bool PlaceViews(const std::array<std::string, 2>& targets, const std::array<CSafeFile, 2>& staged,
+                const std::array<bool, 2>& bNew, int nFolderFd, CStageHost& host)
+{
+    std::vector<SNewFile> files;
+    std::vector<int> sides;
+    for (int i = 0; i < 2; ++i)
+        if (bNew[i]) {
+            const std::string target = nFolderFd >= 0 ? GetFileName(targets[i]) : targets[i];
+            files.push_back({staged[i].Temporary(), target});
+            sides.push_back(i);
+        }
+    const int nFailed = CommitNewFiles(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, files);
+    if (nFailed >= 0)
+        host.ShowMessage(CreateFileMessage(targets[sides[static_cast<std::size_t>(nFailed)]]));
+    return nFailed < 0;
 }
 
 } // namespace
@@ -240,22 +301,35 @@ std::string StereoViewName(const std::string& path, EStereoLayout layout, int nS
 
 SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, int nSaveFormat, CStageHost& host)
 {
-    SStereoViews result;
-    const std::string left = StereoViewName(path, layout, nSaveFormat, false);
-    const std::string right = StereoViewName(path, layout, nSaveFormat, true);
+    const std::array<std::string, 2> targets
+        = {StereoViewName(path, layout, nSaveFormat, false), StereoViewName(path, layout, nSaveFormat, true)};
     CJobFolders folders;
-    if (!ClaimJobFolders(folders, {path}, {{left, path}, {right, path}}, host))
-        return result;
-    CStagedViews views(folders.FolderOf(path), left, right);
-    const bool bStaged = layout == EStereoLayout::kMpo
-        ? StageMpoViews(path, views, host)
-        : StageSideBySideViews(path, layout == EStereoLayout::kCrossEyed, nSaveFormat, views, host);
-    if (!bStaged)
-        return result;
-    if (!views.Commit()) {
-        host.ShowMessage(CreateFileMessage(views.Target(0)));
-        return result;
+    if (!ClaimJobFolders(folders, {path}, {{targets[0], path}, {targets[1], path}}, host))
+        return {};
+    const int nFolderFd = folders.FolderOf(path);
+    if (const std::string problem = OpenProblem(path, nFolderFd); !problem.empty()) {
+        host.ShowMessage(Refusal(path, problem));
+        return {};
     }
-    result = {true, views.Target(0), views.Target(1)};
-    return result;
+    const bool bMpo = layout == EStereoLayout::kMpo;
+    TViews views;
+    const bool bMade = bMpo ? MpoViews(path, nFolderFd, views, host)
+                            : SideBySideViews(path, layout == EStereoLayout::kCrossEyed, nSaveFormat, nFolderFd, views, host);
+    if (!bMade)
+        return {};
+    std::array<bool, 2> bNew{};
+    for (int i = 0; i < 2; ++i) {
+        const ENameHolds holds = WhatNameHolds(targets[i], nFolderFd, views[i]);
+        if (holds == ENameHolds::kOther) {
+            host.ShowMessage(Refusal(path, std::string(i == 0 ? "its left" : "its right") + " view would replace "
+                                               + targets[i] + ", which holds another file (move or rename that file)"));
+            return {};
+        }
+        bNew[i] = holds == ENameHolds::kNothing;
+    }
+    std::array<CSafeFile, 2> staged;
+    if (!StageNewViews(path, bMpo, nFolderFd, targets, views, bNew, staged, host)
+        || !PlaceViews(targets, staged, bNew, nFolderFd, host))
+        return {};
+    return {true, targets[0], targets[1]};
 }

@@ -32,10 +32,13 @@ struct SStereoViews {
 };
 
 // Writes the two views of `path` beside it (StereoViewName), both or neither.
-// An MPO's views are its first two JPEG streams copied byte for byte, each
-// checked to decode before either is put in place; a side-by-side image is
-// decoded (as JPEG when named ".jps") and its halves saved in nSaveFormat,
-// the last column of an odd width dropped with a notice. Failures and notices
-// reach the user through host.ShowMessage, naming the file; a failure leaves
-// any earlier views as they were. Holds the folder's job lock meanwhile.
+// An MPO's views are its first two JPEG streams copied byte for byte (the
+// left one without the multi-picture index), each checked to decode before
+// either is put in place; a side-by-side image is decoded (as JPEG when named
+// ".jps") and its halves saved in nSaveFormat, the last column of an odd
+// width dropped with a notice. A view's name that already holds exactly that
+// view is left as it is, so a second split writes nothing; a name that holds
+// anything else is never replaced: the file is refused, naming both. Failures
+// and notices reach the user through the host, naming the file; a failure
+// leaves every file as it was. Holds the folder's job lock meanwhile.
 SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, int nSaveFormat, CStageHost& host);

@@ -2,6 +2,8 @@
 // refused.
 #include "engine/file_names.h"
 #include "engine/image_file.h"
+#include "engine/job_plan.h"
+#include "engine/new_files.h"
 #include "engine/stereo_split.h"
 #include "fuzz/mpo_writer.h"
 #include "support/recording_host.h"
@@ -9,8 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
 #include <cstring>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -36,18 +43,16 @@ TEST(StereoSplit, MpoViewsAreItsStreamsInEitherByteOrder)
         CRecordingHost host;
         const SStereoViews views = SplitStereoFile(folder.File("scene.MPO"), EStereoLayout::kMpo, kFormatPng, host);
         ASSERT_TRUE(views.bDone) << testing::PrintToString(host.m_messages);
-        // The first view keeps its index segment; both decode to the streams' pixels.
-        WriteBytes(folder.File("l.jpg"), left);
+        // The first view is a plain JPEG: its stream without the index segment.
         EXPECT_EQ(std::tuple(views.strLeftPath, ReadBytes(views.strLeftPath), ReadBytes(views.strRightPath),
-                             LoadImageFile(views.strLeftPath).image == LoadImageFile(folder.File("l.jpg")).image,
                              folder.Files()),
-                  std::tuple(folder.File("scene-left.jpg"), mpo.substr(0, mpo.size() - right.size()), right, true,
-                             std::vector<std::string>{"l.jpg", "scene-left.jpg", "scene-right.jpg", "scene.MPO"}));
+                  std::tuple(folder.File("scene-left.jpg"), left, right,
+                             std::vector<std::string>{"scene-left.jpg", "scene-right.jpg", "scene.MPO"}));
     }
 }
 
-// Every refusal names the file and leaves the earlier views as they were.
-TEST(StereoSplit, DamagedMpoIsRefusedAndWritesNothing)
+// Every refusal names the file, says what is wrong with it and writes nothing.
+TEST(StereoSplit, BadStereoFilesAreRefusedAndWriteNothing)
 {
     std::mt19937 random(8);
     const std::string left = EncodeJpeg(RandomImage(24, 16, random));
@@ -58,9 +63,13 @@ TEST(StereoSplit, DamagedMpoIsRefusedAndWritesNothing)
     };
     const struct {
         const char* szCase;
-        std::string bytes;
+        std::string bytes; // none: no file at all
         const char* szProblem;
-    } kCases[] = {{"plain JPEG", left, "no multi-picture index"},
+        const char* szName = "scene.mpo";
+    } kCases[] = {{"missing", {}, "there is no such file"},
+                  {"PNG named .mpo", "\x89PNG\r\n\x1A\n", "not a JPEG file, as an .mpo file must be"},
+                  {"PNG named .jps", "\x89PNG\r\n\x1A\n", "does not hold a JPEG image, as a .jps file must", "scene.jps"},
+                  {"plain JPEG", left, "no multi-picture index"},
                   {"one image", WriteMpo({left}), "only one image"},
                   {"beyond the end", patched([](auto& e) { e[1].nOffset += 1000; }), "outside the file"},
                   {"wrapping around", patched([](auto& e) {
@@ -76,16 +85,16 @@ TEST(StereoSplit, DamagedMpoIsRefusedAndWritesNothing)
     for (const auto& test : kCases) {
         SCOPED_TRACE(test.szCase);
         CTempFolder folder;
-        WriteBytes(folder.File("scene.mpo"), test.bytes);
-        WriteBytes(folder.File("scene-right.jpg"), "earlier view");
+        const std::string path = folder.File(test.szName);
+        if (!test.bytes.empty())
+            WriteBytes(path, test.bytes);
+        const auto before = folder.Files();
         CRecordingHost host;
-        EXPECT_FALSE(SplitStereoFile(folder.File("scene.mpo"), EStereoLayout::kMpo, kFormatPng, host).bDone);
+        EXPECT_FALSE(SplitStereoFile(path, StereoLayoutOf(path), kFormatPng, host).bDone);
         const std::string said = host.m_messages.size() == 1 ? host.m_messages[0] : "";
-        EXPECT_TRUE(said.find("Couldn't split " + folder.File("scene.mpo") + ": ") != said.npos
-                    && said.find(test.szProblem) != said.npos)
+        EXPECT_TRUE(said.find("Couldn't split " + path + ": ") != said.npos && said.find(test.szProblem) != said.npos)
             << testing::PrintToString(host.m_messages);
-        EXPECT_EQ(std::tuple(folder.Files(), ReadBytes(folder.File("scene-right.jpg"))),
-                  std::tuple(std::vector<std::string>{"scene-right.jpg", "scene.mpo"}, "earlier view"));
+        EXPECT_EQ(folder.Files(), before);
     }
 }
 
@@ -127,5 +136,172 @@ TEST(StereoSplit, SideBySideHalvesAreCutLosslessly)
                              LoadImageFile(views.strLeftPath).image == Columns(source, bCross ? 16 : 0, 16),
                              LoadImageFile(views.strRightPath).image == Columns(source, bCross ? 0 : 16, 16)),
                   std::tuple(true, MakeBase(path) + "-right.tif", true, true));
+    }
+}
+
+namespace {
+
+// The stereo file of each layout, and the bytes its split writes for each view.
+struct SStereoCase {
+    const char* szName;
+    int nFormat;
+    std::string bytes;
+    std::array<std::string, 2> views;
+    std::string earlierLeft; // the left view as an earlier split of an MPO wrote it
+};
+
+std::vector<SStereoCase> StereoCases()
+{
+    std::mt19937 random(12);
+    const CImage left = RandomImage(16, 8, random), right = RandomImage(16, 8, random);
+    const std::string jpegs[2] = {EncodeJpeg(left), EncodeJpeg(right)};
+    const std::string mpo = WriteMpo({jpegs[0], jpegs[1]});
+    CImage wide(32, 8);
+    for (int y = 0; y < 8; ++y) {
+        std::memcpy(wide.Pixel(0, y), left.Pixel(0, y), left.Pitch());
+        std::memcpy(wide.Pixel(16, y), right.Pixel(0, y), right.Pitch());
+    }
+    CTempFolder folder;
+    const auto encoded = [&](const CImage& image, int nFormat) {
+        SaveImageFile(image, folder.File("x"), nFormat);
+        return ReadBytes(folder.File("x"));
+    };
+    return {{"scene.mpo", kFormatBmp, mpo, {jpegs[0], jpegs[1]}, mpo.substr(0, mpo.size() - jpegs[1].size())},
+            {"scene.png", kFormatBmp, encoded(wide, kFormatPng), {encoded(left, kFormatBmp), encoded(right, kFormatBmp)}},
+            {"scene.jps", kFormatPng, EncodeJpeg(wide), {}}};
+}
+
+std::map<std::string, std::string> Contents(const CTempFolder& folder)
+{
+    std::map<std::string, std::string> contents;
+    for (const std::string& name : folder.Files())
+        contents[name] = ReadBytes(folder.File(name));
+    return contents;
+}
+
+} // namespace
+
+// A view's name that holds the very view (a split made before, also by an
+// earlier version) is left as it is; one that holds anything else is never
+// replaced, and the refusal names both files.
+TEST(StereoSplit, ANameHoldingAnotherFileIsNeverReplaced)
+{
+    const struct {
+        const char* szCase;
+        int nSide;          // the view whose name holds a file before the split, or -1
+        bool bSameView;     // it holds that very view, else the user's own image
+        bool bEarlierForm;  // the left view of an MPO as an earlier version wrote it
+    } kCases[] = {{"nothing there", -1, false, false},
+                  {"a second split", 0, true, false},
+                  {"the right view there", 1, true, false},
+                  {"an earlier split of an MPO", 0, true, true},
+                  {"the user's left image", 0, false, false},
+                  {"the user's right image", 1, false, false}};
+    for (const SStereoCase& stereo : StereoCases())
+        for (const auto& test : kCases) {
+            SCOPED_TRACE(std::string(stereo.szName) + ": " + test.szCase);
+            if (test.bEarlierForm && stereo.earlierLeft.empty())
+                continue;
+            CTempFolder folder;
+            const std::string path = folder.File(stereo.szName);
+            WriteBytes(path, stereo.bytes);
+            const std::array<std::string, 2> targets = {StereoViewName(path, StereoLayoutOf(path), stereo.nFormat, false),
+                                                        StereoViewName(path, StereoLayoutOf(path), stereo.nFormat, true)};
+            CRecordingHost host;
+            if (test.nSide >= 0 && test.bSameView && !test.bEarlierForm)
+                ASSERT_TRUE(SplitStereoFile(path, StereoLayoutOf(path), stereo.nFormat, host).bDone);
+            if (test.nSide >= 0 && test.bSameView)
+                std::filesystem::remove(targets[1 - test.nSide]);
+            if (test.bEarlierForm)
+                WriteBytes(targets[0], stereo.earlierLeft);
+            if (test.nSide >= 0 && !test.bSameView)
+                WriteBytes(targets[test.nSide], "the user's own image");
+            const auto before = Contents(folder);
+            const bool bRefused = test.nSide >= 0 && !test.bSameView;
+            EXPECT_EQ(SplitStereoFile(path, StereoLayoutOf(path), stereo.nFormat, host).bDone, !bRefused);
+            const auto after = Contents(folder);
+            if (bRefused) {
+                const std::string said = host.m_messages.size() == 1 ? host.m_messages[0] : "";
+                EXPECT_TRUE(said.starts_with("Couldn't split " + path + ":")
+                            && said.find(targets[test.nSide] + ", which holds another file") != said.npos)
+                    << said;
+                EXPECT_EQ(after, before);
+                continue;
+            }
+            // What was there stays byte for byte; the views are the streams, or the halves.
+            for (const auto& [name, bytes] : before)
+                EXPECT_EQ(after.at(name), bytes) << name;
+            for (int i = 0; i < 2 && !stereo.views[0].empty(); ++i)
+                if (!(test.bEarlierForm && i == 0))
+                    EXPECT_EQ(ReadBytes(targets[i]), stereo.views[i]) << i;
+            EXPECT_EQ(after.size(), 3u);
+        }
+}
+
+namespace {
+
+int g_nFaultStep = -1;
+bool g_bDieAtFault = false;
+
+bool CutCommit(int nStep)
+{
+    if (nStep == g_nFaultStep && g_bDieAtFault)
+        ::_exit(0);
+    return nStep == g_nFaultStep;
+}
+
+} // namespace
+
+// Whatever step of putting the two views in place fails, or the process dies
+// before, the names hold both views or neither once the next command in the
+// folder has run, and nothing of the split is left over.
+TEST(StereoSplit, ACommitCutShortLeavesBothViewsOrNeither)
+{
+    const SStereoCase stereo = StereoCases()[0];
+    const struct {
+        int nStep; // 0 writes the record, 1 and 2 put the left and right view in place, 3 removes the record
+        bool bDies;
+        bool bBoth;           // both views there afterwards, else neither
+        const char* szFailed; // the view a failed step's message names
+    } kCases[] = {{0, false, false, "left"}, {1, false, false, "left"}, {2, false, false, "right"}, {3, false, true, ""},
+                  {0, true, false, ""},      {1, true, true, ""},       {2, true, true, ""},        {3, true, true, ""}};
+    for (const auto& test : kCases) {
+        SCOPED_TRACE(std::to_string(test.nStep) + (test.bDies ? " dies" : " fails"));
+        CTempFolder folder;
+        const std::string path = folder.File(stereo.szName);
+        WriteBytes(path, stereo.bytes);
+        g_nFaultStep = test.nStep;
+        g_bDieAtFault = test.bDies;
+        SetCommitFault(CutCommit);
+        CRecordingHost host;
+        if (test.bDies) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                SplitStereoFile(path, EStereoLayout::kMpo, kFormatPng, host);
+                ::_exit(1);
+            }
+            int nStatus = -1;
+            ::waitpid(child, &nStatus, 0);
+            ASSERT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0);
+        } else {
+            const SStereoViews views = SplitStereoFile(path, EStereoLayout::kMpo, kFormatPng, host);
+            EXPECT_EQ(views.bDone, *test.szFailed == 0);
+            const std::string said = host.m_messages.empty() ? "" : host.m_messages[0];
+            EXPECT_TRUE(*test.szFailed == 0 || said.find(folder.File(std::string("scene-") + test.szFailed)) != said.npos)
+                << said;
+        }
+        SetCommitFault(nullptr);
+        CJobFolders next;
+        ASSERT_TRUE(ClaimJobFolders(next, {path}, {}, host));
+        const auto contents = Contents(folder);
+        const auto expected = test.bBoth
+            ? std::map<std::string, std::string>{{"scene-left.jpg", stereo.views[0]},
+                                                 {"scene-right.jpg", stereo.views[1]},
+                                                 {"scene.mpo", stereo.bytes}}
+            : std::map<std::string, std::string>{{"scene.mpo", stereo.bytes}};
+        if (test.bDies)
+            EXPECT_EQ(contents, expected);
+        else // the failed removal of the record leaves it to a later command, once this process is gone
+            EXPECT_EQ(contents.count("scene-left.jpg") + contents.count("scene-right.jpg"), test.bBoth ? 2u : 0u);
     }
 }
