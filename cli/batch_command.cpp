@@ -31,18 +31,26 @@ namespace {
 
 constexpr int kMaxJobs = 64;
 
-// The host of one pair's job: no bar, its messages kept for the report,
-// cancelled by Ctrl+C like the depth command.
-class CQuietHost : public CStageHost {
+// The host of one pair's job: no bar of its own; its messages and notices
+// (a wait for another job, a file's detail, an odd width) reach stderr as
+// they come, prefixed by the pair; cancelled by Ctrl+C like the depth command.
+class CBatchHost : public CStageHost {
 public:
-    void ShowMessage(const std::string& text) override { m_messages.push_back(text); }
+    CBatchHost(CBatchProgress& progress, std::string label)
+        : m_progress(progress)
+        , m_label(std::move(label))
+    { }
+    void ShowMessage(const std::string& text) override { m_progress.Say(m_label, text); }
+    void ShowNotice(const std::string& text) override { m_progress.Say(m_label, text); }
     void SetStatus(const std::string&) override { }
     void SetProgressRange(int) override { }
     void StepProgress() override { }
     void ResetProgress() override { }
     bool IsCancelled() const override { return g_bInterrupted; }
 
-    std::vector<std::string> m_messages;
+private:
+    CBatchProgress& m_progress;
+    std::string m_label;
 };
 
 struct SBatchOptions {
@@ -67,7 +75,7 @@ SBatchOptions ParseBatchOptions(std::vector<std::string> args)
     std::vector<SBatchPair> pairs;
     if (line.Has("--list") && !ReadPairList(line.Text("--list"), pairs))
         throw SUsageError("cannot read the list " + line.Text("--list"));
-    if (!line.Has("--list") && !PairFolder(folders[0], pairs))
+    if (!line.Has("--list") && !PairFolder(folders[0], options.settings.nSaveFormat, pairs))
         throw SUsageError("cannot read the folder " + folders[0]);
     options.pairs = TakeShard(std::move(pairs), shard);
     return options;
@@ -91,37 +99,68 @@ std::string MapPath(const SBatchPair& pair, const SDepthSettings& settings)
 }
 
 // Whether the map is newer than the pair's images (a stereo file's views are
-// remade from it, so the file itself counts).
+// made from it, so the file itself counts, and so do views found beside it).
 bool IsDone(const SBatchPair& pair, const SDepthSettings& settings)
 {
     const auto mapTime = WriteTime(MapPath(pair, settings));
     if (mapTime == std::filesystem::file_time_type::min())
         return false;
-    return mapTime > WriteTime(pair.strLeft) && (pair.strRight.empty() || mapTime > WriteTime(pair.strRight));
+    for (const std::string& image : {pair.strLeft, pair.strRight, pair.strViewsLeft, pair.strViewsRight})
+        if (!image.empty() && mapTime <= WriteTime(image))
+            return false;
+    return true;
 }
 
-EPairResult RunPair(const SBatchPair& pair, const SBatchOptions& options, CQuietHost& host)
+EPairResult RunJob(CDepthMapJob& job, const SDepthSettings& settings)
+{
+    if (job.RunJob(settings.bRightMap))
+        return EPairResult::kDone;
+    return g_bInterrupted ? EPairResult::kInterrupted : EPairResult::kFailed;
+}
+
+// Runs the pair's job; bViewsOnTheirOwn is set when a stereo file's split was
+// refused and the images under its views' names must run as their own pair.
+EPairResult RunPair(const SBatchPair& pair, const SBatchOptions& options, CStageHost& host, bool& bViewsOnTheirOwn)
 {
     if (!pair.strProblem.empty()) {
         host.ShowMessage(pair.strProblem);
+        bViewsOnTheirOwn = pair.HasViews();
         return EPairResult::kFailed;
     }
-    if (options.bSkipDone && IsDone(pair, options.settings))
+    // A stereo file's map is its views' map; when images already stand under
+    // the views' names, only its split tells whether they are its views.
+    if (options.bSkipDone && !pair.HasViews() && IsDone(pair, options.settings))
         return EPairResult::kSkipped;
     CDepthMapJob job(host);
     options.settings.ApplyTo(job);
-    if (pair.IsStereoFile()) {
-        if (!SplitIntoJob({pair.strLeft, StereoLayoutOf(pair.strLeft)}, job, host))
-            return g_bInterrupted ? EPairResult::kInterrupted : EPairResult::kFailed;
-    } else {
-        job.m_strLeftPath = pair.strLeft;
-        job.m_strRightPath = pair.strRight;
-        job.m_strLeftBase = MakeBase(pair.strLeft);
-        job.m_strRightBase = MakeBase(pair.strRight);
+    if (!pair.IsStereoFile()) {
+        SetJobPair(job, pair.strLeft, pair.strRight);
+        return RunJob(job, options.settings);
     }
-    if (job.RunJob(options.settings.bRightMap))
-        return EPairResult::kDone;
-    return g_bInterrupted ? EPairResult::kInterrupted : EPairResult::kFailed;
+    if (!SplitIntoJob({pair.strLeft, StereoLayoutOf(pair.strLeft)}, job, host)) {
+        bViewsOnTheirOwn = pair.HasViews() && !g_bInterrupted;
+        return g_bInterrupted ? EPairResult::kInterrupted : EPairResult::kFailed;
+    }
+    if (options.bSkipDone && IsDone(pair, options.settings))
+        return EPairResult::kSkipped;
+    return RunJob(job, options.settings);
+}
+
+void RunAndReport(const SBatchPair& pair, const SBatchOptions& options, CBatchProgress& progress)
+{
+    CBatchHost host(progress, pair.Label());
+    EPairResult result = EPairResult::kFailed;
+    bool bViewsOnTheirOwn = false;
+    try {
+        result = RunPair(pair, options, host, bViewsOnTheirOwn);
+    } catch (const std::exception& error) {
+        host.ShowMessage(std::string("stopped by an error: ") + error.what());
+    }
+    progress.Report(result, MapPath(pair, options.settings));
+    if (bViewsOnTheirOwn) {
+        progress.AddPair();
+        RunAndReport({pair.strViewsLeft, pair.strViewsRight, {}}, options, progress);
+    }
 }
 
 // Workers take the next pair until none is left or Ctrl+C was pressed; one
@@ -130,17 +169,8 @@ void RunPairs(const SBatchOptions& options, CBatchProgress& progress)
 {
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
-        for (std::size_t i = next++; i < options.pairs.size() && !g_bInterrupted; i = next++) {
-            const SBatchPair& pair = options.pairs[i];
-            CQuietHost host;
-            EPairResult result = EPairResult::kFailed;
-            try {
-                result = RunPair(pair, options, host);
-            } catch (const std::exception& error) {
-                host.ShowMessage(std::string("stopped by an error: ") + error.what());
-            }
-            progress.Report(pair.Label(), result, host.m_messages, MapPath(pair, options.settings));
-        }
+        for (std::size_t i = next++; i < options.pairs.size() && !g_bInterrupted; i = next++)
+            RunAndReport(options.pairs[i], options, progress);
     };
     std::vector<std::jthread> workers;
     for (int i = 1; i < options.nJobs; ++i)

@@ -5,6 +5,7 @@
 #include "engine/stereo_split.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <filesystem>
 #include <map>
@@ -86,9 +87,31 @@ SBatchPair GroupEntry(const std::string& name, const SNameGroup& group)
     return {list, {}, "more than one left or right image named " + name + "; move or rename the extra ones"};
 }
 
+// The stereo files of a folder that stand alone under their title, with the
+// names of their views, whose titles every result of their jobs starts with.
+struct SStereoFile {
+    std::size_t nEntry; // its entry in the pairs
+    std::array<std::string, 2> views;
+};
+
+std::string ViewName(const std::string& path, int nSaveFormat, bool bRight)
+{
+    return GetFileName(StereoViewName(path, StereoLayoutOf(path), nSaveFormat, bRight));
+}
+
+// Whether a pair of the user's would write its results under the names of the stereo file's.
+bool SharesResults(const SBatchPair& pair, const SStereoFile& stereo)
+{
+    for (const std::string& image : {pair.strLeft, pair.strRight})
+        for (const std::string& view : stereo.views)
+            if (GetFileTitle(image) == GetFileTitle(view))
+                return true;
+    return false;
+}
+
 } // namespace
 
-bool PairFolder(const std::string& folder, std::vector<SBatchPair>& pairs)
+bool PairFolder(const std::string& folder, int nSaveFormat, std::vector<SBatchPair>& pairs)
 {
     std::error_code error;
     std::vector<std::string> names;
@@ -102,21 +125,30 @@ bool PairFolder(const std::string& folder, std::vector<SBatchPair>& pairs)
     // Stereo files by title: two of one title (scene.mpo, scene.jps) would
     // write their views' maps under the same names.
     std::map<std::string, std::vector<std::string>> stereoFiles;
-    std::set<std::string> views; // titles of the views split from the folder's stereo files
     for (const std::string& name : names)
-        if (IsStereoFileName(name)) {
+        if (IsStereoFileName(name))
             stereoFiles[GetFileTitle(name)].push_back((directory / name).string());
-            views.insert(GetFileTitle(name) + "-left");
-            views.insert(GetFileTitle(name) + "-right");
-        }
-    for (const auto& [title, files] : stereoFiles)
+    std::vector<SStereoFile> alone;
+    std::map<std::string, std::pair<std::size_t, int>> views; // a view's name: its stereo file and side
+    for (const auto& [title, files] : stereoFiles) {
         pairs.push_back(
             {Listed(files), {}, files.size() == 1 ? std::string() : "more than one stereo file named " + title});
+        if (files.size() != 1)
+            continue;
+        alone.push_back({pairs.size() - 1, {ViewName(files[0], nSaveFormat, false), ViewName(files[0], nSaveFormat, true)}});
+        for (int i = 0; i < 2; ++i)
+            views[alone.back().views[i]] = {pairs.size() - 1, i};
+    }
     std::map<std::string, SNameGroup> groups;
     for (const std::string& name : names) {
-        if (!IsImageName(name) || IsResultName(name) || views.count(GetFileTitle(name)) != 0)
+        if (!IsImageName(name) || IsResultName(name))
             continue;
         const std::string path = (directory / name).string();
+        if (const auto view = views.find(name); view != views.end()) {
+            SBatchPair& stereo = pairs[view->second.first];
+            (view->second.second == 0 ? stereo.strViewsLeft : stereo.strViewsRight) = path;
+            continue;
+        }
         std::string pairName;
         const ESide side = SideOf(GetFileTitle(name), pairName);
         if (side == ESide::kNone)
@@ -124,7 +156,18 @@ bool PairFolder(const std::string& folder, std::vector<SBatchPair>& pairs)
         else
             (side == ESide::kLeft ? groups[pairName].lefts : groups[pairName].rights).push_back(path);
     }
-    for (const auto& [name, group] : groups)
+    // One view alone is no pair: the split puts the other beside it, or refuses.
+    for (const SStereoFile& stereo : alone) {
+        SBatchPair& entry = pairs[stereo.nEntry];
+        if (entry.strViewsLeft.empty() || entry.strViewsRight.empty())
+            entry.strViewsLeft = entry.strViewsRight = {};
+    }
+    for (const auto& [name, group] : groups) {
         pairs.push_back(GroupEntry(name, group));
+        for (const SStereoFile& stereo : alone)
+            if (pairs.back().strProblem.empty() && SharesResults(pairs.back(), stereo))
+                pairs[stereo.nEntry].strProblem = "its views would take the names of the results of "
+                    + pairs.back().Label() + "; rename one of them";
+    }
     return true;
 }

@@ -60,7 +60,9 @@ bool ReadPairList(const std::string& listPath, std::vector<SBatchPair>& pairs)
         return false;
     int nLine = 0;
     for (std::string line; std::getline(list, line);) {
-        ++nLine;
+        // Editors on some systems start a UTF-8 text with a byte-order mark.
+        if (++nLine == 1 && line.starts_with("\xEF\xBB\xBF"))
+            line.erase(0, 3);
         const std::string text = Trimmed(line);
         if (!text.empty() && text.front() != '#')
             pairs.push_back(ListEntry(listPath + ":" + std::to_string(nLine), GetDirectory(listPath), Fields(text)));

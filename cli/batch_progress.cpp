@@ -41,13 +41,24 @@ CBatchProgress::CBatchProgress(std::size_t nPairs)
     Draw();
 }
 
-void CBatchProgress::Report(const std::string& label, EPairResult result, const std::vector<std::string>& messages,
-                            const std::string& mapPath)
+void CBatchProgress::Say(const std::string& label, const std::string& text)
 {
     const std::lock_guard lock(m_mutex);
     ClearLine();
-    for (const std::string& message : messages)
-        std::fprintf(stderr, "%s: %s\n", label.c_str(), message.c_str());
+    std::fprintf(stderr, "%s: %s\n", label.c_str(), text.c_str());
+    Draw();
+}
+
+void CBatchProgress::AddPair()
+{
+    const std::lock_guard lock(m_mutex);
+    ++m_nPairs;
+}
+
+void CBatchProgress::Report(EPairResult result, const std::string& mapPath)
+{
+    const std::lock_guard lock(m_mutex);
+    ClearLine();
     if (result == EPairResult::kDone && !PrintPaths({mapPath}))
         m_bOutputLost = true;
     m_nDone += result == EPairResult::kDone ? 1 : 0;

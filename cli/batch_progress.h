@@ -17,10 +17,14 @@ class CBatchProgress {
 public:
     explicit CBatchProgress(std::size_t nPairs);
 
-    // Prints the pair's messages on stderr, each prefixed by its label, and
-    // the map's path on stdout when it was made; counts it and redraws the bar.
-    void Report(const std::string& label, EPairResult result, const std::vector<std::string>& messages,
-                const std::string& mapPath);
+    // Prints a message or notice of a pair's job on stderr as it comes,
+    // prefixed by the pair's label.
+    void Say(const std::string& label, const std::string& text);
+    // Prints the map's path on stdout when it was made; counts the pair and redraws the bar.
+    void Report(EPairResult result, const std::string& mapPath);
+    // One more pair than the batch started with: a user's pair found under
+    // the names of a stereo file's views, run on its own.
+    void AddPair();
     // Clears the bar, prints the summary line on stderr and returns the exit
     // code: done (skipped counts as done), failed, or interrupted.
     int Finish(bool bInterrupted);

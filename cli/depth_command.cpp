@@ -25,10 +25,7 @@ namespace {
 
 void Configure(const CCommandLine& line, CDepthMapJob& job)
 {
-    job.m_strLeftPath = line.Required("--left");
-    job.m_strRightPath = line.Required("--right");
-    job.m_strLeftBase = MakeBase(job.m_strLeftPath);
-    job.m_strRightBase = MakeBase(job.m_strRightPath);
+    SetJobPair(job, line.Required("--left"), line.Required("--right"));
 }
 
 } // namespace

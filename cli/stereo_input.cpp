@@ -31,14 +31,19 @@ std::optional<SStereoInput> ParsePairOption(const CCommandLine& line)
     return SStereoInput{path, ParseStereoLayout(line, path)};
 }
 
+void SetJobPair(CDepthMapJob& job, const std::string& left, const std::string& right)
+{
+    job.m_strLeftPath = left;
+    job.m_strRightPath = right;
+    job.m_strLeftBase = MakeBase(left);
+    job.m_strRightBase = MakeBase(right);
+}
+
 bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host)
 {
     const SStereoViews views = SplitStereoFile(input.strPath, input.layout, job.m_nSaveFormat, host);
     if (!views.bDone)
         return false;
-    job.m_strLeftPath = views.strLeftPath;
-    job.m_strRightPath = views.strRightPath;
-    job.m_strLeftBase = MakeBase(views.strLeftPath);
-    job.m_strRightBase = MakeBase(views.strRightPath);
+    SetJobPair(job, views.strLeftPath, views.strRightPath);
     return true;
 }

@@ -9,7 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstring>
 #include <sstream>
 
@@ -74,11 +80,13 @@ TEST(BatchCli, MakesTheFilesOfSingleDepthRuns)
     CTempFolder batch, single;
     WritePairs(batch);
     WritePairs(single);
-    const SRun run = RunCommand(RunBatchCommand, With({batch.Path(), "--jobs", "2"}));
-    EXPECT_EQ(run.nExit, kExitDone) << run.err;
-    EXPECT_EQ(Lines(run.out),
-              (TArgs{batch.File("a_r-3dmap.png"), batch.File("b-right-3dmap.png"), batch.File("c-right-3dmap.png"),
-                     batch.File("d-right-3dmap.png")}));
+    // A second run finds the stereo files' views of the first and takes them as theirs.
+    for (int nRun = 0; nRun < 2; ++nRun) {
+        const SRun run = RunCommand(RunBatchCommand, With({batch.Path(), "--jobs", "2"}));
+        EXPECT_EQ(run.nExit, kExitDone) << run.err;
+        EXPECT_EQ(Lines(run.out), (TArgs{batch.File("a_r-3dmap.png"), batch.File("b-right-3dmap.png"),
+                                         batch.File("c-right-3dmap.png"), batch.File("d-right-3dmap.png")}));
+    }
     const auto file = [&](const char* szName) { return single.File(szName); };
     for (const TArgs& pair : {TArgs{"--left", file("a_L.png"), "--right", file("a_r.bmp")},
                               TArgs{"--left", file("b-LEFT.tif"), "--right", file("b-right.png")},
@@ -94,21 +102,30 @@ TEST(BatchCli, FolderPairsByNameAndReportsWhatDoesNotPair)
     CTempFolder folder;
     for (const char* szName :
          {"a_L.png", "a_R.jpg", "b-Left.bmp", "b_r.TIFF", "c.mpo", "c-left.jpg", "c-right.jpg", "d_L.png", "d_R.png",
-          "d_R.jpg", "e-left.png", "f.png", "g.JPS", "g.mpo", "a_L-3dmap.bmp", "notes.txt", ".a_L.png.1-2.tmp"})
+          "d_R.jpg", "e-left.png", "f.png", "g.JPS", "g.mpo", "a_L-3dmap.bmp", "notes.txt", ".a_L.png.1-2.tmp",
+          "h.jps", "h-left.jpg", "h-right.jpg", "i.jps", "i-left.png"})
         WriteBytes(folder.File(szName), "x");
     std::vector<SBatchPair> pairs;
-    ASSERT_TRUE(PairFolder(folder.Path(), pairs));
+    ASSERT_TRUE(PairFolder(folder.Path(), kFormatPng, pairs));
     TArgs labels;
     for (const SBatchPair& pair : TakeShard(pairs, {}))
-        labels.push_back(pair.Label() + (pair.strProblem.empty() ? "" : ": " + pair.strProblem));
+        labels.push_back(pair.Label() + (pair.strProblem.empty() ? "" : ": " + pair.strProblem)
+                         + (pair.HasViews() ? " with " + pair.strViewsLeft + " + " + pair.strViewsRight : ""));
     const std::string dir = folder.Path().string() + "/";
+    // The images under an MPO's view names go with it; a JPS's views in PNG
+    // would take the result names of a pair in JPEG, which runs instead.
     EXPECT_EQ(labels,
-              (TArgs{dir + "a_L.png + " + dir + "a_R.jpg", dir + "b-Left.bmp + " + dir + "b_r.TIFF", dir + "c.mpo",
+              (TArgs{dir + "a_L.png + " + dir + "a_R.jpg", dir + "b-Left.bmp + " + dir + "b_r.TIFF",
+                     dir + "c.mpo with " + dir + "c-left.jpg + " + dir + "c-right.jpg",
                      dir + "d_L.png, " + dir + "d_R.jpg, " + dir + "d_R.png: more than one left or right "
                          + "image named d; move or rename the extra ones",
                      dir + "e-left.png: no right image named e",
                      dir + "f.png: no _L/_R or -left/-right in its name to pair it by",
-                     dir + "g.JPS, " + dir + "g.mpo: more than one stereo file named g"}));
+                     dir + "g.JPS, " + dir + "g.mpo: more than one stereo file named g",
+                     dir + "h-left.jpg + " + dir + "h-right.jpg",
+                     dir + "h.jps: its views would take the names of the results of " + dir + "h-left.jpg + " + dir
+                         + "h-right.jpg; rename one of them",
+                     dir + "i.jps"}));
 }
 
 TEST(BatchCli, ShardsOfAListRunEveryLineOnce)
@@ -116,7 +133,7 @@ TEST(BatchCli, ShardsOfAListRunEveryLineOnce)
     CTempFolder folder;
     WritePairs(folder);
     WriteBytes(folder.File("pairs.txt"),
-               "# shots\n  a_L.png\ta_r.bmp\n\nb-LEFT.tif  b-right.png\nc.mpo\n" + folder.File("d.jps")
+               "\xEF\xBB\xBF# shots\n  a_L.png\ta_r.bmp\n\nb-LEFT.tif  b-right.png\nc.mpo\n" + folder.File("d.jps")
                    + "\na_L.png\nx_L.png x_R.png\n");
     TArgs made, failed;
     for (const auto& [szShard, nExit] : {std::pair{"1/3", kExitDone}, {"2/3", kExitDone}, {"3/3", kExitFailed}}) {
@@ -173,4 +190,68 @@ TEST(BatchCli, UsageErrorsTouchNoFileAndSplitPrintsBothViews)
     EXPECT_EQ(folder.Files(), before);
     const SRun run = RunCommand(RunSplitCommand, {jps, "--parallel", "--format", "bmp"});
     EXPECT_EQ(run.out, folder.File("d-left.bmp") + "\n" + folder.File("d-right.bmp") + "\n");
+}
+
+// A stereo file beside the user's own pair under its views' names (another
+// shot, or the same one edited): the stereo file fails, naming both, and the
+// user's pair runs as its own pair, its images untouched.
+TEST(BatchCli, AStereoFileNeverReplacesTheUsersOwnPair)
+{
+    const struct {
+        const char* szStereo;
+        TArgs format;
+        const char* szExtension;
+    } kCases[] = {{"d.jps", {"--format", "png"}, "png"}, {"d.jps", {}, "bmp"}, {"c.mpo", {}, "jpg"}};
+    for (const auto& test : kCases) {
+        SCOPED_TRACE(std::string(test.szStereo) + " " + test.szExtension);
+        CTempFolder source, folder;
+        WritePairs(source);
+        std::filesystem::copy_file(source.File(test.szStereo), folder.File(test.szStereo));
+        const std::string title = GetFileTitle(test.szStereo);
+        const std::string left = folder.File(title + "-left." + test.szExtension);
+        const std::string right = folder.File(title + "-right." + test.szExtension);
+        std::mt19937 random(4);
+        const CImage own = RandomImage(20, 12, random);
+        const int nFormat = std::string(test.szExtension) == "png" ? kFormatPng : kFormatBmp;
+        test.szExtension == std::string("jpg") ? WriteBytes(left, EncodeJpeg(own)) : (void)SaveImageFile(own, left, nFormat);
+        std::filesystem::copy_file(left, right);
+        const std::string leftBytes = ReadBytes(left);
+        TArgs args = {folder.Path(), "--max-parallax-x", "3"};
+        args.insert(args.end(), test.format.begin(), test.format.end());
+        const SRun run = RunCommand(RunBatchCommand, args);
+        EXPECT_EQ(run.nExit, kExitFailed);
+        EXPECT_NE(run.err.find(folder.File(test.szStereo) + ": Couldn't split " + folder.File(test.szStereo)
+                               + ": its left view would replace " + left),
+                  std::string::npos)
+            << run.err;
+        EXPECT_NE(run.err.find("2 pairs, 1 done, 1 failed"), std::string::npos) << run.err;
+        EXPECT_EQ(std::tuple(Lines(run.out), ReadBytes(left), ReadBytes(right)),
+                  std::tuple(TArgs{MakeBase(left) + "-3dmap." + (nFormat == kFormatPng && test.format.size() ? "png" : "bmp")},
+                             leftBytes, leftBytes));
+    }
+}
+
+// What a single job says, a batch says too, on stderr under the pair's label:
+// the wait for another job, why a file could not be read, an odd width.
+TEST(BatchCli, ABatchSaysWhatItsJobsSay)
+{
+    CTempFolder folder;
+    std::mt19937 random(6);
+    WriteBytes(folder.File("odd.jps"), EncodeJpeg(RandomImage(41, 8, random)));
+    SaveImageFile(RandomImage(20, 12, random), folder.File("cut_L.png"), kFormatPng);
+    WriteBytes(folder.File("cut_R.png"), ReadBytes(folder.File("cut_L.png")).substr(0, 60));
+    // Another job holds the folder until the batch has waited for it.
+    const int nFolder = ::open(folder.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(nFolder, LOCK_EX), 0);
+    std::jthread other([nFolder] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ::close(nFolder);
+    });
+    const SRun run = RunCommand(RunBatchCommand, {folder.Path(), "--jobs", "1"});
+    const std::string cut = folder.File("cut_L.png") + " + " + folder.File("cut_R.png");
+    for (const std::string& line :
+         {folder.File("odd.jps") + ": The image " + folder.File("odd.jps") + " has an odd width (41 pixels)",
+          cut + ": Waiting for another job writing in " + folder.Path().string() + "/ to finish...",
+          cut + ": Couldn't load bitmap!", cut + ": " + folder.File("cut_R.png") + ": "})
+        EXPECT_NE(run.err.find(line), std::string::npos) << line << "\n" << run.err;
 }
