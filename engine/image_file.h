@@ -9,9 +9,9 @@
 
 // Decoding is refused above these sizes, read from the file's header before
 // any pixel is decoded, so a hostile header cannot make us allocate gigabytes.
-// At the limit a job holds at most about 28 bytes a pixel (the working
-// images, their padded planes, the displacement images and the copies being
-// encoded): 5.6 GB.
+// At the limit a job holds at most about 31 bytes a pixel (gradient mode:
+// the working images, their padded planes, the displacement images and the
+// copies being encoded): 6.2 GB.
 inline constexpr int kMaxImageSide = 32768;
 inline constexpr std::int64_t kMaxImagePixels = 200'000'000;
 
