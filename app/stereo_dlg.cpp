@@ -124,11 +124,10 @@ void CStereoDlg::ConnectCommands()
 // that change the pair, the settings or the format, or start another job.
 void CStereoDlg::UpdateActions()
 {
-    const bool bIdle = !IsJobRunning();
-    for (int nId : {IDC_OPEN_LEFT, IDC_OPEN_RIGHT, IDC_CREATE_LEFT, IDC_CREATE_RIGHT, IDC_SMOOTHING, IDC_SAVE_FORMAT,
+    EnableCommands({IDC_OPEN_LEFT, IDC_OPEN_RIGHT, IDC_CREATE_LEFT, IDC_CREATE_RIGHT, IDC_SMOOTHING, IDC_SAVE_FORMAT,
                     IDC_FRAGMENT_SLIDER, IDC_PARALLAX_X_SLIDER, IDC_PARALLAX_Y_SLIDER, IDC_SPEED_SLIDER,
-                    IDC_SOURCE_MODE, IDC_GRADIENT_MODE})
-        GetDlgItem(nId)->setEnabled(bIdle);
+                    IDC_SOURCE_MODE, IDC_GRADIENT_MODE},
+                   !IsJobRunning());
 }
 
 void CStereoDlg::OnHelpButton()

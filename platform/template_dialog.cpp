@@ -93,6 +93,25 @@ void CTemplateDialog::OnClicked(int nId, std::function<void()> handler)
         connect(pButton, &QAbstractButton::clicked, this, [handler = std::move(handler)] { handler(); });
 }
 
+void CTemplateDialog::EnableCommands(std::initializer_list<int> ids, bool bEnable)
+{
+    QWidget* const pFocus = focusWidget();
+    bool bTookFocus = false;
+    for (int nId : ids) {
+        QWidget* pItem = GetDlgItem(nId);
+        bTookFocus = bTookFocus || (!bEnable && pItem == pFocus && pItem->isEnabled());
+        pItem->setEnabled(bEnable);
+    }
+    if (bTookFocus) {
+        m_pFocusBeforeCommand = pFocus;
+        m_pFocusDuringCommand = focusWidget();
+    } else if (bEnable) {
+        if (m_pFocusBeforeCommand && focusWidget() == m_pFocusDuringCommand)
+            m_pFocusBeforeCommand->setFocus();
+        m_pFocusBeforeCommand = nullptr;
+    }
+}
+
 void CTemplateDialog::CreateControls()
 {
     for (const SControlTemplate& control : m_template.controls) {

@@ -4,8 +4,10 @@
 #include "platform/dialog_units.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 
 class QPushButton;
@@ -44,6 +46,12 @@ protected:
     virtual void OnCancel() { reject(); }
     // Runs `handler` when the button `nId` is clicked.
     void OnClicked(int nId, std::function<void()> handler);
+    // Enables or disables the controls `ids` as a command ends or starts.
+    // Disabling the focused one (the command's own button, as a rule) moves
+    // the focus on to the next control, where Space or Enter after the
+    // command would press something else; enabling them gives the focus
+    // back, unless the user has moved it meanwhile.
+    void EnableCommands(std::initializer_list<int> ids, bool bEnable);
 
     void keyPressEvent(QKeyEvent* pEvent) override;
     void setVisible(bool bVisible) override;
@@ -61,4 +69,8 @@ private:
     std::map<int, QWidget*> m_items;  // by id; children of the dialog
     std::vector<QWidget*> m_controls; // in template order
     bool m_bInitialised = false;
+    // The control that had the focus when EnableCommands disabled it, and
+    // where Qt moved the focus then.
+    QPointer<QWidget> m_pFocusBeforeCommand;
+    QPointer<QWidget> m_pFocusDuringCommand;
 };

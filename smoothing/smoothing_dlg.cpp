@@ -160,9 +160,7 @@ void CSmoothingDlg::ShowStageMessage(const QString& text)
 // The one place that holds the commands off while one runs.
 void CSmoothingDlg::UpdateActions()
 {
-    const bool bIdle = !IsCommandRunning();
-    for (int nId : {IDC_CREATE_OUTLINES, IDC_SMOOTH_LEFT, IDC_SMOOTH_RIGHT})
-        GetDlgItem(nId)->setEnabled(bIdle);
+    EnableCommands({IDC_CREATE_OUTLINES, IDC_SMOOTH_LEFT, IDC_SMOOTH_RIGHT}, !IsCommandRunning());
 }
 
 void CSmoothingDlg::done(int nResult)

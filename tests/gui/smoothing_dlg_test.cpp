@@ -60,6 +60,7 @@ TEST_F(SmoothingDlgTest, EveryControlStartsAsSetAndTheTrackbarWritesItsBoxAtBoth
 
 // Each command takes the level or the degree from its box, the side's names
 // from the main dialog's pair, and previews when the main dialog says so.
+// A button pressed from the keyboard has the focus again once its command ends.
 TEST_F(SmoothingDlgTest, EachButtonRunsItsCommandWithTheBoxesValues)
 {
     OpenPair(12, 9);
@@ -81,9 +82,12 @@ TEST_F(SmoothingDlgTest, EachButtonRunsItsCommandWithTheBoxesValues)
         QTest::keyClicks(&Item<CDigitEdit>(IDC_SMOOTHING_DEGREE_EDIT), row.degree);
         m_pMain->GetItem<QCheckBox>(IDC_PREVIEW_CHECK)->setChecked(!row.bPreview);
         Click(*m_pMain, IDC_PREVIEW_CHECK);
-        Click(*m_pDialog, row.nButton);
+        QWidget* pButton = m_pDialog->GetDlgItem(row.nButton);
+        pButton->setFocus();
+        QTest::keyClick(pButton, Qt::Key_Space);
         ASSERT_TRUE(WaitForCommand());
-        EXPECT_EQ(m_modals, *row.preview ? TTexts{m_folder.File(row.preview)} : TTexts{});
+        EXPECT_EQ(std::tuple(m_modals, m_pDialog->focusWidget()),
+                  std::tuple(*row.preview ? TTexts{m_folder.File(row.preview)} : TTexts{}, pButton));
         EXPECT_EQ(std::tuple(m_pDialog->Commands().m_nLevel, m_pDialog->Commands().m_nDegree),
                   std::tuple(row.nLevel, row.nDegree));
     }

@@ -1,5 +1,6 @@
 // The main dialog's jobs: which side each Create button makes with which settings, the preview after it, the
-// controls held off meanwhile, the stage reports on the status line and the progress bar, and ending during a job.
+// controls held off meanwhile, the focus afterwards, the stage reports on the status line and the progress bar, and
+// ending during a job.
 #include "gui/gui_test_support.h"
 
 #include <QProgressBar>
@@ -58,6 +59,28 @@ TEST_F(StereoJobTest, EveryControlIsEnabledAsARunningJobAllows)
               (TTexts{"Couldn't load bitmap!", "CPreviewPane::LoadFile(): no file name provided"}));
     EXPECT_EQ(std::tuple(statuses, m_modals),
               std::tuple(std::vector<QString>{kStatusDepthMap, kStatusReady}, TTexts{""}));
+}
+
+// A Create button pressed from the keyboard is disabled for its job, which
+// moves the focus on to another button; whether the job is done or fails,
+// the focus comes back, unless the user has moved it meanwhile.
+TEST_F(StereoJobTest, TheFocusReturnsToTheCreateButtonAfterItsJob)
+{
+    QWidget* pPreviewCheck = m_pMain->GetDlgItem(IDC_PREVIEW_CHECK);
+    for (const auto& [bPair, nButton, bMoved] :
+         {std::tuple(false, IDC_CREATE_LEFT, false), {true, IDC_CREATE_RIGHT, false}, {true, IDC_CREATE_LEFT, true}}) {
+        if (bPair)
+            OpenPair(24, 16);
+        QWidget* pButton = m_pMain->GetDlgItem(nButton);
+        pButton->setFocus();
+        QTest::keyClick(pButton, Qt::Key_Space);
+        ASSERT_TRUE(m_pMain->IsJobRunning());
+        if (bMoved)
+            pPreviewCheck->setFocus();
+        ASSERT_TRUE(WaitForJob());
+        EXPECT_EQ(m_pMain->focusWidget(), bMoved ? pPreviewCheck : pButton)
+            << nButton << (bPair ? " with" : " without") << " a pair" << (bMoved ? ", moved" : "");
+    }
 }
 
 // Reports made on the dialog's own thread arrive at once.
