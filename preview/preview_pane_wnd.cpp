@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QWheelEvent>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -126,7 +128,33 @@ void CPreviewPaneWnd::paintEvent(QPaintEvent*)
     painter.translate(client.topLeft());
     m_pane.OnPaint(painter);
     painter.restore();
-    drawFrame(&painter);
+    DrawEdge(painter);
+}
+
+// The style draws the edge as lines one device pixel wide on the outermost
+// pixels of the rectangle it is given. At a fractional scale factor the
+// window's sides can fall inside device pixels (at 1.5, x = 25 is 37.5); a
+// line drawn there can round onto a pixel outside the window and be clipped
+// away, taking that side of the edge with it. So the style draws in device
+// pixels, on the pixels the window owns (those whose centres lie inside it,
+// as the clip rounds them), once for each whole device pixel that fits in
+// one pixel of the window, so that the edge grows with the scale factor.
+void CPreviewPaneWnd::DrawEdge(QPainter& painter)
+{
+    painter.save();
+    painter.resetTransform();
+    const QTransform toDevice = painter.deviceTransform();
+    const QRectF area = toDevice.mapRect(QRectF(rect()));
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    option.rect = QRect(QPoint(qRound(area.left()), qRound(area.top())),
+                        QPoint(qRound(area.right()) - 1, qRound(area.bottom()) - 1));
+    painter.setWorldTransform(toDevice.inverted());
+    for (int n = std::max(1, qFloor(toDevice.m11())); n > 0; --n) {
+        style()->drawPrimitive(QStyle::PE_Frame, &option, &painter, this);
+        option.rect.adjust(1, 1, -1, -1);
+    }
+    painter.restore();
 }
 
 void CPreviewPaneWnd::resizeEvent(QResizeEvent* pEvent)

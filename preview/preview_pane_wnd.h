@@ -6,6 +6,7 @@
 #include <QFrame>
 
 class CPreviewPane;
+class QPainter;
 class QScrollBar;
 
 // Draws through its pane and forwards the scroll bars' notifications to it.
@@ -30,6 +31,7 @@ protected:
 private:
     void OnBarAction(bool bVertical, int nAction);
     void LayOutBars();
+    void DrawEdge(QPainter& painter);
     int BarExtent() const;
 
     CPreviewPane& m_pane;

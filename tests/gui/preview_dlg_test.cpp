@@ -1,7 +1,8 @@
 // The preview dialog and its pane: the file drawn upright on the frame, the zoom buttons, the scroll bars' wiring,
-// the loading messages.
+// the loading messages, the edge at every scale factor.
 #include "gui/gui_test_support.h"
 #include "preview/preview_dlg.h"
+#include "preview/preview_pane.h"
 #include "preview/preview_pane_wnd.h"
 
 #include <QPushButton>
@@ -93,5 +94,33 @@ TEST_F(PreviewDlgTest, ScrollBarActionsScrollThePictureAndTheBarsFollow)
             pBar->triggerAction(action);
         const int nOffset = pBar == &vertical ? geometry.ScrollY() : geometry.ScrollX();
         EXPECT_EQ(std::tuple(nOffset, pBar->value()), std::tuple(nExpected, nExpected)) << action;
+    }
+}
+
+// At every scale factor the edge shows on all four sides, also where they
+// fall inside device pixels (at 1.5, x = 25 is 37.5): across the middle of
+// each side a pixel differs from both the parent outside and the pane inside.
+TEST(PreviewPaneWnd, DrawsItsWholeEdgeAtEveryScaleFactor)
+{
+    CPreviewPane pane; // outlives its window, which calls it as it goes
+    QWidget parent;
+    parent.resize(220, 150);
+    pane.Create(&parent, QRect(25, 33, 162, 82), 1);
+    parent.show();
+    for (const double dScale : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+        QImage shot(parent.size() * dScale, QImage::Format_RGB32);
+        shot.setDevicePixelRatio(dScale);
+        parent.render(&shot);
+        for (const auto& [bVertical, nSide, nAlong] :
+             {std::tuple(false, 25, 74), {false, 187, 74}, {true, 33, 106}, {true, 115, 106}}) {
+            const int nAcross = int(nSide * dScale), nAt = int(nAlong * dScale);
+            const auto pixel = [&, bVertical = bVertical](int n) {
+                return bVertical ? shot.pixel(nAt, nAcross + n) : shot.pixel(nAcross + n, nAt);
+            };
+            bool bEdge = false;
+            for (int n = -2; n <= 2; ++n)
+                bEdge = bEdge || (pixel(n) != pixel(-3) && pixel(n) != pixel(3));
+            EXPECT_TRUE(bEdge) << dScale << (bVertical ? " y = " : " x = ") << nSide;
+        }
     }
 }
