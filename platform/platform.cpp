@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
@@ -29,6 +30,17 @@ public:
     }
 };
 
+// The box wraps its text at the width it chooses, and a line may break after
+// any hyphen, which splits "24-bit" into "24-" and "bit". A number's hyphen
+// before a word is shown non-breaking (U+2011, drawn as a hyphen). Only a
+// number that starts a word counts, so the hyphens of a path
+// (".../2024-summer/") stay the ones the user would copy.
+QString MessageBoxText(const std::string& text)
+{
+    static const QRegularExpression numberWord(QStringLiteral("(^|\\s)(\\d+)-(?=\\p{L})"));
+    return QString::fromStdString(text).replace(numberWord, QStringLiteral("\\1\\2\u2011"));
+}
+
 } // namespace
 
 CPlatform& CPlatform::Current()
@@ -48,8 +60,10 @@ void ShowMessageBox(const std::string& text)
 
 void CDesktopPlatform::ShowMessage(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(AppName()), QString::fromStdString(text),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(AppName()), MessageBoxText(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    // A message names files, and a file name such as "<b>x.bmp" must show as written, not as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -1,8 +1,10 @@
-// The layer over the desktop: the "Open image" dialog's filter.
+// The layer over the desktop: the "Open image" dialog's filter and the text of its message boxes.
 #include "gui/gui_test_support.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QFileDialog>
+#include <QMessageBox>
 
 namespace {
 
@@ -31,4 +33,26 @@ TEST(DesktopPlatform, OpenImageOffersImageFilesWhateverTheirLetterCase)
     const QStringList expected{"IMG_0001.JPG", "b.bmp", "left.png", "map.Tif"};
     EXPECT_TRUE(WaitUntil([&] { return OfferedNames(dialog) == expected; }, 5000))
         << OfferedNames(dialog).join(' ').toStdString();
+}
+
+// A number's hyphen before a word is a non-breaking one in the box, so
+// "24-bit" stays on one line; the hyphens of a path stay as they are.
+TEST(DesktopPlatform, MessageBoxesKeepANumberAndItsWordOnOneLine)
+{
+    const std::pair<std::string, QString> texts[]
+        = {{"Couldn't split a.jps: it is not a 24-bit colour image.",
+            QStringLiteral("Couldn't split a.jps: it is not a 24\u2011bit colour image.")},
+           {"File /photos/2024-summer/left-3dmap.bmp could not be opened.",
+            "File /photos/2024-summer/left-3dmap.bmp could not be opened."}};
+    for (const auto& [text, expected] : texts) {
+        QString shown;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                shown = pBox->text(), pBox->accept();
+        });
+        closer.start(5);
+        CDesktopPlatform().ShowMessage(text);
+        EXPECT_EQ(shown, expected);
+    }
 }
