@@ -31,26 +31,6 @@ CImage Columns(const CImage& image, int nFirst, int nWidth)
 
 } // namespace
 
-TEST(StereoSplit, MpoViewsAreItsStreamsInEitherByteOrder)
-{
-    for (const bool bBigEndian : {false, true}) {
-        CTempFolder folder;
-        std::mt19937 random(7);
-        const std::string left = EncodeJpeg(RandomImage(24, 16, random));
-        const std::string right = EncodeJpeg(RandomImage(24, 16, random));
-        const std::string mpo = WriteMpo({left, right}, bBigEndian);
-        WriteBytes(folder.File("scene.MPO"), mpo);
-        CRecordingHost host;
-        const SStereoViews views = SplitStereoFile(folder.File("scene.MPO"), EStereoLayout::kMpo, kFormatPng, host);
-        ASSERT_TRUE(views.bDone) << testing::PrintToString(host.m_messages);
-        // The first view is a plain JPEG: its stream without the index segment.
-        EXPECT_EQ(std::tuple(views.strLeftPath, ReadBytes(views.strLeftPath), ReadBytes(views.strRightPath),
-                             folder.Files()),
-                  std::tuple(folder.File("scene-left.jpg"), left, right,
-                             std::vector<std::string>{"scene-left.jpg", "scene-right.jpg", "scene.MPO"}));
-    }
-}
-
 // Every refusal names the file, says what is wrong with it and writes nothing.
 TEST(StereoSplit, BadStereoFilesAreRefusedAndWriteNothing)
 {
@@ -141,33 +121,33 @@ TEST(StereoSplit, SideBySideHalvesAreCutLosslessly)
 
 namespace {
 
-// The stereo file of each layout, and the bytes its split writes for each view.
+// A stereo file of each layout (".MPO" in big-endian order), and the bytes its split writes for each view: an
+// MPO's streams, the left one without its index; side-by-side halves as the format's writer encodes them.
 struct SStereoCase {
     const char* szName;
     int nFormat;
     std::string bytes;
-    std::array<std::string, 2> views;
-    std::string earlierLeft; // the left view as an earlier split of an MPO wrote it
+    std::array<std::string, 2> views; // empty when not worked out here
 };
 
 std::vector<SStereoCase> StereoCases()
 {
     std::mt19937 random(12);
     const CImage left = RandomImage(16, 8, random), right = RandomImage(16, 8, random);
-    const std::string jpegs[2] = {EncodeJpeg(left), EncodeJpeg(right)};
-    const std::string mpo = WriteMpo({jpegs[0], jpegs[1]});
+    const std::array<std::string, 2> jpegs = {EncodeJpeg(left), EncodeJpeg(right)};
     CImage wide(32, 8);
     for (int y = 0; y < 8; ++y) {
         std::memcpy(wide.Pixel(0, y), left.Pixel(0, y), left.Pitch());
         std::memcpy(wide.Pixel(16, y), right.Pixel(0, y), right.Pitch());
     }
     CTempFolder folder;
-    const auto encoded = [&](const CImage& image, int nFormat) {
-        SaveImageFile(image, folder.File("x"), nFormat);
+    const auto bmp = [&](const CImage& image) {
+        SaveImageFile(image, folder.File("x"), kFormatBmp);
         return ReadBytes(folder.File("x"));
     };
-    return {{"scene.mpo", kFormatBmp, mpo, {jpegs[0], jpegs[1]}, mpo.substr(0, mpo.size() - jpegs[1].size())},
-            {"scene.png", kFormatBmp, encoded(wide, kFormatPng), {encoded(left, kFormatBmp), encoded(right, kFormatBmp)}},
+    return {{"scene.mpo", kFormatBmp, WriteMpo({jpegs[0], jpegs[1]}), jpegs},
+            {"scene.MPO", kFormatBmp, WriteMpo({jpegs[0], jpegs[1]}, true), jpegs},
+            {"scene.bmp", kFormatBmp, bmp(wide), {bmp(left), bmp(right)}},
             {"scene.jps", kFormatPng, EncodeJpeg(wide), {}}};
 }
 
@@ -182,58 +162,54 @@ std::map<std::string, std::string> Contents(const CTempFolder& folder)
 } // namespace
 
 // A view's name that holds the very view (a split made before, also by an
-// earlier version) is left as it is; one that holds anything else is never
-// replaced, and the refusal names both files.
+// earlier version that kept an MPO's index in the left view) is left as it
+// is; one that holds anything else is never replaced, and the refusal names
+// both files.
 TEST(StereoSplit, ANameHoldingAnotherFileIsNeverReplaced)
 {
     const struct {
         const char* szCase;
-        int nSide;          // the view whose name holds a file before the split, or -1
-        bool bSameView;     // it holds that very view, else the user's own image
-        bool bEarlierForm;  // the left view of an MPO as an earlier version wrote it
-    } kCases[] = {{"nothing there", -1, false, false},
-                  {"a second split", 0, true, false},
-                  {"the right view there", 1, true, false},
-                  {"an earlier split of an MPO", 0, true, true},
-                  {"the user's left image", 0, false, false},
-                  {"the user's right image", 1, false, false}};
+        int nSide;           // the view whose name holds a file before the split, or -1
+        const char* szBytes; // what it holds: the view itself (""), its earlier form ("earlier") or a user's file
+    } kCases[] = {{"nothing there", -1, ""},  {"a second split", 0, ""},
+                  {"the right view there", 1, ""}, {"an earlier split of an MPO", 0, "earlier"},
+                  {"the user's left image", 0, "mine"}, {"the user's right image", 1, "mine"}};
     for (const SStereoCase& stereo : StereoCases())
         for (const auto& test : kCases) {
             SCOPED_TRACE(std::string(stereo.szName) + ": " + test.szCase);
-            if (test.bEarlierForm && stereo.earlierLeft.empty())
+            const bool bEarlier = test.szBytes == std::string("earlier"), bMine = test.szBytes == std::string("mine");
+            if (bEarlier && StereoLayoutOf(stereo.szName) != EStereoLayout::kMpo)
                 continue;
             CTempFolder folder;
             const std::string path = folder.File(stereo.szName);
             WriteBytes(path, stereo.bytes);
-            const std::array<std::string, 2> targets = {StereoViewName(path, StereoLayoutOf(path), stereo.nFormat, false),
-                                                        StereoViewName(path, StereoLayoutOf(path), stereo.nFormat, true)};
+            std::array<std::string, 2> targets;
+            for (int i = 0; i < 2; ++i)
+                targets[i] = StereoViewName(path, StereoLayoutOf(path), stereo.nFormat, i == 1);
             CRecordingHost host;
-            if (test.nSide >= 0 && test.bSameView && !test.bEarlierForm)
+            if (test.nSide >= 0) {
                 ASSERT_TRUE(SplitStereoFile(path, StereoLayoutOf(path), stereo.nFormat, host).bDone);
-            if (test.nSide >= 0 && test.bSameView)
                 std::filesystem::remove(targets[1 - test.nSide]);
-            if (test.bEarlierForm)
-                WriteBytes(targets[0], stereo.earlierLeft);
-            if (test.nSide >= 0 && !test.bSameView)
+            }
+            if (bEarlier)
+                WriteBytes(targets[0], stereo.bytes.substr(0, stereo.bytes.size() - stereo.views[1].size()));
+            if (bMine)
                 WriteBytes(targets[test.nSide], "the user's own image");
             const auto before = Contents(folder);
-            const bool bRefused = test.nSide >= 0 && !test.bSameView;
-            EXPECT_EQ(SplitStereoFile(path, StereoLayoutOf(path), stereo.nFormat, host).bDone, !bRefused);
+            EXPECT_EQ(SplitStereoFile(path, StereoLayoutOf(path), stereo.nFormat, host).bDone, !bMine);
             const auto after = Contents(folder);
-            if (bRefused) {
-                const std::string said = host.m_messages.size() == 1 ? host.m_messages[0] : "";
+            const std::string said = host.m_messages.empty() ? "" : host.m_messages[0];
+            if (bMine) {
                 EXPECT_TRUE(said.starts_with("Couldn't split " + path + ":")
                             && said.find(targets[test.nSide] + ", which holds another file") != said.npos)
                     << said;
                 EXPECT_EQ(after, before);
                 continue;
             }
-            // What was there stays byte for byte; the views are the streams, or the halves.
-            for (const auto& [name, bytes] : before)
+            for (const auto& [name, bytes] : before) // what was there stays byte for byte
                 EXPECT_EQ(after.at(name), bytes) << name;
-            for (int i = 0; i < 2 && !stereo.views[0].empty(); ++i)
-                if (!(test.bEarlierForm && i == 0))
-                    EXPECT_EQ(ReadBytes(targets[i]), stereo.views[i]) << i;
+            for (int i = bEarlier ? 1 : 0; i < 2 && !stereo.views[0].empty(); ++i)
+                EXPECT_EQ(after.at(GetFileName(targets[i])), stereo.views[i]) << i;
             EXPECT_EQ(after.size(), 3u);
         }
 }
