@@ -3,6 +3,7 @@
 #include "engine/new_files.h"
 
 #include "engine/file_names.h"
+#include "engine/safe_file.h"
 #include "engine/work_files.h"
 
 #include <fcntl.h>
@@ -63,20 +64,6 @@ bool PlaceNew(int nFolderFd, const std::string& temporary, const std::string& ta
     if (errno == EEXIST || !HoldsNothing(nFolderFd, target))
         return false;
     return ::renameat(nFolderFd, temporary.c_str(), nFolderFd, target.c_str()) == 0;
-}
-
-void SyncFolder(int nFolderFd, const std::string& target)
-{
-    if (nFolderFd != AT_FDCWD) {
-        ::fsync(nFolderFd);
-        return;
-    }
-    const std::string directory = GetDirectory(target).empty() ? "." : GetDirectory(target);
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 struct SRecordEntry {

@@ -11,10 +11,8 @@
 #include <cerrno>
 #include <chrono>
 
-namespace {
-
-// Makes a rename durable; a folder that cannot be synced (some network file
-// systems) still holds the renamed file, so failure is not an error here.
+// A folder that cannot be synced (some network file systems) still holds the
+// renamed file, so failure is not an error here.
 void SyncFolder(int nFolderFd, const std::string& target)
 {
     if (nFolderFd != AT_FDCWD) {
@@ -28,8 +26,6 @@ void SyncFolder(int nFolderFd, const std::string& target)
         ::close(fd);
     }
 }
-
-} // namespace
 
 CSafeFile::~CSafeFile()
 {

@@ -44,6 +44,10 @@ private:
     bool m_bFinished = false;
 };
 
+// Makes the renames in a folder durable: nFolderFd's folder, or with AT_FDCWD
+// the folder of the path `target`.
+void SyncFolder(int nFolderFd, const std::string& target);
+
 // Writes `path` through `write`, which gets the stream of a CSafeFile and
 // returns whether it wrote everything. Returns success.
 bool WriteFileSafely(const std::string& path, const std::function<bool(std::FILE*)>& write, int nFolderFd = -1);
