@@ -152,13 +152,15 @@ CImage Columns(const CImage& image, int nFirst, int nWidth)
 // their headers, which a plain memory stream does not keep.
 std::optional<std::string> Encoded(const CImage& image, int nSaveFormat)
 {
-    const int fd = ::memfd_create("tessaly-view", MFD_CLOEXEC);
-    std::FILE* pFile = fd >= 0 ? ::fdopen(fd, "w+b") : nullptr;
+    // Where a sandbox forbids anonymous memory files, an unnamed temporary file serves.
+    const int nMemory = ::memfd_create("tessaly-view", MFD_CLOEXEC);
+    std::FILE* pFile = nMemory >= 0 ? ::fdopen(nMemory, "w+b") : std::tmpfile();
     if (pFile == nullptr) {
-        if (fd >= 0)
-            ::close(fd);
+        if (nMemory >= 0)
+            ::close(nMemory);
         return std::nullopt;
     }
+    const int fd = ::fileno(pFile);
     std::optional<std::string> bytes;
     struct stat info { };
     if (EncodeImage(image, nSaveFormat, pFile) && std::fflush(pFile) == 0 && ::fstat(fd, &info) == 0) {
