@@ -22,8 +22,7 @@ fuzz:
 fuzz-short:
 	bash scripts/fuzz.sh 45
 
-# Failed saves (a file-size limit; a full and read-only tmpfs as root), interrupted and concurrent jobs, bad inputs.
-# Mounting needs root; without it the full-disk tests are skipped.
+# Failed saves (a file-size limit), interrupted and concurrent jobs, bad inputs.
 disk-tests:
 	bash scripts/install-deps.sh
 	build=$$(bash scripts/build.sh) && "$$build/tests/tessaly_core_tests" --gtest_filter='$(HOSTILE_TESTS)'
