@@ -12,7 +12,10 @@
 #include <filesystem>
 #include <thread>
 
-TEST(ImageFile, RoundTripsEveryFormatKeepingRowOrderAndByteOrder)
+// Every format keeps the row order and the byte order. A job decodes its two
+// inputs side by side, and a batch runs jobs side by side: loads on several
+// threads at once each find the type of their name and give their image.
+TEST(ImageFile, RoundTripsEveryFormatAlsoOnManyThreadsAtOnce)
 {
     CTempFolder folder;
     std::mt19937 random(4);
@@ -23,17 +26,6 @@ TEST(ImageFile, RoundTripsEveryFormatKeepingRowOrderAndByteOrder)
         EXPECT_EQ(LoadImageFile(path).image, image) << path;
     }
     EXPECT_EQ(folder.Files(), (std::vector<std::string>{"x.bmp", "x.png", "x.tif"}));
-}
-
-// A job decodes its two inputs side by side, and a batch runs jobs side by
-// side: loads on several threads at once each find the type of their name
-// and give their image.
-TEST(ImageFile, LoadsOnManyThreadsAtOnce)
-{
-    CTempFolder folder;
-    std::mt19937 random(4);
-    const CImage image = RandomImage(13, 7, random);
-    SaveImageFile(image, folder.File("x.png"), kFormatPng);
     std::atomic<int> nRight{0};
     std::vector<std::jthread> threads;
     for (int n = 0; n < 4; ++n)

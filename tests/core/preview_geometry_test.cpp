@@ -73,7 +73,8 @@ TEST(PreviewGeometry, SmallImageLoadsAtZoomOneThenZoomsToFitAndByWholeSteps)
 }
 
 // A large image fits the pane, then Zoom In and Out keep the centre, with
-// scroll bars over the zoomed size; Zoom Out below 1 fits again.
+// scroll bars over the zoomed size; Zoom Out below 1 fits again, and so does
+// a reset, which keeps the image.
 TEST(PreviewGeometry, LargeImageFitsThenZoomsInKeepingTheCentreAndBackOut)
 {
     CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
@@ -85,6 +86,9 @@ TEST(PreviewGeometry, LargeImageFitsThenZoomsInKeepingTheCentreAndBackOut)
     EXPECT_EQ(Bars(geometry.UpdateScrollBars(true)), (Numbers{1, 1, 399, 299, 200, 200}));
     EXPECT_EQ(geometry.ZoomIn(), 2.0);
     EXPECT_EQ(State(geometry), (Numbers{0, 2, 300, 300}));
+    CPreviewGeometry reset = geometry;
+    reset.Reset();
+    EXPECT_EQ(Plan(reset.PreparePaint()), (Numbers{1, 0, 25, 200, 150, 0, 0, 400, 300}));
     EXPECT_EQ(geometry.ZoomOut(), 1.0);
     EXPECT_EQ(State(geometry), (Numbers{0, 1, 100, 100}));
     geometry.ZoomOut();
@@ -149,15 +153,4 @@ TEST(PreviewGeometry, ScrollCodesMoveByFixedAmountsWithinTheRange)
         geometry.Scroll(step.bVertical, step.nCode, step.nPos);
         EXPECT_EQ(step.bVertical ? geometry.ScrollY() : geometry.ScrollX(), step.nExpected) << step.nCode;
     }
-}
-
-TEST(PreviewGeometry, ResetKeepsTheImageSizeAndRestoresFitAtZoomOne)
-{
-    CPreviewGeometry geometry = Loaded(400, 300, 200, 200);
-    geometry.PreparePaint();
-    geometry.ZoomIn();
-    geometry.Reset();
-    EXPECT_EQ(State(geometry), (Numbers{1, 1, 0, 0}));
-    EXPECT_EQ(geometry.ImageWidth(), 400);
-    EXPECT_FALSE(geometry.UpdateScrollBars(false).horizontal.bVisible);
 }

@@ -52,16 +52,6 @@ protected:
 
 } // namespace
 
-TEST_F(SmoothingCommands, OutlineImagesOfBothSidesPreviewingTheRightOne)
-{
-    m_commands.m_nLevel = 120;
-    const SCommandOutcome outcome = m_commands.CreateOutlineImages(m_inputs);
-    EXPECT_EQ(std::tuple(outcome.bDone, m_host.m_messages, outcome.written, outcome.strPreviewPath,
-                         Load("l-outline.png") == Outline(m_left), Load("r-outline.png") == Outline(m_right)),
-              std::tuple(true, TTexts{}, TTexts{File("l-outline.png"), File("r-outline.png")}, File("r-outline.png"),
-                         true, true));
-}
-
 TEST_F(SmoothingCommands, OutlineFailuresSpareTheOtherSideAndThePreview)
 {
     CRecordingHost none;
@@ -94,9 +84,14 @@ TEST_F(SmoothingCommands, OutlineFailuresSpareTheOtherSideAndThePreview)
               std::tuple(TTexts(2, kMsgLoadLeftOrRight), "older", TTexts{File("r-outline.png")}));
 }
 
-TEST_F(SmoothingCommands, DegreePassesOverTheSidesOwnOutline)
+// The outlines of both sides, previewing the right one; then each degree's passes over the side's own outline.
+TEST_F(SmoothingCommands, OutlinesOfBothSidesThenDegreePassesOverTheSidesOwnOutline)
 {
-    m_commands.CreateOutlineImages(m_inputs);
+    m_commands.m_nLevel = 120;
+    const SCommandOutcome outlines = m_commands.CreateOutlineImages(m_inputs);
+    EXPECT_EQ(
+        std::tuple(outlines.bDone, outlines.written, outlines.strPreviewPath, Load("l-outline.png") == Outline(m_left)),
+        std::tuple(true, TTexts{File("l-outline.png"), File("r-outline.png")}, File("r-outline.png"), true));
     SaveImageFile(m_left, File("r-3dmap.png"), 1);
     for (const int nPasses : {0, 1, 3}) {
         m_commands.m_nDegree = nPasses;
@@ -130,4 +125,3 @@ TEST_F(SmoothingCommands, FailedPassIsReportedOnceAndStopsTheCommand)
     CSmoothingCommands(m_host).SmoothLeft({}); // nothing chosen: no outline image
     EXPECT_EQ(m_host.m_messages.size() == 3 ? m_host.m_messages[2] : "", kMsgLoadOutline);
 }
-
