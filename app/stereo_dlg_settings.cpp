@@ -1,6 +1,7 @@
 // CStereoDlg: the analysis settings (trackbars with their value boxes, analysing mode, preview, output format).
 #include "app/stereo_dlg.h"
 
+#include "engine/image_format.h"
 #include "engine/numeric.h"
 #include "platform/digit_edit.h"
 #include "resources/resource_ids.h"
@@ -35,8 +36,12 @@ int ReadEdit(const QLineEdit& edit)
 
 void CStereoDlg::InitSettings()
 {
+    // The list is the table of formats, in its order; each item carries its format.
+    m_comboFormat->clear();
+    for (const SSaveFormatInfo& info : SaveFormats())
+        m_comboFormat->addItem(QString::fromUtf8(info.szName), static_cast<int>(info.format));
     m_comboFormat->setCurrentIndex(0);
-    m_job.m_nSaveFormat = 0;
+    m_job.m_nSaveFormat = SaveFormats().front().format;
     m_editParallaxX->setText(QStringLiteral("0"));
     m_editFragment->setText(QStringLiteral("2"));
     m_editParallaxY->setText(QStringLiteral("0"));
@@ -83,7 +88,7 @@ void CStereoDlg::OnPreviewChanged()
 
 void CStereoDlg::OnSaveFormatChanged(int nIndex)
 {
-    m_job.m_nSaveFormat = nIndex;
+    m_job.m_nSaveFormat = static_cast<ESaveFormat>(m_comboFormat->itemData(nIndex).toInt());
 }
 
 // The value boxes' texts are the settings; the job reads them when it starts.

@@ -143,8 +143,8 @@ void DecodePair(benchmark::State& state, const SStageFiles* pFiles)
 void EncodeDisplacements(benchmark::State& state, const SStageFiles* pFiles)
 {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(SaveImageFile(pFiles->result.xd, pFiles->strXd, 0));
-        benchmark::DoNotOptimize(SaveImageFile(pFiles->result.yd, pFiles->strYd, 0));
+        benchmark::DoNotOptimize(SaveImageFile(pFiles->result.xd, pFiles->strXd, kFormatBmp));
+        benchmark::DoNotOptimize(SaveImageFile(pFiles->result.yd, pFiles->strYd, kFormatBmp));
     }
 }
 
@@ -164,7 +164,7 @@ void AssembleAndEncodeMap(benchmark::State& state, const SStageFiles* pFiles)
         CImage map(r.xd.Width(), r.xd.Height());
         for (int y = 0; y < map.Height(); ++y)
             AssembleDepthRow(r.xd, r.yd, range, false, map, y);
-        benchmark::DoNotOptimize(SaveImageFile(map, pFiles->strMap, 0));
+        benchmark::DoNotOptimize(SaveImageFile(map, pFiles->strMap, kFormatBmp));
     }
 }
 
@@ -332,8 +332,8 @@ int main(int argc, char** argv)
                       {}};
     CQuietHost host;
     CFastSearch().Run(pair.left, pair.right, {16, 32, 0}, host, files.result);
-    SaveImageFile(files.result.xd, files.strXd, 0);
-    SaveImageFile(files.result.yd, files.strYd, 0);
+    SaveImageFile(files.result.xd, files.strXd, kFormatBmp);
+    SaveImageFile(files.result.yd, files.strYd, kFormatBmp);
     std::deque<SFastCase> cases;
     RegisterSearches(options, pair, cases);
     const std::deque<STiePair> tiePairs = MakeTiePairs();

@@ -94,9 +94,9 @@ struct SStereoFile {
     std::array<std::string, 2> views;
 };
 
-std::string ViewName(const std::string& path, int nSaveFormat, bool bRight)
+std::string ViewName(const std::string& path, ESaveFormat saveFormat, bool bRight)
 {
-    return GetFileName(StereoViewName(path, StereoLayoutOf(path), nSaveFormat, bRight));
+    return GetFileName(StereoViewName(path, StereoLayoutOf(path), saveFormat, bRight));
 }
 
 // Whether a pair of the user's would write its results under the names of the stereo file's.
@@ -111,7 +111,7 @@ bool SharesResults(const SBatchPair& pair, const SStereoFile& stereo)
 
 } // namespace
 
-bool PairFolder(const std::string& folder, int nSaveFormat, std::vector<SBatchPair>& pairs)
+bool PairFolder(const std::string& folder, ESaveFormat saveFormat, std::vector<SBatchPair>& pairs)
 {
     std::error_code error;
     std::vector<std::string> names;
@@ -135,7 +135,7 @@ bool PairFolder(const std::string& folder, int nSaveFormat, std::vector<SBatchPa
             {Listed(files), {}, files.size() == 1 ? std::string() : "more than one stereo file named " + title});
         if (files.size() != 1)
             continue;
-        alone.push_back({pairs.size() - 1, {ViewName(files[0], nSaveFormat, false), ViewName(files[0], nSaveFormat, true)}});
+        alone.push_back({pairs.size() - 1, {ViewName(files[0], saveFormat, false), ViewName(files[0], saveFormat, true)}});
         for (int i = 0; i < 2; ++i)
             views[alone.back().views[i]] = {pairs.size() - 1, i};
     }

@@ -1,6 +1,8 @@
 // The pairs of a batch: found in a folder by their names or read from a list file, sorted and cut into shards.
 #pragma once
 
+#include "engine/image_format.h"
+
 #include <string>
 #include <vector>
 
@@ -33,12 +35,12 @@ struct SBatchPair {
 // NAME plus _L/_R, -L/-R, _left/_right or -left/-right in any letter case,
 // and every .mpo and .jps file. Hidden files and the results of jobs
 // (-3dmap., -xd., ...) are left out. Images under the names of a stereo
-// file's views (side-by-side halves in nSaveFormat) go with the stereo file
+// file's views (side-by-side halves in saveFormat) go with the stereo file
 // (SBatchPair::strViewsLeft). Images that pair with nothing or with more than
 // one image are problems, and so is a stereo file whose views would take the
 // result names of a pair of the user's: that pair runs. Returns false when
 // the folder cannot be read.
-bool PairFolder(const std::string& folder, int nSaveFormat, std::vector<SBatchPair>& pairs);
+bool PairFolder(const std::string& folder, ESaveFormat saveFormat, std::vector<SBatchPair>& pairs);
 
 // The pairs of a list file: one pair a line, two paths separated by a tab
 // (or by spaces, when neither path holds one), or one .mpo or .jps path.

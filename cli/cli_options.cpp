@@ -64,14 +64,10 @@ int CCommandLine::Number(const std::string& name, int nDefault, int nMin, int nM
     return static_cast<int>(value);
 }
 
-int ParseFormat(const std::string& text)
+ESaveFormat ParseFormat(const std::string& text)
 {
-    if (text == "bmp")
-        return kFormatBmp;
-    if (text == "png")
-        return kFormatPng;
-    if (text == "tif" || text == "tiff")
-        return kFormatTiff;
+    if (const std::optional<ESaveFormat> format = ParseSaveFormat(text))
+        return *format;
     throw SUsageError("option --format takes bmp, png or tif, not \"" + text + "\"");
 }
 

@@ -1,6 +1,8 @@
 // Command-line option parsing shared by the tool's commands.
 #pragma once
 
+#include "engine/image_format.h"
+
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -31,8 +33,8 @@ private:
     std::map<std::string, std::string> m_values;
 };
 
-// "bmp", "png", "tif" or "tiff" to the format index; SUsageError otherwise.
-int ParseFormat(const std::string& text);
+// "bmp", "png", "tif" or "tiff" to the format; SUsageError otherwise.
+ESaveFormat ParseFormat(const std::string& text);
 
 // Removes the operands (arguments that are neither options nor the value of
 // one of `valueOptions`) from `args` and returns them in order.

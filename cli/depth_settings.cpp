@@ -41,7 +41,7 @@ SDepthSettings ParseDepthSettings(const CCommandLine& line)
     settings.nMaxParallaxY = line.Number("--max-parallax-y", 0, 0, 128);
     settings.nSpeedFactor = line.Number("--speed", 1, 1, 10);
     settings.bGradient = line.Flag("--gradient");
-    settings.nSaveFormat = ParseFormat(line.Text("--format", "bmp"));
+    settings.saveFormat = ParseFormat(line.Text("--format", "bmp"));
     settings.bReferenceSearch = line.Flag("--reference");
     settings.bRightMap = ParseSide(line);
     return settings;
@@ -54,6 +54,6 @@ void SDepthSettings::ApplyTo(CDepthMapJob& job) const
     job.m_nMaxParallaxY = nMaxParallaxY;
     job.m_nSpeedFactor = nSpeedFactor;
     job.m_bAnalyzeSource = bGradient ? 0 : 1;
-    job.m_nSaveFormat = nSaveFormat;
+    job.m_nSaveFormat = saveFormat;
     job.m_bReferenceSearch = bReferenceSearch;
 }

@@ -14,7 +14,7 @@ struct SDepthSettings {
     int nMaxParallaxY = 0;
     int nSpeedFactor = 1;
     bool bGradient = false;
-    int nSaveFormat = 0;
+    ESaveFormat saveFormat = kFormatBmp;
     bool bReferenceSearch = false;
     bool bRightMap = false;
 

@@ -22,7 +22,7 @@ void Configure(const CCommandLine& line, SSmoothingInputs& inputs, CSmoothingCom
     inputs.strRightPath = line.Required("--right");
     inputs.strLeftBase = MakeBase(inputs.strLeftPath);
     inputs.strRightBase = MakeBase(inputs.strRightPath);
-    inputs.nSaveFormat = ParseFormat(line.Text("--format", "bmp"));
+    inputs.saveFormat = ParseFormat(line.Text("--format", "bmp"));
     commands.m_nLevel = line.Number("--level", 50, 0, 256);
 }
 

@@ -30,7 +30,7 @@ bool Configure(const CCommandLine& line, SSmoothingInputs& inputs, CSmoothingCom
     inputs.strRightPath = bRight ? line.Required("--right") : line.Text("--right");
     inputs.strLeftBase = MakeBase(inputs.strLeftPath);
     inputs.strRightBase = MakeBase(inputs.strRightPath);
-    inputs.nSaveFormat = ParseFormat(line.Text("--format", "bmp"));
+    inputs.saveFormat = ParseFormat(line.Text("--format", "bmp"));
     commands.m_nDegree = line.Number("--degree", 5, 0, kMaxDegree);
     return bRight;
 }

@@ -20,7 +20,7 @@ int RunSplitCommand(const std::vector<std::string>& arguments)
 {
     CConsoleHost host;
     SStereoInput input;
-    int nSaveFormat = kFormatPng;
+    ESaveFormat saveFormat = kFormatPng;
     try {
         std::vector<std::string> args = arguments;
         const std::vector<std::string> files = TakeOperands(args, {"--format"});
@@ -28,12 +28,12 @@ int RunSplitCommand(const std::vector<std::string>& arguments)
         if (files.size() != 1)
             throw SUsageError("split takes one stereo file");
         input = {files[0], ParseStereoLayout(line, files[0])};
-        nSaveFormat = ParseFormat(line.Text("--format", "png"));
+        saveFormat = ParseFormat(line.Text("--format", "png"));
     } catch (const SUsageError& error) {
         std::fprintf(stderr, "tessaly-cli split: %s\n\nUsage:\n%s", error.what(), kSplitUsage);
         return kExitUsage;
     }
-    const SStereoViews views = SplitStereoFile(input.strPath, input.layout, nSaveFormat, host);
+    const SStereoViews views = SplitStereoFile(input.strPath, input.layout, saveFormat, host);
     host.FinishLine();
     if (!views.bDone)
         return g_bInterrupted ? kExitInterrupted : kExitFailed;

@@ -58,7 +58,7 @@ public:
     // the parallax limits by their values at the working scale.
     int m_bAnalyzeSource = 1;
     int m_bPreview = 1;
-    int m_nSaveFormat = 0;
+    ESaveFormat m_nSaveFormat = kFormatBmp;
     int m_nFragmentSize = 2;
     int m_nMaxParallaxX = 0;
     int m_nMaxParallaxY = 0;

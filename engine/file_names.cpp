@@ -3,18 +3,6 @@
 
 #include <algorithm>
 
-const char* SaveExtension(int nSaveFormat)
-{
-    switch (nSaveFormat) {
-    case kFormatPng:
-        return "png";
-    case kFormatTiff:
-        return "tif";
-    default:
-        return "bmp";
-    }
-}
-
 std::string GetDirectory(std::string_view path)
 {
     const std::size_t slash = path.rfind('/');
@@ -48,10 +36,10 @@ std::string MakeHiddenSibling(std::string_view path, std::string_view tag)
     return GetDirectory(path) + "." + name.substr(0, nLength) + "." + std::string(tag);
 }
 
-std::string MakeDerivedName(std::string_view base, std::string_view suffix, int nSaveFormat)
+std::string MakeDerivedName(std::string_view base, std::string_view suffix, ESaveFormat format)
 {
     std::string name(base);
     name += suffix;
-    name += SaveExtension(nSaveFormat);
+    name += SaveExtension(format);
     return name;
 }

@@ -1,14 +1,10 @@
 // Derived file names: the base of an opened image, the output formats and their extensions.
 #pragma once
 
+#include "engine/image_format.h"
+
 #include <string>
 #include <string_view>
-
-// Output format index of the "Save as:" list.
-enum ESaveFormat { kFormatBmp = 0, kFormatPng = 1, kFormatTiff = 2 };
-
-// "bmp", "png" or "tif"; an index outside the list falls back to "bmp".
-const char* SaveExtension(int nSaveFormat);
 
 // Directory part of a path with its trailing separator ("" when there is none).
 std::string GetDirectory(std::string_view path);
@@ -26,7 +22,7 @@ std::string MakeHiddenSibling(std::string_view path, std::string_view tag);
 
 // base + suffix + extension of the format, e.g. ("/p/tower", "-3dmap.", PNG)
 // gives "/p/tower-3dmap.png". Suffixes end in a dot.
-std::string MakeDerivedName(std::string_view base, std::string_view suffix, int nSaveFormat);
+std::string MakeDerivedName(std::string_view base, std::string_view suffix, ESaveFormat format);
 
 // The suffixes of the derived files.
 inline constexpr const char* kSuffixGradient = "-gradient.";

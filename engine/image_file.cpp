@@ -366,18 +366,6 @@ std::string DescribeLoadFailure(const SLoadResult& result, const std::string& pa
 
 namespace {
 
-FREE_IMAGE_FORMAT WriterFormat(int nSaveFormat)
-{
-    switch (nSaveFormat) {
-    case kFormatPng:
-        return FIF_PNG;
-    case kFormatTiff:
-        return FIF_TIFF;
-    default:
-        return FIF_BMP;
-    }
-}
-
 BitmapPtr ToBitmap(const CImage& image)
 {
     BitmapPtr bitmap(FreeImage_Allocate(image.Width(), image.Height(), 24, 0, 0, 0));
@@ -388,36 +376,28 @@ BitmapPtr ToBitmap(const CImage& image)
     return bitmap;
 }
 
-// PNG is written with zlib's fastest level: the library's default level
-// takes four to five times as long for files about a quarter smaller, and
-// every reader decodes both to the same pixels. BMP and TIFF (LZW) keep the
-// library's defaults.
-int WriterFlags(int nSaveFormat)
-{
-    return nSaveFormat == kFormatPng ? PNG_Z_BEST_SPEED : 0;
-}
-
-bool WriteToStream(FIBITMAP* pBitmap, int nSaveFormat, std::FILE* pFile)
+bool WriteToStream(FIBITMAP* pBitmap, ESaveFormat format, std::FILE* pFile)
 {
     FreeImageIO io = StreamIo();
-    return FreeImage_SaveToHandle(WriterFormat(nSaveFormat), pBitmap, &io, pFile, WriterFlags(nSaveFormat)) != FALSE;
+    const SSaveFormatInfo& info = InfoOf(format);
+    return FreeImage_SaveToHandle(static_cast<FREE_IMAGE_FORMAT>(info.nCodec), pBitmap, &io, pFile, info.nFlags) != FALSE;
 }
 
 } // namespace
 
-bool EncodeImage(const CImage& image, int nSaveFormat, std::FILE* pFile)
+bool EncodeImage(const CImage& image, ESaveFormat format, std::FILE* pFile)
 {
     InitialiseLibrary();
     if (image.IsEmpty())
         return false;
     const BitmapPtr bitmap = ToBitmap(image);
-    return bitmap && WriteToStream(bitmap.get(), nSaveFormat, pFile);
+    return bitmap && WriteToStream(bitmap.get(), format, pFile);
 }
 
-bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat, int nFolderFd)
+bool SaveImageFile(const CImage& image, const std::string& path, ESaveFormat format, int nFolderFd)
 {
     if (image.IsEmpty() || path.empty())
         return false;
     return WriteFileSafely(
-        path, [&](std::FILE* pFile) { return EncodeImage(image, nSaveFormat, pFile); }, nFolderFd);
+        path, [&](std::FILE* pFile) { return EncodeImage(image, format, pFile); }, nFolderFd);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/image.h"
+#include "engine/image_format.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -62,15 +63,13 @@ SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCod
 // Bits per pixel of a readable image, or 0 when it cannot be read at all.
 int ReadBitsPerPixel(const std::string& path);
 
-// Writes the image in the format of nSaveFormat (0 BMP, 1 PNG, 2 TIFF) with
-// the library's default options. The bytes go to a temporary file in the same
+// Writes the image in the format (see its table for the library's options). The bytes go to a temporary file in the same
 // folder that replaces the target only after a complete write, so a failed
 // save leaves any earlier file of that name as it was. Returns success.
 // nFolderFd as for LoadImageFile.
-bool SaveImageFile(const CImage& image, const std::string& path, int nSaveFormat, int nFolderFd = -1);
-// Writes the image to a stream in the format of nSaveFormat; true when the
-// library wrote all of it.
-bool EncodeImage(const CImage& image, int nSaveFormat, std::FILE* pFile);
+bool SaveImageFile(const CImage& image, const std::string& path, ESaveFormat format, int nFolderFd = -1);
+// Writes the image to a stream in the format; true when the library wrote all of it.
+bool EncodeImage(const CImage& image, ESaveFormat format, std::FILE* pFile);
 
 // The text of a load failure that is not the stage's own load message: the
 // size limits and allocation failures name the size, an unsupported type

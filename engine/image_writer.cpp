@@ -28,13 +28,13 @@ CImageWriter::~CImageWriter()
         thread.join();
 }
 
-void CImageWriter::Queue(std::shared_ptr<const CImage> image, std::string path, int nSaveFormat, int nFolderFd)
+void CImageWriter::Queue(std::shared_ptr<const CImage> image, std::string path, ESaveFormat saveFormat, int nFolderFd)
 {
     {
         const std::lock_guard lock(m_mutex);
         if (!m_failure.empty())
             return;
-        m_queue.push_back({m_nQueued++, std::move(image), std::move(path), nSaveFormat, nFolderFd});
+        m_queue.push_back({m_nQueued++, std::move(image), std::move(path), saveFormat, nFolderFd});
         if (m_threads.size() < std::min<std::size_t>(EncoderCount(), m_queue.size() + m_threads.size()))
             m_threads.emplace_back([this] { Run(); });
     }
@@ -62,7 +62,7 @@ void CImageWriter::Write(SSave save)
     {
         CSafeFile file;
         bool bWritten = file.Open(save.path, save.nFolderFd);
-        bWritten = bWritten && EncodeImage(*save.image, save.nSaveFormat, file.Stream());
+        bWritten = bWritten && EncodeImage(*save.image, save.saveFormat, file.Stream());
         bWritten = file.Finish() && bWritten;
         save.image.reset();
         lock.lock();

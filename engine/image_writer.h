@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/image.h"
+#include "engine/image_format.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -25,7 +26,7 @@ public:
     CImageWriter(const CImageWriter&) = delete;
     CImageWriter& operator=(const CImageWriter&) = delete;
 
-    void Queue(std::shared_ptr<const CImage> image, std::string path, int nSaveFormat, int nFolderFd);
+    void Queue(std::shared_ptr<const CImage> image, std::string path, ESaveFormat saveFormat, int nFolderFd);
     // Waits until every queued save is in place or dropped; the path of the
     // first that failed, or empty.
     std::string Wait();
@@ -39,7 +40,7 @@ private:
         std::uint64_t nTurn;
         std::shared_ptr<const CImage> image;
         std::string path;
-        int nSaveFormat;
+        ESaveFormat saveFormat;
         int nFolderFd;
     };
     void Run();

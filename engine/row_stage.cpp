@@ -24,7 +24,7 @@ bool RunRows(CStageHost& host, const SRowProgress& progress, int nRange, int nFi
 }
 
 bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progress,
-                 const std::vector<SStageInput>& inputs, const std::string& output, int nSaveFormat, int nBorder,
+                 const std::vector<SStageInput>& inputs, const std::string& output, ESaveFormat saveFormat, int nBorder,
                  const TRowKernel& kernel)
 {
     if (progress.szStatus != nullptr)
@@ -47,7 +47,7 @@ bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progr
     if (!RunRows(host, progress, nHeight, nBorder, nHeight - nBorder, [&](int y) { kernel(images, result, y); }))
         return false;
     images.clear();
-    const bool bSaved = files.Save(std::move(result), output, nSaveFormat);
+    const bool bSaved = files.Save(std::move(result), output, saveFormat);
     if (progress.bProgressBar)
         host.ResetProgress();
     return bSaved;

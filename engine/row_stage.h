@@ -41,5 +41,5 @@ using TRowKernel = std::function<void(const TStageImages& inputs, CImage& output
 // its rows, nBorder rows from each edge left to the output's black; saves it
 // and resets the progress bar. Returns whether the output was written.
 bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progress,
-                 const std::vector<SStageInput>& inputs, const std::string& output, int nSaveFormat, int nBorder,
+                 const std::vector<SStageInput>& inputs, const std::string& output, ESaveFormat saveFormat, int nBorder,
                  const TRowKernel& kernel);

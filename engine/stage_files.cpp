@@ -80,7 +80,7 @@ std::shared_ptr<const CImage> CStageFiles::Load(const std::string& path, const c
     return Loaded(LoadImageFile(path, EImageCodec::kByName, FolderOf(path)), path, loadMessage);
 }
 
-bool CStageFiles::Save(std::shared_ptr<const CImage> image, const std::string& path, int nSaveFormat)
+bool CStageFiles::Save(std::shared_ptr<const CImage> image, const std::string& path, ESaveFormat saveFormat)
 {
     if (ReportFailedSave())
         return false;
@@ -90,8 +90,8 @@ bool CStageFiles::Save(std::shared_ptr<const CImage> image, const std::string& p
         return true;
     }
     if (m_bWriteBehind) {
-        m_writer.Queue(image, path, nSaveFormat, FolderOf(path));
-    } else if (!SaveImageFile(*image, path, nSaveFormat, FolderOf(path))) {
+        m_writer.Queue(image, path, saveFormat, FolderOf(path));
+    } else if (!SaveImageFile(*image, path, saveFormat, FolderOf(path))) {
         m_pHost->ShowMessage(CreateFileMessage(path));
         return false;
     }

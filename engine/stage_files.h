@@ -57,12 +57,12 @@ public:
     // ran out, which get a message naming the size; a notice tells which file
     // and why.
     std::shared_ptr<const CImage> Load(const std::string& path, const char* loadMessage);
-    // Saves in the format of nSaveFormat (or keeps the image in memory only
+    // Saves in the format of saveFormat (or keeps the image in memory only
     // when the name is held); a failed save shows "Couldn't create file: <path>".
-    bool Save(std::shared_ptr<const CImage> image, const std::string& path, int nSaveFormat);
-    bool Save(CImage image, const std::string& path, int nSaveFormat)
+    bool Save(std::shared_ptr<const CImage> image, const std::string& path, ESaveFormat saveFormat);
+    bool Save(CImage image, const std::string& path, ESaveFormat saveFormat)
     {
-        return Save(std::make_shared<const CImage>(std::move(image)), path, nSaveFormat);
+        return Save(std::make_shared<const CImage>(std::move(image)), path, saveFormat);
     }
 
     void Hold(const std::string& path) { m_held.insert(path); }

@@ -150,7 +150,7 @@ CImage Columns(const CImage& image, int nFirst, int nWidth)
 
 // Encoded into an anonymous file in memory: the writers seek back to finish
 // their headers, which a plain memory stream does not keep.
-std::optional<std::string> Encoded(const CImage& image, int nSaveFormat)
+std::optional<std::string> Encoded(const CImage& image, ESaveFormat saveFormat)
 {
     // Where a sandbox forbids anonymous memory files, an unnamed temporary file serves.
     const int nMemory = ::memfd_create("tessaly-view", MFD_CLOEXEC);
@@ -163,7 +163,7 @@ std::optional<std::string> Encoded(const CImage& image, int nSaveFormat)
     const int fd = ::fileno(pFile);
     std::optional<std::string> bytes;
     struct stat info { };
-    if (EncodeImage(image, nSaveFormat, pFile) && std::fflush(pFile) == 0 && ::fstat(fd, &info) == 0) {
+    if (EncodeImage(image, saveFormat, pFile) && std::fflush(pFile) == 0 && ::fstat(fd, &info) == 0) {
         bytes.emplace(static_cast<std::size_t>(info.st_size), '\0');
         if (::pread(fd, bytes->data(), bytes->size(), 0) != static_cast<ssize_t>(bytes->size()))
             bytes.reset();
@@ -183,7 +183,7 @@ bool IsJpegFile(const std::string& path, int nFolderFd)
     return bJpeg;
 }
 
-bool SideBySideViews(const std::string& path, bool bCrossEyed, int nSaveFormat, int nFolderFd, TViews& views,
+bool SideBySideViews(const std::string& path, bool bCrossEyed, ESaveFormat saveFormat, int nFolderFd, TViews& views,
                      CStageHost& host)
 {
     const bool bJps = LowerExtension(path) == "jps";
@@ -208,7 +208,7 @@ bool SideBySideViews(const std::string& path, bool bCrossEyed, int nSaveFormat, 
                         + " pixels): its last column was left out of the views.");
     // Cross-eyed viewing puts the right eye's view on the left.
     for (int i = 0; i < 2; ++i) {
-        std::optional<std::string> bytes = Encoded(Columns(image, (i == 0) == bCrossEyed ? nHalf : 0, nHalf), nSaveFormat);
+        std::optional<std::string> bytes = Encoded(Columns(image, (i == 0) == bCrossEyed ? nHalf : 0, nHalf), saveFormat);
         if (!bytes) {
             host.ShowMessage(Refusal(path, "its views could not be encoded"));
             return false;
@@ -295,16 +295,16 @@ bool IsStereoFileName(const std::string& path)
     return extension == "mpo" || extension == "jps";
 }
 
-std::string StereoViewName(const std::string& path, EStereoLayout layout, int nSaveFormat, bool bRight)
+std::string StereoViewName(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, bool bRight)
 {
     const std::string base = MakeBase(path) + (bRight ? "-right" : "-left");
-    return base + "." + (layout == EStereoLayout::kMpo ? "jpg" : SaveExtension(nSaveFormat));
+    return base + "." + (layout == EStereoLayout::kMpo ? "jpg" : SaveExtension(saveFormat));
 }
 
-SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, int nSaveFormat, CStageHost& host)
+SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, CStageHost& host)
 {
     const std::array<std::string, 2> targets
-        = {StereoViewName(path, layout, nSaveFormat, false), StereoViewName(path, layout, nSaveFormat, true)};
+        = {StereoViewName(path, layout, saveFormat, false), StereoViewName(path, layout, saveFormat, true)};
     CJobFolders folders;
     if (!ClaimJobFolders(folders, {path}, {{targets[0], path}, {targets[1], path}}, host))
         return {};
@@ -316,7 +316,7 @@ SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, int 
     const bool bMpo = layout == EStereoLayout::kMpo;
     TViews views;
     const bool bMade = bMpo ? MpoViews(path, nFolderFd, views, host)
-                            : SideBySideViews(path, layout == EStereoLayout::kCrossEyed, nSaveFormat, nFolderFd, views, host);
+                            : SideBySideViews(path, layout == EStereoLayout::kCrossEyed, saveFormat, nFolderFd, views, host);
     if (!bMade)
         return {};
     std::array<bool, 2> bNew{};

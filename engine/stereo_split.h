@@ -1,6 +1,7 @@
 // Stereo files: one file holding both views of a pair (an MPO, or a side-by-side image) split into two image files.
 #pragma once
 
+#include "engine/image_format.h"
 #include "engine/stage_host.h"
 
 #include <cstdint>
@@ -19,8 +20,8 @@ EStereoLayout StereoLayoutOf(const std::string& path);
 bool IsStereoFileName(const std::string& path);
 
 // The name of a view split from `path`: its base + "-left" or "-right" + ".jpg"
-// for an MPO (whose views are its JPEG streams), else + the extension of nSaveFormat.
-std::string StereoViewName(const std::string& path, EStereoLayout layout, int nSaveFormat, bool bRight);
+// for an MPO (whose views are its JPEG streams), else + the extension of saveFormat.
+std::string StereoViewName(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, bool bRight);
 
 // Stereo files above this size are refused before they are read into memory.
 inline constexpr std::int64_t kMaxStereoFileBytes = std::int64_t{1} << 30;
@@ -35,10 +36,10 @@ struct SStereoViews {
 // An MPO's views are its first two JPEG streams copied byte for byte (the
 // left one without the multi-picture index), each checked to decode before
 // either is put in place; a side-by-side image is decoded (as JPEG when named
-// ".jps") and its halves saved in nSaveFormat, the last column of an odd
+// ".jps") and its halves saved in saveFormat, the last column of an odd
 // width dropped with a notice. A view's name that already holds exactly that
 // view is left as it is, so a second split writes nothing; a name that holds
 // anything else is never replaced: the file is refused, naming both. Failures
 // and notices reach the user through the host, naming the file; a failure
 // leaves every file as it was. Holds the folder's job lock meanwhile.
-SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, int nSaveFormat, CStageHost& host);
+SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, CStageHost& host);

@@ -131,7 +131,7 @@ struct SFuzzJob {
     {
         EmptyScratch();
         SetImageLimits({nMaxSide, std::int64_t{nMaxSide} * nMaxSide});
-        job.m_nSaveFormat = format % 3;
+        job.m_nSaveFormat = SaveFormats()[format % SaveFormats().size()].format;
     }
     std::string Output(const char* suffix) const
     {
@@ -155,9 +155,9 @@ int FuzzImageLoad(std::span<const std::uint8_t> data)
     if (loaded.status != ELoadStatus::kOk)
         return 0;
     // A loaded image saved in any output format reads back bit for bit.
-    const int nFormat = type / 4 % 3;
-    const std::string copy = MakeDerivedName((ScratchFolder() / "copy").string(), "-x.", nFormat);
-    const bool bSaved = SaveImageFile(loaded.image, copy, nFormat);
+    const ESaveFormat format = SaveFormats()[type / 4 % SaveFormats().size()].format;
+    const std::string copy = MakeDerivedName((ScratchFolder() / "copy").string(), "-x.", format);
+    const bool bSaved = SaveImageFile(loaded.image, copy, format);
     CheckOutput(bSaved, copy);
     if (!bSaved || LoadImageFile(copy).image != loaded.image)
         Fail("a loaded image does not survive a save", copy);
@@ -257,7 +257,7 @@ int FuzzOutline(std::span<const std::uint8_t> data)
     CSmoothingCommands commands(fuzz.host);
     commands.m_nLevel = input.Byte() + (input.Byte() & 1); // 0..256
     SSmoothingInputs inputs;
-    inputs.nSaveFormat = fuzz.job.m_nSaveFormat;
+    inputs.saveFormat = fuzz.job.m_nSaveFormat;
     inputs.strLeftPath = WriteInput("left", type, input.Part());
     inputs.strRightPath = WriteInput("right", type >> 2, input.Rest());
     inputs.strLeftBase = MakeBase(inputs.strLeftPath);
@@ -269,8 +269,9 @@ int FuzzOutline(std::span<const std::uint8_t> data)
 int FuzzSmooth(std::span<const std::uint8_t> data)
 {
     CInputReader input(data);
-    const std::uint8_t format = input.Byte() % 3;
-    SFuzzJob fuzz(64, format);
+    const std::uint8_t nFormat = input.Byte() % 3;
+    SFuzzJob fuzz(64, nFormat);
+    const ESaveFormat format = fuzz.job.m_nSaveFormat;
     CSmoothingCommands commands(fuzz.host);
     commands.m_nDegree = input.Byte() % 4;
     const bool bRight = (input.Byte() & 1) != 0;
@@ -281,7 +282,7 @@ int FuzzSmooth(std::span<const std::uint8_t> data)
         std::ofstream(MakeDerivedName(base, suffix, format), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     SSmoothingInputs inputs;
-    inputs.nSaveFormat = format;
+    inputs.saveFormat = format;
     inputs.strLeftBase = inputs.strRightBase = base;
     const SCommandOutcome outcome = bRight ? commands.SmoothRight(inputs) : commands.SmoothLeft(inputs);
     CheckWritten(outcome);

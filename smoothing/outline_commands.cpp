@@ -13,7 +13,7 @@
 
 SCommandOutcome CSmoothingCommands::CreateOutlineImages(const SSmoothingInputs& inputs)
 {
-    m_nSaveFormat = inputs.nSaveFormat;
+    m_nSaveFormat = inputs.saveFormat;
     m_strLeftOutlinePath = MakeDerivedName(inputs.strLeftBase, kSuffixOutline, m_nSaveFormat);
     m_strRightOutlinePath = MakeDerivedName(inputs.strRightBase, kSuffixOutline, m_nSaveFormat);
     m_strLeftGradientPath = MakeDerivedName(inputs.strLeftBase, kSuffixGradient, m_nSaveFormat);

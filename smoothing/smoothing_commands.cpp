@@ -10,7 +10,7 @@ SSmoothingInputs SmoothingInputsOf(const CDepthMapJob& job)
     inputs.strRightPath = job.m_strRightPath;
     inputs.strLeftBase = job.m_strLeftBase;
     inputs.strRightBase = job.m_strRightBase;
-    inputs.nSaveFormat = job.m_nSaveFormat;
+    inputs.saveFormat = job.m_nSaveFormat;
     inputs.bPreview = job.m_bPreview != 0;
     return inputs;
 }

@@ -42,7 +42,7 @@ struct SSmoothingInputs {
     std::string strRightPath;
     std::string strLeftBase;
     std::string strRightBase;
-    int nSaveFormat = 0;
+    ESaveFormat saveFormat = kFormatBmp;
     bool bPreview = false;
 };
 
@@ -101,7 +101,7 @@ public:
     std::string m_strLeftGradientPath, m_strRightGradientPath;
     // Output format of the stages (0 BMP, 1 PNG, 2 TIFF); each command sets
     // it from its inputs.
-    int m_nSaveFormat = 0;
+    ESaveFormat m_nSaveFormat = kFormatBmp;
 
 private:
     SCommandOutcome SmoothSide(const SSmoothingInputs& inputs, bool bRight);

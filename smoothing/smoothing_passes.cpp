@@ -11,7 +11,7 @@
 SCommandOutcome CSmoothingCommands::SmoothSide(const SSmoothingInputs& inputs, bool bRight)
 {
     m_bFailed = 0;
-    m_nSaveFormat = inputs.nSaveFormat;
+    m_nSaveFormat = inputs.saveFormat;
     const std::string& base = bRight ? inputs.strRightBase : inputs.strLeftBase;
     const std::string map = MakeDerivedName(base, kSuffixDepthMap, m_nSaveFormat);
     const std::string result = MakeDerivedName(base, kSuffixDepthMapNew, m_nSaveFormat);

@@ -59,7 +59,8 @@ TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
 {
     const struct {
         bool bRight;
-        int bAnalyzeSource, nSpeed, nFormat;
+        int bAnalyzeSource, nSpeed;
+        ESaveFormat format;
         const char* szFiles;
         const char* szEvents;
     } cases[]
@@ -89,10 +90,10 @@ TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
         Reset(host);
         m_job.m_bAnalyzeSource = c.bAnalyzeSource;
         m_job.m_nSpeedFactor = c.nSpeed;
-        m_job.m_nSaveFormat = c.nFormat;
+        m_job.m_nSaveFormat = c.format;
         m_job.m_nMaxParallaxX = 5;
         ASSERT_TRUE(m_job.RunJob(c.bRight));
-        const std::string main = c.bRight ? "right" : "left", extension = SaveExtension(c.nFormat);
+        const std::string main = c.bRight ? "right" : "left", extension = SaveExtension(c.format);
         const std::string working = c.nSpeed > 1 ? "-resize." : c.bAnalyzeSource ? "." : "-gradient.";
         EXPECT_EQ(std::tuple(join(m_folder.Files(), ' '), join(host.Events(), '|'), m_job.m_strDepthMapPath,
                              m_job.m_strMainImage),

@@ -18,7 +18,7 @@ using Names = std::vector<std::string>;
 
 // A pair of noise, so that every output is about 20 KB in any format, and
 // earlier results of every kind.
-class SaveFailure : public testing::TestWithParam<int> {
+class SaveFailure : public testing::TestWithParam<ESaveFormat> {
 protected:
     SaveFailure()
         : m_job(m_host)
@@ -89,6 +89,6 @@ TEST_P(SaveFailure, AWriteThatFailsMidwayEndsTheJobAndKeepsTheEarlierFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, SaveFailure, testing::Values(kFormatBmp, kFormatPng, kFormatTiff),
-                         [](const testing::TestParamInfo<int>& info) {
+                         [](const testing::TestParamInfo<ESaveFormat>& info) {
                              return std::string(SaveExtension(info.param));
                          });

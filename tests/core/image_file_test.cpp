@@ -20,9 +20,9 @@ TEST(ImageFile, RoundTripsEveryFormatAlsoOnManyThreadsAtOnce)
     CTempFolder folder;
     std::mt19937 random(4);
     const CImage image = RandomImage(13, 7, random);
-    for (const int nFormat : {kFormatBmp, kFormatPng, kFormatTiff}) {
-        const std::string path = folder.File(std::string("x.") + SaveExtension(nFormat));
-        ASSERT_TRUE(SaveImageFile(image, path, nFormat));
+    for (const SSaveFormatInfo& info : SaveFormats()) {
+        const std::string path = folder.File(std::string("x.") + info.szExtension);
+        ASSERT_TRUE(SaveImageFile(image, path, info.format));
         EXPECT_EQ(LoadImageFile(path).image, image) << path;
     }
     EXPECT_EQ(folder.Files(), (std::vector<std::string>{"x.bmp", "x.png", "x.tif"}));
@@ -62,8 +62,8 @@ TEST(ImageFile, RefusesWhatIsNoWholeTwentyFourBitImageOfTheFourTypes)
     std::mt19937 random(8);
     const CImage image = RandomImage(30, 30, random);
     std::vector<std::string> names{"pipe.bmp", "zero.tif", "folder.png", "empty.jpg", "garbage.tif", "missing.png"};
-    for (const int nFormat : {kFormatBmp, kFormatPng, kFormatTiff})
-        SaveImageFile(image, folder.File(std::string("x.") + SaveExtension(nFormat)), nFormat);
+    for (const SSaveFormatInfo& info : SaveFormats())
+        SaveImageFile(image, folder.File(std::string("x.") + info.szExtension), info.format);
     WriteBytes(folder.File("x.jpg"), EncodeJpeg(image));
     WriteBytes(folder.File("png-inside.bmp"), ReadBytes(folder.File("x.png")));
     names.push_back("png-inside.bmp");
@@ -133,9 +133,9 @@ TEST(ImageFile, FailedSaveKeepsTheEarlierFileAndLeavesNoTemporary)
     EXPECT_FALSE(SaveImageFile(UniformImage(3, 3, 9, 9, 9), folder.File("taken.bmp"), kFormatBmp));
     {
         CImageWriter writer;
-        writer.Queue(std::make_shared<const CImage>(UniformImage(3, 3, 7, 7, 7)), folder.File("first.bmp"), 0, -1);
+        writer.Queue(std::make_shared<const CImage>(UniformImage(3, 3, 7, 7, 7)), folder.File("first.bmp"), kFormatBmp, -1);
         writer.Queue(std::make_shared<const CImage>(), path, kFormatBmp, -1);
-        writer.Queue(std::make_shared<const CImage>(UniformImage(3, 3, 7, 7, 7)), folder.File("later.bmp"), 0, -1);
+        writer.Queue(std::make_shared<const CImage>(UniformImage(3, 3, 7, 7, 7)), folder.File("later.bmp"), kFormatBmp, -1);
         EXPECT_EQ(writer.Wait(), path);
     }
     EXPECT_EQ(ReadBytes(path), before);

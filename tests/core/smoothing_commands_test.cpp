@@ -33,7 +33,7 @@ class SmoothingCommands : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SaveImageFile(m_left, m_inputs.strLeftPath, 1), SaveImageFile(m_right, m_inputs.strRightPath, 1);
+        SaveImageFile(m_left, m_inputs.strLeftPath, kFormatPng), SaveImageFile(m_right, m_inputs.strRightPath, kFormatPng);
     }
     std::string File(const std::string& name) const { return m_folder.File(name); }
     CImage Load(const std::string& name) const { return LoadImageFile(File(name)).image; }
@@ -45,7 +45,7 @@ protected:
     CTempFolder m_folder;
     std::mt19937 m_random{8};
     CImage m_left = RandomImage(9, 7, m_random), m_right = RandomImage(9, 7, m_random);
-    SSmoothingInputs m_inputs{File("l.png"), File("r.png"), File("l"), File("r"), 1, true};
+    SSmoothingInputs m_inputs{File("l.png"), File("r.png"), File("l"), File("r"), kFormatPng, true};
     CRecordingHost m_host;
     CSmoothingCommands m_commands{m_host};
 };
@@ -55,7 +55,7 @@ protected:
 TEST_F(SmoothingCommands, OutlineFailuresSpareTheOtherSideAndThePreview)
 {
     CRecordingHost none;
-    SCommandOutcome outcome = CSmoothingCommands(none).CreateOutlineImages({{}, {}, {}, {}, 0, true});
+    SCommandOutcome outcome = CSmoothingCommands(none).CreateOutlineImages({{}, {}, {}, {}, kFormatBmp, true});
     // Nothing chosen: no masks.
     EXPECT_EQ(std::tuple(none.m_messages, outcome.strPreviewPath),
               std::tuple(TTexts(4, kMsgLoadLeftOrRight), "-outline.bmp"));
@@ -92,7 +92,7 @@ TEST_F(SmoothingCommands, OutlinesOfBothSidesThenDegreePassesOverTheSidesOwnOutl
     EXPECT_EQ(
         std::tuple(outlines.bDone, outlines.written, outlines.strPreviewPath, Load("l-outline.png") == Outline(m_left)),
         std::tuple(true, TTexts{File("l-outline.png"), File("r-outline.png")}, File("r-outline.png"), true));
-    SaveImageFile(m_left, File("r-3dmap.png"), 1);
+    SaveImageFile(m_left, File("r-3dmap.png"), kFormatPng);
     for (const int nPasses : {0, 1, 3}) {
         m_commands.m_nDegree = nPasses;
         const int nPumps = m_host.m_nPumps;
@@ -116,7 +116,7 @@ TEST_F(SmoothingCommands, FailedPassIsReportedOnceAndStopsTheCommand)
     EXPECT_EQ(std::tuple(m_host.m_messages, std::filesystem::exists(File("l-3dmapNew.png")), outcome.strPreviewPath),
               std::tuple(TTexts{kMsgLoadDepthMap}, false, File("l-3dmapNew.png")));
 
-    SaveImageFile(m_left, File("l-3dmap.png"), 1);
+    SaveImageFile(m_left, File("l-3dmap.png"), kFormatPng);
     std::filesystem::create_directory(File("l-3dmapNew.png")); // the result cannot be written
     outcome = m_commands.SmoothLeft(m_inputs);
     EXPECT_EQ(m_host.m_messages, (TTexts{kMsgLoadDepthMap, CreateFileMessage(File("l-3dmapNew.png"))}));

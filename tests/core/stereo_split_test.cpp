@@ -125,7 +125,7 @@ namespace {
 // MPO's streams, the left one without its index; side-by-side halves as the format's writer encodes them.
 struct SStereoCase {
     const char* szName;
-    int nFormat;
+    ESaveFormat format;
     std::string bytes;
     std::array<std::string, 2> views; // empty when not worked out here
 };
@@ -185,10 +185,10 @@ TEST(StereoSplit, ANameHoldingAnotherFileIsNeverReplaced)
             WriteBytes(path, stereo.bytes);
             std::array<std::string, 2> targets;
             for (int i = 0; i < 2; ++i)
-                targets[i] = StereoViewName(path, StereoLayoutOf(path), stereo.nFormat, i == 1);
+                targets[i] = StereoViewName(path, StereoLayoutOf(path), stereo.format, i == 1);
             CRecordingHost host;
             if (test.nSide >= 0) {
-                ASSERT_TRUE(SplitStereoFile(path, StereoLayoutOf(path), stereo.nFormat, host).bDone);
+                ASSERT_TRUE(SplitStereoFile(path, StereoLayoutOf(path), stereo.format, host).bDone);
                 std::filesystem::remove(targets[1 - test.nSide]);
             }
             if (bEarlier)
@@ -196,7 +196,7 @@ TEST(StereoSplit, ANameHoldingAnotherFileIsNeverReplaced)
             if (bMine)
                 WriteBytes(targets[test.nSide], "the user's own image");
             const auto before = Contents(folder);
-            EXPECT_EQ(SplitStereoFile(path, StereoLayoutOf(path), stereo.nFormat, host).bDone, !bMine);
+            EXPECT_EQ(SplitStereoFile(path, StereoLayoutOf(path), stereo.format, host).bDone, !bMine);
             const auto after = Contents(folder);
             const std::string said = host.m_messages.empty() ? "" : host.m_messages[0];
             if (bMine) {
