@@ -75,7 +75,7 @@ SBatchOptions ParseBatchOptions(std::vector<std::string> args)
     std::vector<SBatchPair> pairs;
     if (line.Has("--list") && !ReadPairList(line.Text("--list"), pairs))
         throw SUsageError("cannot read the list " + line.Text("--list"));
-    if (!line.Has("--list") && !PairFolder(folders[0], options.settings.saveFormat, pairs))
+    if (!line.Has("--list") && !PairFolder(folders[0], options.settings.m_saveFormat, pairs))
         throw SUsageError("cannot read the folder " + folders[0]);
     options.pairs = TakeShard(std::move(pairs), shard);
     return options;
@@ -94,8 +94,8 @@ std::string MapPath(const SBatchPair& pair, const SDepthSettings& settings)
     const bool bRight = settings.bRightMap;
     const std::string image = !pair.IsStereoFile()
         ? (bRight ? pair.strRight : pair.strLeft)
-        : StereoViewName(pair.strLeft, StereoLayoutOf(pair.strLeft), settings.saveFormat, bRight);
-    return MakeDerivedName(MakeBase(image), kSuffixDepthMap, settings.saveFormat);
+        : StereoViewName(pair.strLeft, StereoLayoutOf(pair.strLeft), settings.m_saveFormat, bRight);
+    return MakeDerivedName(MakeBase(image), kSuffixDepthMap, settings.m_saveFormat);
 }
 
 // Whether the map is newer than the pair's images (a stereo file's views are

@@ -33,27 +33,30 @@ std::vector<std::string> DepthSettingFlags(const std::vector<std::string>& own)
 
 SDepthSettings ParseDepthSettings(const CCommandLine& line)
 {
-    SDepthSettings settings;
-    settings.nFragmentSize = line.Number("--fragment", 2, 2, 128);
-    if (settings.nFragmentSize % 2 != 0)
-        throw SUsageError("option --fragment takes an even number from 2 to 128");
-    settings.nMaxParallaxX = line.Number("--max-parallax-x", 0, 0, 128);
-    settings.nMaxParallaxY = line.Number("--max-parallax-y", 0, 0, 128);
-    settings.nSpeedFactor = line.Number("--speed", 1, 1, 10);
-    settings.bGradient = line.Flag("--gradient");
-    settings.saveFormat = ParseFormat(line.Text("--format", "bmp"));
-    settings.bReferenceSearch = line.Flag("--reference");
+    using S = SDepthMapSettings;
+    SDepthSettings settings; // the desktop app's start values where no option is given
+    settings.m_nFragmentSize
+        = line.Number("--fragment", settings.m_nFragmentSize, S::kMinFragmentSize, S::kMaxFragmentSize);
+    if (settings.m_nFragmentSize % 2 != 0)
+        throw SUsageError("option --fragment takes an even number from " + std::to_string(S::kMinFragmentSize) + " to "
+                          + std::to_string(S::kMaxFragmentSize));
+    settings.m_nMaxParallaxX = line.Number("--max-parallax-x", settings.m_nMaxParallaxX, 0, S::kMaxParallax);
+    settings.m_nMaxParallaxY = line.Number("--max-parallax-y", settings.m_nMaxParallaxY, 0, S::kMaxParallax);
+    settings.m_nSpeedFactor = line.Number("--speed", settings.m_nSpeedFactor, S::kMinSpeedFactor, S::kMaxSpeedFactor);
+    settings.m_bAnalyzeSource = !line.Flag("--gradient");
+    settings.m_saveFormat = ParseFormat(line.Text("--format", SaveExtension(settings.m_saveFormat)));
+    settings.m_bReferenceSearch = line.Flag("--reference");
     settings.bRightMap = ParseSide(line);
     return settings;
 }
 
 void SDepthSettings::ApplyTo(CDepthMapJob& job) const
 {
-    job.m_nFragmentSize = nFragmentSize;
-    job.m_nMaxParallaxX = nMaxParallaxX;
-    job.m_nMaxParallaxY = nMaxParallaxY;
-    job.m_nSpeedFactor = nSpeedFactor;
-    job.m_bAnalyzeSource = bGradient ? 0 : 1;
-    job.m_nSaveFormat = saveFormat;
-    job.m_bReferenceSearch = bReferenceSearch;
+    job.m_nFragmentSize = m_nFragmentSize;
+    job.m_nMaxParallaxX = m_nMaxParallaxX;
+    job.m_nMaxParallaxY = m_nMaxParallaxY;
+    job.m_nSpeedFactor = m_nSpeedFactor;
+    job.m_bAnalyzeSource = m_bAnalyzeSource ? 1 : 0;
+    job.m_nSaveFormat = m_saveFormat;
+    job.m_bReferenceSearch = m_bReferenceSearch;
 }

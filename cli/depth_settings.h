@@ -2,20 +2,15 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "engine/depth_map_settings.h"
 
 #include <string>
 #include <vector>
 
 class CDepthMapJob;
 
-struct SDepthSettings {
-    int nFragmentSize = 2;
-    int nMaxParallaxX = 0;
-    int nMaxParallaxY = 0;
-    int nSpeedFactor = 1;
-    bool bGradient = false;
-    ESaveFormat saveFormat = kFormatBmp;
-    bool bReferenceSearch = false;
+// The job's settings and the side of the map asked for.
+struct SDepthSettings : SDepthMapSettings {
     bool bRightMap = false;
 
     void ApplyTo(CDepthMapJob& job) const;

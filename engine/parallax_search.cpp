@@ -7,7 +7,7 @@
 
 bool IsValidSearch(const SSearchSettings& s)
 {
-    return s.nFragmentSize >= 2 && s.nFragmentSize <= kMaxFragmentSize && s.nFragmentSize % 2 == 0
+    return s.nFragmentSize >= SDepthMapSettings::kMinFragmentSize && s.nFragmentSize <= kMaxFragmentSize && s.nFragmentSize % 2 == 0
         && s.nMaxParallaxX >= 0 && s.nMaxParallaxX <= kMaxParallax && s.nMaxParallaxY >= 0
         && s.nMaxParallaxY <= kMaxParallax;
 }

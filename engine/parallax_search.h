@@ -1,6 +1,7 @@
 // The parallax search: the displacement of every pixel's fragment between the two working images.
 #pragma once
 
+#include "engine/depth_map_settings.h"
 #include "engine/image.h"
 #include "engine/stage_host.h"
 
@@ -24,8 +25,8 @@ struct SSearchResult {
 };
 
 // The largest settings the search accepts.
-inline constexpr int kMaxFragmentSize = 128;
-inline constexpr int kMaxParallax = 128;
+inline constexpr int kMaxFragmentSize = SDepthMapSettings::kMaxFragmentSize;
+inline constexpr int kMaxParallax = SDepthMapSettings::kMaxParallax;
 bool IsValidSearch(const SSearchSettings& settings);
 
 // The definition of the search, kept literal: for every position the
