@@ -1,5 +1,5 @@
 // Helpers of the GUI tests: a recording platform, waiting for the event loop, a main dialog whose modal dialogs close
-// as they open, and the enabled states of a dialog's controls.
+// as they open, and the enabled states and trackbars of a dialog's controls.
 #include "gui/gui_test_support.h"
 
 #include "preview/preview_dlg.h"
@@ -48,11 +48,27 @@ void MainDialogTest::OpenPair(int nWidth, int nHeight)
     Click(*m_pMain, IDC_OPEN_RIGHT);
 }
 
-void ExpectEnabled(const CTemplateDialog& dialog, const TEnabledStates& states, bool bBusy)
+void ExpectEnabled(const CTemplateDialog& dialog, const std::set<int>& heldOff, const std::set<int>& disabled,
+                   bool bBusy)
 {
-    for (const SControlTemplate& control : dialog.Template().controls)
-        EXPECT_TRUE(control.nId == IDC_STATIC || states.count(control.nId) == 1) << control.nId << " is left out";
-    for (const auto& [nId, enabled] : states)
-        EXPECT_EQ(dialog.GetDlgItem(nId)->isEnabled(), bBusy ? enabled.second : enabled.first)
+    for (const SControlTemplate& control : dialog.Template().controls) {
+        const int nId = control.nId;
+        const bool bEnabled = !disabled.contains(nId) && !(bBusy && heldOff.contains(nId));
+        EXPECT_TRUE(nId == IDC_STATIC || dialog.GetDlgItem(nId)->isEnabled() == bEnabled)
             << nId << (bBusy ? " while busy" : " when idle");
+    }
+}
+
+void ExpectTrackbar(const CTemplateDialog& dialog, int nSlider, int nEdit, const std::array<int, 4>& setup, int nFactor,
+                    QSlider::TickPosition ticks)
+{
+    QSlider& slider = *dialog.GetItem<QSlider>(nSlider);
+    EXPECT_EQ(std::tuple(std::array{slider.minimum(), slider.maximum(), slider.pageStep(), slider.value()},
+                         slider.singleStep(), slider.tickPosition()),
+              std::tuple(setup, 1, ticks))
+        << nSlider;
+    for (const int nPosition : {setup[3], setup[1], setup[0]}) {
+        slider.setValue(nPosition);
+        EXPECT_EQ(Text(dialog, nEdit), QString::number(nFactor * nPosition)) << nSlider << " at " << nPosition;
+    }
 }

@@ -1,9 +1,8 @@
 // Helpers of the GUI tests: a recording platform, waiting for the event loop, a main dialog whose modal dialogs close
-// as they open, and the enabled states of a dialog's controls.
+// as they open, and the enabled states and trackbars of a dialog's controls.
 #pragma once
 
 #include "app/stereo_dlg.h"
-#include "engine/file_names.h"
 #include "engine/image_file.h"
 #include "resources/resource_ids.h"
 #include "support/test_images.h"
@@ -16,11 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 using TTexts = std::vector<std::string>;
 
@@ -100,8 +100,12 @@ protected:
     std::unique_ptr<CStereoDlg> m_pMain = std::make_unique<CStereoDlg>();
 };
 
-// Each control's enabled state by id: {idle, while a command runs}.
-using TEnabledStates = std::map<int, std::pair<bool, bool>>;
-// Expects the states of every control of `dialog`, and that `states` leaves
-// none of its template out.
-void ExpectEnabled(const CTemplateDialog& dialog, const TEnabledStates& states, bool bBusy);
+// Expects every control of `dialog` enabled but those `heldOff` while busy
+// and those `disabled` always.
+void ExpectEnabled(const CTemplateDialog& dialog, const std::set<int>& heldOff, const std::set<int>& disabled,
+                   bool bBusy);
+// Expects the trackbar's {minimum, maximum, page step, position}, a line
+// step of 1 and its tick marks, and its box showing `nFactor` times the
+// position, also after a move to either end.
+void ExpectTrackbar(const CTemplateDialog& dialog, int nSlider, int nEdit, const std::array<int, 4>& setup,
+                    int nFactor = 1, QSlider::TickPosition ticks = QSlider::NoTicks);

@@ -82,29 +82,25 @@ INSTANTIATE_TEST_SUITE_P(Templates, TemplateLayout,
 // button while it is enabled, else ends the dialog as OK; Escape cancels.
 TEST(TemplateDialog, EnterPressesTheFocusedOrDefaultButtonElseEndsTheDialogAndEscapeCancels)
 {
-    struct SRow {
-        const SDialogTemplate& dialogTemplate;
-        int nFocus, nDisabled;
-        Qt::Key key;
-        int nPressed, nResult; // 0: not ended
-    };
-    for (const SRow& row : {SRow{PreviewDialogTemplate(), IDC_ZOOM_OUT, 0, Qt::Key_Return, IDC_ZOOM_OUT, 0},
-                            {SmoothingDialogTemplate(), IDC_SMOOTHING_DEGREE_EDIT, 0, Qt::Key_Return, IDOK, 1},
-                            {SmoothingDialogTemplate(), IDC_SMOOTHING_DEGREE_EDIT, IDOK, Qt::Key_Enter, 0, 1},
-                            {StereoDialogTemplate(), IDC_PARALLAX_X_SLIDER, 0, Qt::Key_Return, 0, 1},
-                            {PreviewDialogTemplate(), IDC_ZOOM_OUT, 0, Qt::Key_Escape, 0, 2}}) {
-        CTemplateDialog dialog(row.dialogTemplate);
+    // The result is 0 while the dialog stays, 1 when accepted and 2 when rejected.
+    for (const auto& [pTemplate, nFocus, nDisabled, key, nPressed, nResult] :
+         {std::tuple(&PreviewDialogTemplate(), IDC_ZOOM_OUT, 0, Qt::Key_Return, IDC_ZOOM_OUT, 0),
+          {&SmoothingDialogTemplate(), IDC_SMOOTHING_DEGREE_EDIT, 0, Qt::Key_Return, IDOK, 1},
+          {&SmoothingDialogTemplate(), IDC_SMOOTHING_DEGREE_EDIT, IDOK, Qt::Key_Enter, 0, 1},
+          {&StereoDialogTemplate(), IDC_PARALLAX_X_SLIDER, 0, Qt::Key_Return, 0, 1},
+          {&PreviewDialogTemplate(), IDC_ZOOM_OUT, 0, Qt::Key_Escape, 0, 2}}) {
+        CTemplateDialog dialog(*pTemplate);
         dialog.show();
-        int nPressed = 0;
+        int nClicked = 0;
         for (auto* pButton : dialog.findChildren<QPushButton*>())
             QObject::connect(pButton, &QPushButton::clicked,
-                             [&, pButton] { nPressed = pButton->objectName().mid(8).toInt(); });
-        if (row.nDisabled != 0)
-            dialog.GetDlgItem(row.nDisabled)->setEnabled(false);
-        dialog.GetDlgItem(row.nFocus)->setFocus();
-        QTest::keyClick(dialog.GetDlgItem(row.nFocus), row.key);
-        const int nResult = dialog.isVisible() ? 0 : dialog.result() == QDialog::Accepted ? 1 : 2;
-        EXPECT_EQ(std::tuple(nPressed, nResult), std::tuple(row.nPressed, row.nResult)) << row.nFocus << " " << row.key;
+                             [&, pButton] { nClicked = pButton->objectName().mid(8).toInt(); });
+        if (nDisabled != 0)
+            dialog.GetDlgItem(nDisabled)->setEnabled(false);
+        dialog.GetDlgItem(nFocus)->setFocus();
+        QTest::keyClick(dialog.GetDlgItem(nFocus), key);
+        const int nEnded = dialog.isVisible() ? 0 : dialog.result() == QDialog::Accepted ? 1 : 2;
+        EXPECT_EQ(std::tuple(nClicked, nEnded), std::tuple(nPressed, nResult)) << nFocus << " " << key;
     }
 }
 
