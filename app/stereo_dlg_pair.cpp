@@ -45,7 +45,7 @@ void CStereoDlg::OpenImage(bool bRight)
         return;
     }
     m_host.Reset();
-    const SStereoViews views = SplitStereoFile(*chosen, StereoLayoutOf(*chosen), m_job.m_nSaveFormat, m_host);
+    const SStereoViews views = SplitStereoFile(*chosen, StereoLayoutOf(*chosen), m_job.m_settings.m_saveFormat, m_host);
     if (views.bDone && SetSide(false, views.strLeftPath))
         SetSide(true, views.strRightPath);
 }

@@ -41,20 +41,23 @@ void CStereoDlg::InitSettings()
     for (const SSaveFormatInfo& info : SaveFormats())
         m_comboFormat->addItem(QString::fromUtf8(info.szName), static_cast<int>(info.format));
     m_comboFormat->setCurrentIndex(0);
-    m_job.m_nSaveFormat = SaveFormats().front().format;
-    m_editParallaxX->setText(QStringLiteral("0"));
-    m_editFragment->setText(QStringLiteral("2"));
-    m_editParallaxY->setText(QStringLiteral("0"));
-    m_editSpeed->setText(QStringLiteral("1"));
-    SetUpTrackbar(*m_sliderFragment, 1, 64, 1);
-    SetUpTrackbar(*m_sliderParallaxX, 0, 128, 0);
-    SetUpTrackbar(*m_sliderParallaxY, 0, 128, 0);
-    SetUpTrackbar(*m_sliderSpeed, 1, 10, 1);
-    m_job.m_bPreview = 1;
+    // The start values are a default job's settings, the ranges their declared limits.
+    using S = SDepthMapSettings;
+    const S start;
+    m_job.m_settings = start;
+    m_job.m_settings.m_saveFormat = SaveFormats().front().format;
+    m_editParallaxX->setText(QString::number(start.m_nMaxParallaxX));
+    m_editFragment->setText(QString::number(start.m_nFragmentSize));
+    m_editParallaxY->setText(QString::number(start.m_nMaxParallaxY));
+    m_editSpeed->setText(QString::number(start.m_nSpeedFactor));
+    SetUpTrackbar(*m_sliderFragment, S::kMinFragmentSize / 2, S::kMaxFragmentSize / 2, start.m_nFragmentSize / 2);
+    SetUpTrackbar(*m_sliderParallaxX, 0, S::kMaxParallax, start.m_nMaxParallaxX);
+    SetUpTrackbar(*m_sliderParallaxY, 0, S::kMaxParallax, start.m_nMaxParallaxY);
+    SetUpTrackbar(*m_sliderSpeed, S::kMinSpeedFactor, S::kMaxSpeedFactor, start.m_nSpeedFactor);
+    m_job.m_bPreview = true;
     m_btnPreview->setChecked(true);
     m_staticStatus->setText(QString::fromUtf8(kStatusReady));
-    m_btnSourceMode->setChecked(true);
-    m_job.m_bAnalyzeSource = 1;
+    m_btnSourceMode->setChecked(start.m_bAnalyzeSource);
 }
 
 // Each trackbar shows its value in its box: the fragment size is twice the
@@ -73,29 +76,29 @@ void CStereoDlg::OnHScroll(QSlider* pSlider)
 
 void CStereoDlg::OnSourceMode()
 {
-    m_job.m_bAnalyzeSource = m_btnSourceMode->isChecked() ? 1 : 0;
+    m_job.m_settings.m_bAnalyzeSource = m_btnSourceMode->isChecked();
 }
 
 void CStereoDlg::OnGradientMode()
 {
-    m_job.m_bAnalyzeSource = GetItem<QRadioButton>(IDC_GRADIENT_MODE)->isChecked() ? 0 : 1;
+    m_job.m_settings.m_bAnalyzeSource = !GetItem<QRadioButton>(IDC_GRADIENT_MODE)->isChecked();
 }
 
 void CStereoDlg::OnPreviewChanged()
 {
-    m_job.m_bPreview = m_btnPreview->isChecked() ? 1 : 0;
+    m_job.m_bPreview = m_btnPreview->isChecked();
 }
 
 void CStereoDlg::OnSaveFormatChanged(int nIndex)
 {
-    m_job.m_nSaveFormat = static_cast<ESaveFormat>(m_comboFormat->itemData(nIndex).toInt());
+    m_job.m_settings.m_saveFormat = static_cast<ESaveFormat>(m_comboFormat->itemData(nIndex).toInt());
 }
 
 // The value boxes' texts are the settings; the job reads them when it starts.
 void CStereoDlg::ReadSettings()
 {
-    m_job.m_nFragmentSize = ReadEdit(*m_editFragment);
-    m_job.m_nMaxParallaxX = ReadEdit(*m_editParallaxX);
-    m_job.m_nMaxParallaxY = ReadEdit(*m_editParallaxY);
-    m_job.m_nSpeedFactor = ReadEdit(*m_editSpeed);
+    m_job.m_settings.m_nFragmentSize = ReadEdit(*m_editFragment);
+    m_job.m_settings.m_nMaxParallaxX = ReadEdit(*m_editParallaxX);
+    m_job.m_settings.m_nMaxParallaxY = ReadEdit(*m_editParallaxY);
+    m_job.m_settings.m_nSpeedFactor = ReadEdit(*m_editSpeed);
 }

@@ -135,7 +135,8 @@ bool PairFolder(const std::string& folder, ESaveFormat saveFormat, std::vector<S
             {Listed(files), {}, files.size() == 1 ? std::string() : "more than one stereo file named " + title});
         if (files.size() != 1)
             continue;
-        alone.push_back({pairs.size() - 1, {ViewName(files[0], saveFormat, false), ViewName(files[0], saveFormat, true)}});
+        alone.push_back(
+            {pairs.size() - 1, {ViewName(files[0], saveFormat, false), ViewName(files[0], saveFormat, true)}});
         for (int i = 0; i < 2; ++i)
             views[alone.back().views[i]] = {pairs.size() - 1, i};
     }

@@ -52,11 +52,5 @@ SDepthSettings ParseDepthSettings(const CCommandLine& line)
 
 void SDepthSettings::ApplyTo(CDepthMapJob& job) const
 {
-    job.m_nFragmentSize = m_nFragmentSize;
-    job.m_nMaxParallaxX = m_nMaxParallaxX;
-    job.m_nMaxParallaxY = m_nMaxParallaxY;
-    job.m_nSpeedFactor = m_nSpeedFactor;
-    job.m_bAnalyzeSource = m_bAnalyzeSource ? 1 : 0;
-    job.m_nSaveFormat = m_saveFormat;
-    job.m_bReferenceSearch = m_bReferenceSearch;
+    job.m_settings = *this;
 }

@@ -41,7 +41,7 @@ void SetJobPair(CDepthMapJob& job, const std::string& left, const std::string& r
 
 bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host)
 {
-    const SStereoViews views = SplitStereoFile(input.strPath, input.layout, job.m_nSaveFormat, host);
+    const SStereoViews views = SplitStereoFile(input.strPath, input.layout, job.m_settings.m_saveFormat, host);
     if (!views.bDone)
         return false;
     SetJobPair(job, views.strLeftPath, views.strRightPath);

@@ -23,12 +23,12 @@ CDepthMapJob::~CDepthMapJob() = default;
 
 std::string CDepthMapJob::MakeDerivedName(const std::string& base, const char* suffix) const
 {
-    return ::MakeDerivedName(base, suffix, m_nSaveFormat);
+    return ::MakeDerivedName(base, suffix, m_settings.m_saveFormat);
 }
 
 bool CDepthMapJob::SaveImage(CImage image, const std::string& path)
 {
-    return m_files.Save(std::move(image), path, m_nSaveFormat);
+    return m_files.Save(std::move(image), path, m_settings.m_saveFormat);
 }
 
 std::shared_ptr<const CImage> CDepthMapJob::LoadStageImage(const std::string& path, const char* loadMessage)
@@ -38,7 +38,7 @@ std::shared_ptr<const CImage> CDepthMapJob::LoadStageImage(const std::string& pa
 
 void CDepthMapJob::AssignRoles(bool bRightMap)
 {
-    m_bRightMap = bRightMap ? 1 : 0;
+    m_bRightMap = bRightMap;
     m_strMainImage = bRightMap ? m_strRightPath : m_strLeftPath;
     m_strMainBase = bRightMap ? m_strRightBase : m_strLeftBase;
     m_strOtherImage = bRightMap ? m_strLeftPath : m_strRightPath;
@@ -51,11 +51,11 @@ void CDepthMapJob::AssignRoles(bool bRightMap)
 std::vector<SPlannedWrite> CDepthMapJob::PlannedWrites() const
 {
     std::vector<SPlannedWrite> writes;
-    if (!m_bAnalyzeSource)
+    if (!m_settings.m_bAnalyzeSource)
         writes = {{m_strLeftGradient, m_strLeftPath}, {m_strRightGradient, m_strRightPath}};
     const std::string& mainPath = m_bRightMap ? m_strRightPath : m_strLeftPath;
     const std::string& otherPath = m_bRightMap ? m_strLeftPath : m_strRightPath;
-    if (m_nSpeedFactor != 1) {
+    if (m_settings.m_nSpeedFactor != 1) {
         writes.push_back({MakeDerivedName(m_strMainBase, kSuffixResize), mainPath});
         writes.push_back({MakeDerivedName(m_strOtherBase, kSuffixResize), otherPath});
     }
@@ -70,7 +70,10 @@ bool CDepthMapJob::RunJob(bool bRightMap)
     bool bDone = false;
     try {
         AssignRoles(bRightMap);
-        bDone = RunStages(bRightMap);
+        const std::string problem = m_settings.Problem();
+        if (!problem.empty())
+            m_pHost->ShowMessage(problem);
+        bDone = problem.empty() && RunStages(bRightMap);
     } catch (const std::bad_alloc&) {
         m_pHost->ShowMessage("Not enough memory to make the depth map of these images.");
         m_pHost->ResetProgress();
@@ -90,7 +93,7 @@ bool CDepthMapJob::RunStages(bool bRightMap)
     const CStageFilesScope scope(m_files, folders, true);
     // Every mode reads both sources first: they are decoded side by side.
     m_files.Prefetch({m_strLeftPath, m_strRightPath});
-    if (!m_bAnalyzeSource) {
+    if (!m_settings.m_bAnalyzeSource) {
         if (!CreateGradientImage(m_strLeftPath, m_strLeftGradient)
             || !CreateGradientImage(m_strRightPath, m_strRightGradient))
             return false;
@@ -102,9 +105,10 @@ bool CDepthMapJob::RunStages(bool bRightMap)
 
 bool CDepthMapJob::CreateGradientImage(std::string source, std::string destination)
 {
-    return RunRowStage(
-        m_files, *m_pHost, {kStatusGradient, true}, {{source, kMsgLoadLeftOrRight}}, destination, m_nSaveFormat, 1,
-        [](const TStageImages& inputs, CImage& output, int y) { ComputeGradientRow(*inputs[0], output, y); });
+    return RunRowStage(m_files, *m_pHost, {kStatusGradient, true}, {{source, kMsgLoadLeftOrRight}}, destination,
+                       m_settings.m_saveFormat, 1, [](const TStageImages& inputs, CImage& output, int y) {
+                           ComputeGradientRow(*inputs[0], output, y);
+                       });
 }
 
 bool CDepthMapJob::ReduceImage(std::string source, std::string destination, int nFactor)
@@ -146,13 +150,10 @@ bool CDepthMapJob::EnlargeImage(std::string source, std::string destination, int
     return true;
 }
 
-// At a speed factor above 1 the search runs on reduced copies, with the
-// parallax limits scaled down alike.
+// At a speed factor above 1 the search runs on reduced copies.
 bool CDepthMapJob::ScaleToWorkingSize()
 {
-    const int nFactor = m_nSpeedFactor;
-    m_nMaxParallaxX = RoundToInt(m_nMaxParallaxX / static_cast<double>(nFactor));
-    m_nMaxParallaxY = RoundToInt(m_nMaxParallaxY / static_cast<double>(nFactor));
+    const int nFactor = m_settings.m_nSpeedFactor;
     const std::string mainReduced = MakeDerivedName(m_strMainBase, kSuffixResize);
     if (!ReduceImage(m_strMainImage, mainReduced, nFactor))
         return false;
@@ -164,31 +165,26 @@ bool CDepthMapJob::ScaleToWorkingSize()
     return true;
 }
 
-bool CDepthMapJob::Search(const CImage& main, const CImage& other, SSearchResult& result)
+bool CDepthMapJob::Search(const CImage& main, const CImage& other, const SSearchSettings& working,
+                          SSearchResult& result)
 {
-    const SSearchSettings settings{m_nFragmentSize, m_nMaxParallaxX, m_nMaxParallaxY};
-    if (m_bReferenceSearch) {
+    if (m_settings.m_bReferenceSearch) {
         // The literal search's tables take megabytes; they are made only when it runs.
         if (!m_pSearch)
             m_pSearch = std::make_unique<CParallaxSearch>();
-        return m_pSearch->Run(main, other, settings, *m_pHost, result);
+        return m_pSearch->Run(main, other, working, *m_pHost, result);
     }
-    return m_pFastSearch->Run(main, other, settings, *m_pHost, result);
+    return m_pFastSearch->Run(main, other, working, *m_pHost, result);
 }
 
 bool CDepthMapJob::CreateDepthMap()
 {
     m_pHost->SetStatus(kStatusDepthMap);
-    const SSearchSettings requested{m_nFragmentSize, m_nMaxParallaxX, m_nMaxParallaxY};
-    if (!IsValidSearch(requested) || m_nSpeedFactor < 1 || m_nSpeedFactor > 10) {
-        m_pHost->ShowMessage("The analysis settings are out of range: the fragment size must be even, 2 to 128, "
-                             "the parallax limits 0 to 128 and the speed factor 1 to 10.");
+    if (m_settings.m_nSpeedFactor != 1 && !ScaleToWorkingSize())
         return false;
-    }
-    if (m_nSpeedFactor != 1 && !ScaleToWorkingSize())
-        return false;
+    const SSearchSettings working = WorkingSearchSettings(m_settings);
     SSearchResult result;
-    if (!SearchWorkingImages(result))
+    if (!SearchWorkingImages(working, result))
         return false;
     m_nMinDx = result.nMinDx;
     m_nMaxDx = result.nMaxDx;
@@ -200,20 +196,20 @@ bool CDepthMapJob::CreateDepthMap()
     m_pHost->ResetProgress();
     if (!bSaved)
         return false;
-    if (m_nSpeedFactor == 1)
+    if (m_settings.m_nSpeedFactor == 1)
         return AssembleDepthMap(xdPath, ydPath, m_strMainBase);
     return AssembleAndEnlarge(xdPath, ydPath);
 }
 
 // The working images are freed as soon as the search is done with them.
-bool CDepthMapJob::SearchWorkingImages(SSearchResult& result)
+bool CDepthMapJob::SearchWorkingImages(const SSearchSettings& working, SSearchResult& result)
 {
     const std::shared_ptr<const CImage> pMain = LoadStageImage(m_strMainImage, kMsgLoadBitmap);
     const std::shared_ptr<const CImage> pOther = pMain ? LoadStageImage(m_strOtherImage, kMsgLoadBitmap) : nullptr;
     if (!pOther)
         return false;
     m_nMinDx = m_nMaxDx = m_nMinDy = m_nMaxDy = 0;
-    if (Search(*pMain, *pOther, result))
+    if (Search(*pMain, *pOther, working, result))
         return true;
     m_pHost->ResetProgress();
     return false;
@@ -230,7 +226,7 @@ bool CDepthMapJob::AssembleAndEnlarge(const std::string& xdPath, const std::stri
     m_files.Hold(mapPath);
     const bool bAssembled = AssembleDepthMap(xdPath, ydPath, m_strMainBase);
     m_files.Release(mapPath);
-    if (bAssembled && EnlargeImage(mapPath, mapPath, m_nSpeedFactor))
+    if (bAssembled && EnlargeImage(mapPath, mapPath, m_settings.m_nSpeedFactor))
         return true;
     m_strDepthMapPath = earlierPath;
     return false;
@@ -239,10 +235,10 @@ bool CDepthMapJob::AssembleAndEnlarge(const std::string& xdPath, const std::stri
 bool CDepthMapJob::AssembleDepthMap(std::string xdPath, std::string ydPath, std::string basePath)
 {
     const SDisplacementRange range{m_nMinDx, m_nMaxDx, m_nMinDy, m_nMaxDy};
-    const bool bRightMap = m_bRightMap != 0;
+    const bool bRightMap = m_bRightMap;
     const std::string path = MakeDerivedName(basePath, kSuffixDepthMap);
     if (!RunRowStage(m_files, *m_pHost, {kStatusDepthMap, true}, {{xdPath, kMsgLoadXd}, {ydPath, kMsgLoadYd}}, path,
-                     m_nSaveFormat, 0, [&](const TStageImages& inputs, CImage& map, int y) {
+                     m_settings.m_saveFormat, 0, [&](const TStageImages& inputs, CImage& map, int y) {
                          AssembleDepthRow(*inputs[0], *inputs[1], range, bRightMap, map, y);
                      }))
         return false;

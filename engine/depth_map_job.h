@@ -1,6 +1,7 @@
 // CDepthMapJob: the state and the stages of a depth-map job, from the source pair to the "-3dmap." file.
 #pragma once
 
+#include "engine/depth_map_settings.h"
 #include "engine/image.h"
 #include "engine/job_plan.h"
 #include "engine/parallax_search.h"
@@ -14,18 +15,19 @@
 class CFastSearch;
 
 // Owned by the main dialog (or the command-line tool), which fills in the
-// image pair and the settings and then runs a job for a side. Stages hand
-// their results to each other through the derived files beside the source
-// images; a stage that cannot load its input or save its output shows its
-// message and ends the job, so no stage ever reads a stale file of an
-// earlier job.
+// image pair and the settings and then runs a job for a side. Every stage
+// writes its file beside the source images, and a later stage of the job
+// gets the image from memory; a stage that cannot load its input or save its
+// output shows its message and ends the job, so no stage ever reads a stale
+// file of an earlier job.
 class CDepthMapJob {
 public:
     explicit CDepthMapJob(CStageHost& host);
     ~CDepthMapJob();
 
     // Runs the whole job for the left (false) or right (true) map and sets
-    // the status line to "Ready" at the end. A job whose results would
+    // the status line to "Ready" at the end. Settings out of their range are
+    // refused with their message before anything is done. A job whose results would
     // overwrite its inputs, or whose two sides would write one name, is
     // refused before any file is touched; a job of another process or object
     // writing into the same folders is waited for first. Returns whether a
@@ -54,20 +56,13 @@ public:
     std::string m_strLeftPath, m_strRightPath;
     std::string m_strLeftBase, m_strRightBase;
 
-    // Settings, set by the front end before each job. The search replaces
-    // the parallax limits by their values at the working scale.
-    int m_bAnalyzeSource = 1;
-    int m_bPreview = 1;
-    ESaveFormat m_nSaveFormat = kFormatBmp;
-    int m_nFragmentSize = 2;
-    int m_nMaxParallaxX = 0;
-    int m_nMaxParallaxY = 0;
-    int m_nSpeedFactor = 1;
-    // Run the literal search instead of the fast one (same results, slower).
-    bool m_bReferenceSearch = false;
+    // Settings, set by the front end before each job; the job only reads them.
+    SDepthMapSettings m_settings;
+    // The dialog's "Preview images", which the smoothing dialog reads too.
+    bool m_bPreview = true;
 
     // Job state, kept after the job for the front end and the next stages.
-    int m_bRightMap = 0;
+    bool m_bRightMap = false;
     std::string m_strMainImage, m_strOtherImage;
     std::string m_strMainBase, m_strOtherBase;
     std::string m_strLeftGradient, m_strRightGradient;
@@ -81,8 +76,8 @@ private:
     std::shared_ptr<const CImage> LoadStageImage(const std::string& path, const char* loadMessage);
     bool ScaleToWorkingSize();
     bool AssembleAndEnlarge(const std::string& xdPath, const std::string& ydPath);
-    bool SearchWorkingImages(SSearchResult& result);
-    bool Search(const CImage& main, const CImage& other, SSearchResult& result);
+    bool SearchWorkingImages(const SSearchSettings& working, SSearchResult& result);
+    bool Search(const CImage& main, const CImage& other, const SSearchSettings& working, SSearchResult& result);
 
     CStageHost* m_pHost;
     CStageFiles m_files;

@@ -108,7 +108,8 @@ bool WriteRecord(int nFolderFd, const std::string& record, const std::string& te
     const int fd = ::openat(nFolderFd, record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    const bool bWritten = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
+    const bool bWritten
+        = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !bWritten) {
         ::unlinkat(nFolderFd, record.c_str(), 0);
         return false;
@@ -152,7 +153,8 @@ int CommitNewFiles(int nFolderFd, std::span<const SNewFile> files)
     std::vector<SRecordEntry> entries;
     for (const SNewFile& file : files) {
         identities.push_back(IdentityAt(nFolderFd, file.temporary));
-        entries.push_back({identities.back().value_or(SIdentity{}), GetFileName(file.temporary), GetFileName(file.target)});
+        entries.push_back(
+            {identities.back().value_or(SIdentity{}), GetFileName(file.temporary), GetFileName(file.target)});
     }
     std::string record;
     if (files.size() > 1) {
@@ -184,7 +186,8 @@ void RepairNewFiles(int nFolderFd, const std::string& record)
         for (const SRecordEntry& entry : *entries)
             bForward = bForward
                 && (IdentityAt(nFolderFd, entry.target) == entry.identity
-                    || (HoldsNothing(nFolderFd, entry.target) && IdentityAt(nFolderFd, entry.temporary) == entry.identity));
+                    || (HoldsNothing(nFolderFd, entry.target)
+                        && IdentityAt(nFolderFd, entry.temporary) == entry.identity));
         for (const SRecordEntry& entry : *entries)
             if (bForward && HoldsNothing(nFolderFd, entry.target))
                 bForward = PlaceNew(nFolderFd, entry.temporary, entry.target);

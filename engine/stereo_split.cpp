@@ -45,10 +45,11 @@ std::string Refusal(const std::string& path, const std::string& problem)
 std::string OpenProblem(const std::string& path, int nFolderFd)
 {
     const std::string name = nFolderFd >= 0 ? GetFileName(path) : path;
-    const int fd = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(),
-                            O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd
+        = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return errno == ENOENT ? "there is no such file" : "it cannot be read (" + std::string(std::strerror(errno)) + ")";
+        return errno == ENOENT ? "there is no such file"
+                               : "it cannot be read (" + std::string(std::strerror(errno)) + ")";
     struct stat info { };
     const bool bRegular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     ::close(fd);
@@ -65,8 +66,8 @@ std::string OpenProblem(const std::string& path, int nFolderFd)
 std::optional<std::string> ReadRegularFile(const std::string& path, int nFolderFd, std::int64_t nMaxBytes)
 {
     const std::string name = nFolderFd >= 0 ? GetFileName(path) : path;
-    const int fd = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(),
-                            O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd
+        = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat info { };
     std::optional<std::string> bytes;
     if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= nMaxBytes) {
@@ -208,7 +209,8 @@ bool SideBySideViews(const std::string& path, bool bCrossEyed, ESaveFormat saveF
                         + " pixels): its last column was left out of the views.");
     // Cross-eyed viewing puts the right eye's view on the left.
     for (int i = 0; i < 2; ++i) {
-        std::optional<std::string> bytes = Encoded(Columns(image, (i == 0) == bCrossEyed ? nHalf : 0, nHalf), saveFormat);
+        std::optional<std::string> bytes
+            = Encoded(Columns(image, (i == 0) == bCrossEyed ? nHalf : 0, nHalf), saveFormat);
         if (!bytes) {
             host.ShowMessage(Refusal(path, "its views could not be encoded"));
             return false;
@@ -315,16 +317,18 @@ SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, ESav
     }
     const bool bMpo = layout == EStereoLayout::kMpo;
     TViews views;
-    const bool bMade = bMpo ? MpoViews(path, nFolderFd, views, host)
-                            : SideBySideViews(path, layout == EStereoLayout::kCrossEyed, saveFormat, nFolderFd, views, host);
+    const bool bMade = bMpo
+        ? MpoViews(path, nFolderFd, views, host)
+        : SideBySideViews(path, layout == EStereoLayout::kCrossEyed, saveFormat, nFolderFd, views, host);
     if (!bMade)
         return {};
     std::array<bool, 2> bNew{};
     for (int i = 0; i < 2; ++i) {
         const ENameHolds holds = WhatNameHolds(targets[i], nFolderFd, views[i]);
         if (holds == ENameHolds::kOther) {
-            host.ShowMessage(Refusal(path, std::string(i == 0 ? "its left" : "its right") + " view would replace "
-                                               + targets[i] + ", which holds another file (move or rename that file)"));
+            host.ShowMessage(Refusal(path,
+                                     std::string(i == 0 ? "its left" : "its right") + " view would replace "
+                                         + targets[i] + ", which holds another file (move or rename that file)"));
             return {};
         }
         bNew[i] = holds == ENameHolds::kNothing;

@@ -30,7 +30,8 @@ std::string MakeHostTag()
     char name[HOST_NAME_MAX + 1] = {};
     std::string tag = ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
     tag.resize(std::min(tag.size(), kMaxHostBytes));
-    std::replace_if(tag.begin(), tag.end(), [](char c) { return !IsHostByte(c); }, '_');
+    std::replace_if(
+        tag.begin(), tag.end(), [](char c) { return !IsHostByte(c); }, '_');
     return tag.empty() ? std::string("localhost") : tag;
 }
 

@@ -6,6 +6,13 @@
 #include <algorithm>
 #include <cstring>
 
+SSearchSettings WorkingSearchSettings(const SDepthMapSettings& settings)
+{
+    const double dFactor = settings.m_nSpeedFactor;
+    return {settings.m_nFragmentSize, RoundToInt(settings.m_nMaxParallaxX / dFactor),
+            RoundToInt(settings.m_nMaxParallaxY / dFactor)};
+}
+
 CImage ReduceImageBy(const CImage& source, int nFactor)
 {
     CImage reduced(source.Width() / nFactor, source.Height() / nFactor);

@@ -131,7 +131,7 @@ struct SFuzzJob {
     {
         EmptyScratch();
         SetImageLimits({nMaxSide, std::int64_t{nMaxSide} * nMaxSide});
-        job.m_nSaveFormat = SaveFormats()[format % SaveFormats().size()].format;
+        job.m_settings.m_saveFormat = SaveFormats()[format % SaveFormats().size()].format;
     }
     std::string Output(const char* suffix) const
     {
@@ -205,12 +205,12 @@ int FuzzDepthJob(std::span<const std::uint8_t> data)
     const std::uint8_t type = input.Byte();
     SFuzzJob fuzz(48, input.Byte());
     CDepthMapJob& job = fuzz.job;
-    job.m_nFragmentSize = 2 + 2 * (input.Byte() % 4);
-    job.m_nMaxParallaxX = input.Byte() % 5;
-    job.m_nMaxParallaxY = input.Byte() % 5;
-    job.m_nSpeedFactor = 1 + input.Byte() % 3;
+    job.m_settings.m_nFragmentSize = 2 + 2 * (input.Byte() % 4);
+    job.m_settings.m_nMaxParallaxX = input.Byte() % 5;
+    job.m_settings.m_nMaxParallaxY = input.Byte() % 5;
+    job.m_settings.m_nSpeedFactor = 1 + input.Byte() % 3;
     const std::uint8_t flags = input.Byte();
-    job.m_bAnalyzeSource = (flags & 1) == 0;
+    job.m_settings.m_bAnalyzeSource = (flags & 1) == 0;
     job.m_strLeftPath = WriteInput("left", type, input.Part());
     // Both sides may name one file, as when the user opens an image twice.
     job.m_strRightPath = (flags & 4) != 0 ? job.m_strLeftPath : WriteInput("right", type >> 2, input.Rest());
@@ -257,7 +257,7 @@ int FuzzOutline(std::span<const std::uint8_t> data)
     CSmoothingCommands commands(fuzz.host);
     commands.m_nLevel = input.Byte() + (input.Byte() & 1); // 0..256
     SSmoothingInputs inputs;
-    inputs.saveFormat = fuzz.job.m_nSaveFormat;
+    inputs.saveFormat = fuzz.job.m_settings.m_saveFormat;
     inputs.strLeftPath = WriteInput("left", type, input.Part());
     inputs.strRightPath = WriteInput("right", type >> 2, input.Rest());
     inputs.strLeftBase = MakeBase(inputs.strLeftPath);
@@ -271,7 +271,7 @@ int FuzzSmooth(std::span<const std::uint8_t> data)
     CInputReader input(data);
     const std::uint8_t nFormat = input.Byte() % 3;
     SFuzzJob fuzz(64, nFormat);
-    const ESaveFormat format = fuzz.job.m_nSaveFormat;
+    const ESaveFormat format = fuzz.job.m_settings.m_saveFormat;
     CSmoothingCommands commands(fuzz.host);
     commands.m_nDegree = input.Byte() % 4;
     const bool bRight = (input.Byte() & 1) != 0;

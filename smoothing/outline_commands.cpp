@@ -13,11 +13,11 @@
 
 SCommandOutcome CSmoothingCommands::CreateOutlineImages(const SSmoothingInputs& inputs)
 {
-    m_nSaveFormat = inputs.saveFormat;
-    m_strLeftOutlinePath = MakeDerivedName(inputs.strLeftBase, kSuffixOutline, m_nSaveFormat);
-    m_strRightOutlinePath = MakeDerivedName(inputs.strRightBase, kSuffixOutline, m_nSaveFormat);
-    m_strLeftGradientPath = MakeDerivedName(inputs.strLeftBase, kSuffixGradient, m_nSaveFormat);
-    m_strRightGradientPath = MakeDerivedName(inputs.strRightBase, kSuffixGradient, m_nSaveFormat);
+    m_saveFormat = inputs.saveFormat;
+    m_strLeftOutlinePath = MakeDerivedName(inputs.strLeftBase, kSuffixOutline, m_saveFormat);
+    m_strRightOutlinePath = MakeDerivedName(inputs.strRightBase, kSuffixOutline, m_saveFormat);
+    m_strLeftGradientPath = MakeDerivedName(inputs.strLeftBase, kSuffixGradient, m_saveFormat);
+    m_strRightGradientPath = MakeDerivedName(inputs.strRightBase, kSuffixGradient, m_saveFormat);
     SCommandOutcome outcome;
     CJobFolders folders;
     if (ClaimFolders(folders, {inputs.strLeftPath, inputs.strRightPath},
@@ -65,7 +65,7 @@ bool CSmoothingCommands::MakeRowImage(const std::string& source, const std::stri
 {
     try {
         return RunRowStage(
-            m_files, *m_pHost, {}, {{source, kMsgLoadLeftOrRight}}, destination, m_nSaveFormat, 0,
+            m_files, *m_pHost, {}, {{source, kMsgLoadLeftOrRight}}, destination, m_saveFormat, 0,
             [kernel](const TStageImages& inputs, CImage& output, int y) { kernel(*inputs[0], output, y); });
     } catch (const std::bad_alloc&) {
         return ShowNoMemory(source);
@@ -86,7 +86,7 @@ bool CSmoothingCommands::MakeGradientImage(std::string source, std::string gradi
 bool CSmoothingCommands::MaskOutlineImage(std::string outline, std::string gradient, std::string result)
 {
     return RunRowStage(m_files, *m_pHost, {}, {{outline, kMsgLoadOutline}, {gradient, kMsgLoadGradient}}, result,
-                       m_nSaveFormat, 0, [this](const TStageImages& inputs, CImage& masked, int y) {
+                       m_saveFormat, 0, [this](const TStageImages& inputs, CImage& masked, int y) {
                            MaskOutlineRow(*inputs[0], *inputs[1], m_nLevel, masked, y);
                        });
 }

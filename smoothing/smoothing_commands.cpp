@@ -10,8 +10,8 @@ SSmoothingInputs SmoothingInputsOf(const CDepthMapJob& job)
     inputs.strRightPath = job.m_strRightPath;
     inputs.strLeftBase = job.m_strLeftBase;
     inputs.strRightBase = job.m_strRightBase;
-    inputs.saveFormat = job.m_nSaveFormat;
-    inputs.bPreview = job.m_bPreview != 0;
+    inputs.saveFormat = job.m_settings.m_saveFormat;
+    inputs.bPreview = job.m_bPreview;
     return inputs;
 }
 
@@ -28,7 +28,7 @@ std::shared_ptr<const CImage> CSmoothingCommands::LoadStageImage(const std::stri
 
 bool CSmoothingCommands::SaveImage(CImage image, const std::string& path)
 {
-    return m_files.Save(std::move(image), path, m_nSaveFormat);
+    return m_files.Save(std::move(image), path, m_saveFormat);
 }
 
 // The working images of a stage did not fit in memory: that stage fails.

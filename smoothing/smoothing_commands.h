@@ -101,7 +101,7 @@ public:
     std::string m_strLeftGradientPath, m_strRightGradientPath;
     // Output format of the stages (0 BMP, 1 PNG, 2 TIFF); each command sets
     // it from its inputs.
-    ESaveFormat m_nSaveFormat = kFormatBmp;
+    ESaveFormat m_saveFormat = kFormatBmp;
 
 private:
     SCommandOutcome SmoothSide(const SSmoothingInputs& inputs, bool bRight);

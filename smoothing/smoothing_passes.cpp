@@ -11,12 +11,12 @@
 SCommandOutcome CSmoothingCommands::SmoothSide(const SSmoothingInputs& inputs, bool bRight)
 {
     m_bFailed = 0;
-    m_nSaveFormat = inputs.saveFormat;
+    m_saveFormat = inputs.saveFormat;
     const std::string& base = bRight ? inputs.strRightBase : inputs.strLeftBase;
-    const std::string map = MakeDerivedName(base, kSuffixDepthMap, m_nSaveFormat);
-    const std::string result = MakeDerivedName(base, kSuffixDepthMapNew, m_nSaveFormat);
+    const std::string map = MakeDerivedName(base, kSuffixDepthMap, m_saveFormat);
+    const std::string result = MakeDerivedName(base, kSuffixDepthMapNew, m_saveFormat);
     std::string& outline = bRight ? m_strRightOutlinePath : m_strLeftOutlinePath;
-    outline = MakeDerivedName(base, kSuffixOutline, m_nSaveFormat);
+    outline = MakeDerivedName(base, kSuffixOutline, m_saveFormat);
     CJobFolders folders;
     if (ClaimFolders(folders, {map, outline}, {{result, map}})) {
         const CStageFilesScope scope(m_files, folders);
@@ -47,7 +47,7 @@ bool CSmoothingCommands::SmoothPasses(const std::string& outline, const std::str
                             [&](int y) { SmoothDepthRow(*pOutline, *pMap, *pSmoothed, y); });
             pMap = std::move(pSmoothed);
         }
-        bDone = bDone && m_files.Save(std::move(pMap), result, m_nSaveFormat);
+        bDone = bDone && m_files.Save(std::move(pMap), result, m_saveFormat);
     } catch (const std::bad_alloc&) {
         bDone = ShowNoMemory(map);
     }

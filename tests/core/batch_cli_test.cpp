@@ -15,9 +15,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <cstring>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -84,8 +84,9 @@ TEST(BatchCli, MakesTheFilesOfSingleDepthRuns)
     for (int nRun = 0; nRun < 2; ++nRun) {
         const SRun run = RunCommand(RunBatchCommand, With({batch.Path(), "--jobs", "2"}));
         EXPECT_EQ(run.nExit, kExitDone) << run.err;
-        EXPECT_EQ(Lines(run.out), (TArgs{batch.File("a_r-3dmap.png"), batch.File("b-right-3dmap.png"),
-                                         batch.File("c-right-3dmap.png"), batch.File("d-right-3dmap.png")}));
+        EXPECT_EQ(Lines(run.out),
+                  (TArgs{batch.File("a_r-3dmap.png"), batch.File("b-right-3dmap.png"), batch.File("c-right-3dmap.png"),
+                         batch.File("d-right-3dmap.png")}));
     }
     const auto file = [&](const char* szName) { return single.File(szName); };
     for (const TArgs& pair : {TArgs{"--left", file("a_L.png"), "--right", file("a_r.bmp")},
@@ -101,9 +102,10 @@ TEST(BatchCli, FolderPairsByNameAndReportsWhatDoesNotPair)
 {
     CTempFolder folder;
     for (const char* szName :
-         {"a_L.png", "a_R.jpg", "b-Left.bmp", "b_r.TIFF", "c.mpo", "c-left.jpg", "c-right.jpg", "d_L.png", "d_R.png",
-          "d_R.jpg", "e-left.png", "f.png", "g.JPS", "g.mpo", "a_L-3dmap.bmp", "notes.txt", ".a_L.png.1-2.tmp",
-          "h.jps", "h-left.jpg", "h-right.jpg", "i.jps", "i-left.png"})
+         {"a_L.png",       "a_R.jpg",   "b-Left.bmp",       "b_r.TIFF",   "c.mpo",      "c-left.jpg",  "c-right.jpg",
+          "d_L.png",       "d_R.png",   "d_R.jpg",          "e-left.png", "f.png",      "g.JPS",       "g.mpo",
+          "a_L-3dmap.bmp", "notes.txt", ".a_L.png.1-2.tmp", "h.jps",      "h-left.jpg", "h-right.jpg", "i.jps",
+          "i-left.png"})
         WriteBytes(folder.File(szName), "x");
     std::vector<SBatchPair> pairs;
     ASSERT_TRUE(PairFolder(folder.Path(), kFormatPng, pairs));
@@ -208,7 +210,8 @@ TEST(BatchCli, AStereoFileNeverReplacesTheUsersOwnPair)
     const std::string mine = ReadBytes(left);
     const SRun run = RunCommand(RunBatchCommand, {folder.Path(), "--max-parallax-x", "3"});
     const std::string jps = folder.File("d.jps");
-    EXPECT_NE(run.err.find(jps + ": Couldn't split " + jps + ": its left view would replace " + left), std::string::npos)
+    EXPECT_NE(run.err.find(jps + ": Couldn't split " + jps + ": its left view would replace " + left),
+              std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("4 pairs, 3 done, 1 failed"), std::string::npos) << run.err;
     EXPECT_EQ(std::tuple(run.nExit, Lines(run.out).back(), ReadBytes(left), ReadBytes(right)),

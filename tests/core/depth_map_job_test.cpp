@@ -29,14 +29,14 @@ protected:
         SaveImageFile(m_left, m_folder.File("left.png"), kFormatPng);
         SaveImageFile(m_right, m_folder.File("right.png"), kFormatPng);
         SetPair(m_job, m_folder.File("left.png"), m_folder.File("right.png"));
-        m_job.m_nFragmentSize = 4;
-        m_job.m_nMaxParallaxX = 3;
+        m_job.m_settings.m_nFragmentSize = 4;
+        m_job.m_settings.m_nMaxParallaxX = 3;
     }
 
     void Reset(CRecordingHost& host)
     {
         m_job.SetHost(host);
-        m_job.m_nMaxParallaxX = 3;
+        m_job.m_settings.m_nMaxParallaxX = 3;
         for (const std::string& name : m_folder.Files())
             if (name != "left.png" && name != "right.png")
                 std::filesystem::remove_all(m_folder.File(name));
@@ -88,10 +88,10 @@ TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
     for (const auto& c : cases) {
         CRecordingHost host;
         Reset(host);
-        m_job.m_bAnalyzeSource = c.bAnalyzeSource;
-        m_job.m_nSpeedFactor = c.nSpeed;
-        m_job.m_nSaveFormat = c.format;
-        m_job.m_nMaxParallaxX = 5;
+        m_job.m_settings.m_bAnalyzeSource = c.bAnalyzeSource;
+        m_job.m_settings.m_nSpeedFactor = c.nSpeed;
+        m_job.m_settings.m_saveFormat = c.format;
+        m_job.m_settings.m_nMaxParallaxX = 5;
         ASSERT_TRUE(m_job.RunJob(c.bRight));
         const std::string main = c.bRight ? "right" : "left", extension = SaveExtension(c.format);
         const std::string working = c.nSpeed > 1 ? "-resize." : c.bAnalyzeSource ? "." : "-gradient.";
@@ -100,7 +100,7 @@ TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
                   std::tuple(c.szFiles, c.szEvents, m_folder.File(main + "-3dmap." + extension),
                              m_folder.File(main + working + (working == "." ? "png" : extension))));
     }
-    EXPECT_EQ(m_job.m_nMaxParallaxX, 3); // 5 / 2 rounds to 3
+    EXPECT_EQ(m_job.m_settings.m_nMaxParallaxX, 5); // the job reads its settings, never writes them
     const auto file = [&](const char* name) { return Load(name + std::string(".tif")); };
     EXPECT_EQ(file("left-gradient"), ComputeGradientImage(m_left));
     EXPECT_EQ(file("right-gradient"), ComputeGradientImage(m_right));
@@ -141,14 +141,14 @@ TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
            {"gone.png", 1, kMsgLoadBitmap},
            {"grey.png", 0, kMsgLoadLeftOrRight},
            {"", 0, kMsgLoadLeftOrRight}};
-    m_job.m_nSaveFormat = kFormatPng;
+    m_job.m_settings.m_saveFormat = kFormatPng;
     const Names before = m_folder.Files();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.szBad);
         const std::string bad = *c.szBad ? m_folder.File(c.szBad) : "";
         SetPair(m_job, c.bAnalyzeSource ? m_folder.File("left.png") : bad,
                 c.bAnalyzeSource ? bad : m_folder.File("right.png"));
-        m_job.m_bAnalyzeSource = c.bAnalyzeSource;
+        m_job.m_settings.m_bAnalyzeSource = c.bAnalyzeSource;
         CRecordingHost host;
         m_job.SetHost(host);
         EXPECT_FALSE(m_job.RunJob(false));
@@ -163,8 +163,8 @@ TEST_F(DepthMapJobTest, FailedSaveNamesThePathAndEndsTheJob)
 {
     const Names results{"left-gradient.bmp", "right-gradient.bmp", "left-resize.bmp", "right-resize.bmp",
                         "left-xd.bmp",       "left-yd.bmp",        "left-3dmap.bmp"};
-    m_job.m_bAnalyzeSource = 0;
-    m_job.m_nSpeedFactor = 2;
+    m_job.m_settings.m_bAnalyzeSource = 0;
+    m_job.m_settings.m_nSpeedFactor = 2;
     for (std::size_t nFailing = 0; nFailing < results.size(); ++nFailing) {
         SCOPED_TRACE(results[nFailing]);
         CRecordingHost host;
@@ -201,20 +201,20 @@ TEST_F(DepthMapJobTest, OddPathsSizesAndSettingsHaveClearOutcomes)
         title += "é";
     std::filesystem::copy_file(m_folder.File("left.png"), m_folder.File(title + ".png"));
     SetPair(m_job, m_folder.File(title + ".png"), m_folder.File(title + ".png"));
-    m_job.m_bAnalyzeSource = 0;
-    m_job.m_nSpeedFactor = 2;
-    m_job.m_nSaveFormat = kFormatPng;
+    m_job.m_settings.m_bAnalyzeSource = 0;
+    m_job.m_settings.m_nSpeedFactor = 2;
+    m_job.m_settings.m_saveFormat = kFormatPng;
     ASSERT_TRUE(m_job.RunJob(true)) << testing::PrintToString(m_host.m_messages);
     EXPECT_EQ(LoadImageFile(m_folder.File(title + "-3dmap.png")).status, ELoadStatus::kOk);
 
-    m_job.m_bAnalyzeSource = 1;
-    m_job.m_nSpeedFactor = 5; // the right image's 8 rows give 1, too few to enlarge the map again
+    m_job.m_settings.m_bAnalyzeSource = 1;
+    m_job.m_settings.m_nSpeedFactor = 5; // the right image's 8 rows give 1, too few to enlarge the map again
     SaveImageFile(UniformImage(24, 8, 5, 5, 5), m_folder.File("low.png"), kFormatPng);
     SetPair(m_job, m_folder.File("left.png"), m_folder.File("low.png"));
     EXPECT_FALSE(m_job.RunJob(false));
     EXPECT_EQ(m_host.m_messages.back(),
               "The image " + m_folder.File("low.png") + " is too small to be reduced by the speed factor 5.");
-    m_job.m_nFragmentSize = 5;
+    m_job.m_settings.m_nFragmentSize = 5;
     EXPECT_FALSE(m_job.RunJob(false));
     EXPECT_NE(m_host.m_messages.back().find("out of range"), std::string::npos);
 }

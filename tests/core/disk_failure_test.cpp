@@ -27,8 +27,8 @@ protected:
         SaveImageFile(RandomImage(96, 72, random), File("left.bmp"), kFormatBmp);
         SaveImageFile(RandomImage(96, 72, random), File("right.bmp"), kFormatBmp);
         SetPair(m_job, File("left.bmp"), File("right.bmp"));
-        m_job.m_nSaveFormat = GetParam();
-        m_job.m_nMaxParallaxX = 3;
+        m_job.m_settings.m_saveFormat = GetParam();
+        m_job.m_settings.m_nMaxParallaxX = 3;
     }
 
     std::string File(const std::string& name) const { return m_folder.File(name); }
@@ -75,15 +75,15 @@ TEST_P(SaveFailure, AWriteThatFailsMidwayEndsTheJobAndKeepsTheEarlierFile)
         const char* failing = bAnalyzeSource ? kSuffixXd : kSuffixGradient;
         WriteBytes(Result(failing), Earlier(failing));
         const Names before = m_folder.Files();
-        m_job.m_bAnalyzeSource = bAnalyzeSource;
+        m_job.m_settings.m_bAnalyzeSource = bAnalyzeSource;
         ExpectStoppedAt(failing, RunWithFileLimit(4096, [&] { return Said(m_host, m_job.RunJob(false)); }));
         EXPECT_EQ(m_folder.Files(), before);
     }
     if (GetParam() != kFormatBmp)
         return;
     WriteBytes(Result(kSuffixDepthMap), Earlier(kSuffixDepthMap));
-    m_job.m_bAnalyzeSource = 1;
-    m_job.m_nSpeedFactor = 2;
+    m_job.m_settings.m_bAnalyzeSource = 1;
+    m_job.m_settings.m_nSpeedFactor = 2;
     ExpectStoppedAt(kSuffixDepthMap, RunWithFileLimit(12000, [&] { return Said(m_host, m_job.RunJob(false)); }));
     EXPECT_TRUE(std::filesystem::exists(Result(kSuffixYd)));
 }

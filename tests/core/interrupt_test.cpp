@@ -62,10 +62,10 @@ void WritePair(const CTempFolder& folder, int nWidth, int nHeight, const std::st
 void ConfigureJob(CDepthMapJob& job, const CTempFolder& folder)
 {
     SetPair(job, folder.File("left.png"), folder.File("right.png"));
-    job.m_nSaveFormat = kFormatPng;
-    job.m_bAnalyzeSource = 0;
-    job.m_nSpeedFactor = 2;
-    job.m_nMaxParallaxX = 4;
+    job.m_settings.m_saveFormat = kFormatPng;
+    job.m_settings.m_bAnalyzeSource = 0;
+    job.m_settings.m_nSpeedFactor = 2;
+    job.m_settings.m_nMaxParallaxX = 4;
 }
 
 // The commands of the app, each run on a pair with earlier results of every kind, some of them images that the

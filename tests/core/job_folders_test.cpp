@@ -48,9 +48,9 @@ protected:
     {
         CDepthMapJob job(host);
         SetPair(job, left, right);
-        job.m_nMaxParallaxX = 3;
-        job.m_bAnalyzeSource = bAnalyzeSource;
-        job.m_nSpeedFactor = nSpeed;
+        job.m_settings.m_nMaxParallaxX = 3;
+        job.m_settings.m_bAnalyzeSource = bAnalyzeSource;
+        job.m_settings.m_nSpeedFactor = nSpeed;
         return job.RunJob(false);
     }
     std::map<std::string, std::string> Contents() const
@@ -152,8 +152,7 @@ TEST_F(JobFolders, OnlyTheWorkFilesOfEndedProcessesOfThisMachineGo)
         WriteBytes(File(file.name), "v1");
     CRecordingHost recording;
     CDepthMapJob job(recording);
-    SetPair(job, File("left.png"), File("left.png"));
-    job.m_nFragmentSize = 3; // refused after the folder was claimed: nothing else is written
+    SetPair(job, File("left.png"), File("gone.png")); // refused after the folder was claimed: nothing is written
     EXPECT_FALSE(job.RunJob(false));
     const auto contents = Contents();
     for (const auto& file : kFiles)

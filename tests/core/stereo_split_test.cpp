@@ -46,22 +46,23 @@ TEST(StereoSplit, BadStereoFilesAreRefusedAndWriteNothing)
         std::string bytes; // none: no file at all
         const char* szProblem;
         const char* szName = "scene.mpo";
-    } kCases[] = {{"missing", {}, "there is no such file"},
-                  {"PNG named .mpo", "\x89PNG\r\n\x1A\n", "not a JPEG file, as an .mpo file must be"},
-                  {"PNG named .jps", "\x89PNG\r\n\x1A\n", "does not hold a JPEG image, as a .jps file must", "scene.jps"},
-                  {"plain JPEG", left, "no multi-picture index"},
-                  {"one image", WriteMpo({left}), "only one image"},
-                  {"beyond the end", patched([](auto& e) { e[1].nOffset += 1000; }), "outside the file"},
-                  {"wrapping around", patched([](auto& e) {
-                       e[1] = {0, 0x20, 0xFFFFFFF0};
-                   }),
-                   "outside the file"},
-                  {"overlapping", patched([](auto& e) { e[1].nOffset -= 40; }), "over each other"},
-                  {"file cut short", mpo.substr(0, mpo.size() - 50), "outside the file"},
-                  {"stream cut short", WriteMpo({left, right.substr(0, right.size() - 50)}), "does not end where"},
-                  {"stream not decoding", WriteMpo({left, right.substr(0, 2) + std::string(60, 'x') + "\xFF\xD9"}),
-                   "second image does not decode"},
-                  {"preview", patched([](auto& e) { e[1].nAttribute = 0x010001; }), "a preview of the first"}};
+    } kCases[]
+        = {{"missing", {}, "there is no such file"},
+           {"PNG named .mpo", "\x89PNG\r\n\x1A\n", "not a JPEG file, as an .mpo file must be"},
+           {"PNG named .jps", "\x89PNG\r\n\x1A\n", "does not hold a JPEG image, as a .jps file must", "scene.jps"},
+           {"plain JPEG", left, "no multi-picture index"},
+           {"one image", WriteMpo({left}), "only one image"},
+           {"beyond the end", patched([](auto& e) { e[1].nOffset += 1000; }), "outside the file"},
+           {"wrapping around", patched([](auto& e) {
+                e[1] = {0, 0x20, 0xFFFFFFF0};
+            }),
+            "outside the file"},
+           {"overlapping", patched([](auto& e) { e[1].nOffset -= 40; }), "over each other"},
+           {"file cut short", mpo.substr(0, mpo.size() - 50), "outside the file"},
+           {"stream cut short", WriteMpo({left, right.substr(0, right.size() - 50)}), "does not end where"},
+           {"stream not decoding", WriteMpo({left, right.substr(0, 2) + std::string(60, 'x') + "\xFF\xD9"}),
+            "second image does not decode"},
+           {"preview", patched([](auto& e) { e[1].nAttribute = 0x010001; }), "a preview of the first"}};
     for (const auto& test : kCases) {
         SCOPED_TRACE(test.szCase);
         CTempFolder folder;
@@ -171,9 +172,12 @@ TEST(StereoSplit, ANameHoldingAnotherFileIsNeverReplaced)
         const char* szCase;
         int nSide;           // the view whose name holds a file before the split, or -1
         const char* szBytes; // what it holds: the view itself (""), its earlier form ("earlier") or a user's file
-    } kCases[] = {{"nothing there", -1, ""},  {"a second split", 0, ""},
-                  {"the right view there", 1, ""}, {"an earlier split of an MPO", 0, "earlier"},
-                  {"the user's left image", 0, "mine"}, {"the user's right image", 1, "mine"}};
+    } kCases[] = {{"nothing there", -1, ""},
+                  {"a second split", 0, ""},
+                  {"the right view there", 1, ""},
+                  {"an earlier split of an MPO", 0, "earlier"},
+                  {"the user's left image", 0, "mine"},
+                  {"the user's right image", 1, "mine"}};
     for (const SStereoCase& stereo : StereoCases())
         for (const auto& test : kCases) {
             SCOPED_TRACE(std::string(stereo.szName) + ": " + test.szCase);
@@ -239,8 +243,9 @@ TEST(StereoSplit, ACommitCutShortLeavesBothViewsOrNeither)
         bool bDies;
         bool bBoth;           // both views there afterwards, else neither
         const char* szFailed; // the view a failed step's message names
-    } kCases[] = {{0, false, false, "left"}, {1, false, false, "left"}, {2, false, false, "right"}, {3, false, true, ""},
-                  {0, true, false, ""},      {1, true, true, ""},       {2, true, true, ""},        {3, true, true, ""}};
+    } kCases[]
+        = {{0, false, false, "left"}, {1, false, false, "left"}, {2, false, false, "right"}, {3, false, true, ""},
+           {0, true, false, ""},      {1, true, true, ""},       {2, true, true, ""},        {3, true, true, ""}};
     for (const auto& test : kCases) {
         SCOPED_TRACE(std::to_string(test.nStep) + (test.bDies ? " dies" : " fails"));
         CTempFolder folder;
@@ -263,18 +268,18 @@ TEST(StereoSplit, ACommitCutShortLeavesBothViewsOrNeither)
             const SStereoViews views = SplitStereoFile(path, EStereoLayout::kMpo, kFormatPng, host);
             EXPECT_EQ(views.bDone, *test.szFailed == 0);
             const std::string said = host.m_messages.empty() ? "" : host.m_messages[0];
-            EXPECT_TRUE(*test.szFailed == 0 || said.find(folder.File(std::string("scene-") + test.szFailed)) != said.npos)
+            EXPECT_TRUE(*test.szFailed == 0
+                        || said.find(folder.File(std::string("scene-") + test.szFailed)) != said.npos)
                 << said;
         }
         SetCommitFault(nullptr);
         CJobFolders next;
         ASSERT_TRUE(ClaimJobFolders(next, {path}, {}, host));
         const auto contents = Contents(folder);
-        const auto expected = test.bBoth
-            ? std::map<std::string, std::string>{{"scene-left.jpg", stereo.views[0]},
-                                                 {"scene-right.jpg", stereo.views[1]},
-                                                 {"scene.mpo", stereo.bytes}}
-            : std::map<std::string, std::string>{{"scene.mpo", stereo.bytes}};
+        const auto expected = test.bBoth ? std::map<std::string, std::string>{{"scene-left.jpg", stereo.views[0]},
+                                                                              {"scene-right.jpg", stereo.views[1]},
+                                                                              {"scene.mpo", stereo.bytes}}
+                                         : std::map<std::string, std::string>{{"scene.mpo", stereo.bytes}};
         if (test.bDies)
             EXPECT_EQ(contents, expected);
         else // the failed removal of the record leaves it to a later command, once this process is gone

@@ -1,10 +1,24 @@
 // Working-scale reduction and bilinear enlargement.
+#include "engine/numeric.h"
 #include "engine/working_scale.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+// The parallax limits at the working scale: divided by the speed factor, halves rounded up.
+TEST(WorkingScale, ParallaxLimitsAreDividedAndRounded)
+{
+    for (const auto& [nLimit, nFactor, nWorking] :
+         {std::tuple{5, 2, 3}, {3, 2, 2}, {7, 3, 2}, {128, 10, 13}, {9, 1, 9}}) {
+        SDepthMapSettings settings;
+        settings.m_nMaxParallaxX = nLimit, settings.m_nMaxParallaxY = 128 - nLimit, settings.m_nSpeedFactor = nFactor;
+        const SSearchSettings working = WorkingSearchSettings(settings);
+        EXPECT_EQ(std::tuple(working.nMaxParallaxX, working.nMaxParallaxY),
+                  std::tuple(nWorking, RoundToInt((128 - nLimit) / static_cast<double>(nFactor))));
+    }
+}
 
 // A source smaller than the factor has no whole block, and gives no pixels.
 TEST(ReduceImage, KeepsTheLowerLeftPixelOfEveryWholeBlock)

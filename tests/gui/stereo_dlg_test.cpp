@@ -1,5 +1,5 @@
-// The main dialog while no job runs: its controls' start values, the settings' handlers, choosing images, the
-// commands that open pages and dialogs, Escape.
+// The main dialog while no job runs: its controls' start values, the settings' handlers, Escape, choosing images, the
+// commands that open pages and dialogs.
 #include "gui/gui_test_support.h"
 #include "platform/digit_edit.h"
 #include "preview/preview_pane.h"
@@ -14,60 +14,40 @@
 
 using StereoDlgTest = MainDialogTest;
 
-// Each trackbar's range, steps and position, and its box's text and whether
-// it takes digits only; at either end the trackbar writes its box, where the
-// fragment size is twice the position, so it is always even.
-TEST_F(StereoDlgTest, EveryControlStartsAsSetAndEachTrackbarWritesItsBoxAtBothEnds)
+// Each trackbar writes its box, where the fragment size is twice the
+// position, so it is always even; the first two boxes take digits only. The
+// job starts as the controls say, and the mode buttons, the preview box and
+// the format list set it: the list's order is the job's numbering of the
+// formats. Escape does nothing.
+TEST_F(StereoDlgTest, EveryControlStartsAsSetAndTheSettingsSetTheJob)
 {
-    struct SRow {
-        int nSlider, nEdit, nMin, nMax, nPage, nValue, nFactor;
-        QSlider::TickPosition ticks;
-        const char* text;
-        bool bDigitsOnly;
-    };
-    const SRow rows[] = {{IDC_FRAGMENT_SLIDER, IDC_FRAGMENT_EDIT, 1, 64, 12, 1, 2, QSlider::NoTicks, "2", true},
-                         {IDC_PARALLAX_X_SLIDER, IDC_PARALLAX_X_EDIT, 0, 128, 25, 0, 1, QSlider::NoTicks, "0", true},
-                         {IDC_PARALLAX_Y_SLIDER, IDC_PARALLAX_Y_EDIT, 0, 128, 25, 0, 1, QSlider::NoTicks, "0", false},
-                         {IDC_SPEED_SLIDER, IDC_SPEED_EDIT, 1, 10, 1, 1, 1, QSlider::TicksAbove, "1", false}};
-    for (const SRow& row : rows) {
-        QSlider& slider = Slider(row.nSlider);
-        EXPECT_EQ(std::tuple(slider.minimum(), slider.maximum(), slider.singleStep(), slider.pageStep(), slider.value(),
-                             slider.tickPosition(), Text(row.nEdit),
-                             m_pMain->GetItem<CDigitEdit>(row.nEdit) != nullptr),
-                  std::tuple(row.nMin, row.nMax, 1, row.nPage, row.nValue, row.ticks, row.text, row.bDigitsOnly))
-            << row.nSlider;
-        for (const auto& [action, nEnd] :
-             {std::pair(QAbstractSlider::SliderToMaximum, row.nMax), {QAbstractSlider::SliderToMinimum, row.nMin}}) {
-            slider.triggerAction(action);
-            EXPECT_EQ(Text(row.nEdit), QString::number(row.nFactor * nEnd)) << row.nSlider;
-        }
-    }
-    // The list's order is the job's numbering of the formats.
-    const QComboBox& format = *m_pMain->GetItem<QComboBox>(IDC_SAVE_FORMAT);
+    ExpectTrackbar(*m_pMain, IDC_FRAGMENT_SLIDER, IDC_FRAGMENT_EDIT, {1, 64, 12, 1}, 2);
+    ExpectTrackbar(*m_pMain, IDC_PARALLAX_X_SLIDER, IDC_PARALLAX_X_EDIT, {0, 128, 25, 0});
+    ExpectTrackbar(*m_pMain, IDC_PARALLAX_Y_SLIDER, IDC_PARALLAX_Y_EDIT, {0, 128, 25, 0});
+    ExpectTrackbar(*m_pMain, IDC_SPEED_SLIDER, IDC_SPEED_EDIT, {1, 10, 1, 1}, 1, QSlider::TicksAbove);
+    EXPECT_TRUE(m_pMain->GetItem<CDigitEdit>(IDC_FRAGMENT_EDIT) && m_pMain->GetItem<CDigitEdit>(IDC_PARALLAX_X_EDIT)
+                && m_pMain->findChildren<CDigitEdit*>().size() == 2);
+    QComboBox& format = *m_pMain->GetItem<QComboBox>(IDC_SAVE_FORMAT);
     EXPECT_EQ(std::tuple(format.currentIndex(), format.itemText(kFormatBmp), format.itemText(kFormatPng),
                          format.itemText(kFormatTiff)),
               std::tuple(0, "BMP", "PNG", "TIFF"));
     EXPECT_EQ(std::tuple(m_pMain->GetItem<QRadioButton>(IDC_SOURCE_MODE)->isChecked(),
                          m_pMain->GetItem<QCheckBox>(IDC_PREVIEW_CHECK)->isChecked(), Text(IDC_STATUS)),
               std::tuple(true, true, "Ready"));
-    EXPECT_EQ(std::tuple(Job().m_nSaveFormat, Job().m_bAnalyzeSource, Job().m_bPreview), std::tuple(0, 1, 1));
+    EXPECT_EQ(std::tuple(Job().m_settings.m_saveFormat, Job().m_settings.m_bAnalyzeSource, Job().m_bPreview),
+              std::tuple(0, 1, 1));
+    Click(*m_pMain, IDC_GRADIENT_MODE);
+    const bool bSourceInGradientMode = Job().m_settings.m_bAnalyzeSource;
+    Click(*m_pMain, IDC_SOURCE_MODE);
+    Click(*m_pMain, IDC_PREVIEW_CHECK);
+    QTest::keyClick(&format, Qt::Key_End);
+    EXPECT_EQ(std::tuple(bSourceInGradientMode, Job().m_settings.m_bAnalyzeSource, Job().m_bPreview,
+                         Job().m_settings.m_saveFormat),
+              std::tuple(0, 1, 0, kFormatTiff));
     EXPECT_EQ(g_wndLeftThumb.Window()->geometry(), m_pMain->GetItemRect(IDC_LEFT_FRAME));
     EXPECT_EQ(g_wndRightThumb.Window()->geometry(), m_pMain->GetItemRect(IDC_RIGHT_FRAME));
-}
-
-TEST_F(StereoDlgTest, ModeButtonsPreviewBoxAndFormatListSetTheJob)
-{
-    Click(*m_pMain, IDC_GRADIENT_MODE);
-    EXPECT_EQ(Job().m_bAnalyzeSource, 0);
-    Click(*m_pMain, IDC_SOURCE_MODE);
-    EXPECT_EQ(Job().m_bAnalyzeSource, 1);
-    Click(*m_pMain, IDC_PREVIEW_CHECK);
-    EXPECT_EQ(Job().m_bPreview, 0);
-    QComboBox& format = *m_pMain->GetItem<QComboBox>(IDC_SAVE_FORMAT);
-    QTest::keyClick(&format, Qt::Key_End);
-    EXPECT_EQ(Job().m_nSaveFormat, kFormatTiff);
-    QTest::keyClick(&format, Qt::Key_Up);
-    EXPECT_EQ(Job().m_nSaveFormat, kFormatPng);
+    QTest::keyClick(&Slider(IDC_PARALLAX_X_SLIDER), Qt::Key_Escape);
+    EXPECT_TRUE(m_pMain->isVisible());
 }
 
 // A refused image leaves the side without a path, but its name and
@@ -88,10 +68,9 @@ TEST_F(StereoDlgTest, OpensA24BitImageAndRefusesOthersKeepingTheImageShown)
         m_platform.m_messages.clear();
         m_platform.m_openPaths = {chosen};
         Click(*m_pMain, IDC_OPEN_RIGHT);
-        EXPECT_EQ(m_platform.m_messages, messages);
-        EXPECT_EQ(std::tuple(Job().m_strRightPath, Job().m_strRightBase, g_wndRightThumb.Path()),
-                  std::tuple(path, base, good));
-        EXPECT_EQ(Text(IDC_RIGHT_NAME), "tower.view.bmp");
+        EXPECT_EQ(std::tuple(m_platform.m_messages, Job().m_strRightPath, Job().m_strRightBase, g_wndRightThumb.Path(),
+                             Text(IDC_RIGHT_NAME)),
+                  std::tuple(messages, path, base, good, "tower.view.bmp"));
     }
     EXPECT_EQ(std::tuple(Job().m_strLeftPath, Text(IDC_LEFT_NAME)), std::tuple("", "..."));
 }
@@ -109,13 +88,15 @@ TEST_F(StereoDlgTest, AStereoFileOpensBothSidesOfThePair)
     EXPECT_EQ(m_platform.m_messages.size(), 1u);
     EXPECT_EQ(std::tuple(Job().m_strLeftPath, Job().m_strRightPath, m_folder.Files().size()), std::tuple("", "", 2u));
     Click(*m_pMain, IDC_OPEN_LEFT);
-    EXPECT_EQ(std::tuple(Job().m_strLeftPath, Job().m_strRightPath, g_wndRightThumb.Path()),
-              std::tuple(m_folder.File("scene-left.bmp"), m_folder.File("scene-right.bmp"),
-                         m_folder.File("scene-right.bmp")));
-    EXPECT_EQ(std::tuple(Text(IDC_LEFT_NAME), Text(IDC_RIGHT_NAME)), std::tuple("scene-left.bmp", "scene-right.bmp"));
+    const std::string left = m_folder.File("scene-left.bmp"), right = m_folder.File("scene-right.bmp");
+    EXPECT_EQ(std::tuple(Job().m_strLeftPath, Job().m_strRightPath, g_wndRightThumb.Path(), Text(IDC_LEFT_NAME),
+                         Text(IDC_RIGHT_NAME)),
+              std::tuple(left, right, right, "scene-left.bmp", "scene-right.bmp"));
 }
 
-TEST_F(StereoDlgTest, HelpButtonAndHelpKeyOpenThePageBesideTheExecutable)
+// Help opens the page beside the executable. The About command also comes
+// from the context menu, whose commands' low four bits belong to the platform.
+TEST_F(StereoDlgTest, HelpAboutAndSmoothingOpenTheirPageAndDialogs)
 {
     m_pMain->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_pMain.get()));
@@ -124,15 +105,9 @@ TEST_F(StereoDlgTest, HelpButtonAndHelpKeyOpenThePageBesideTheExecutable)
     m_platform.m_bOpenSucceeds = false;
     Click(*m_pMain, IDC_HELP_BUTTON);
     const QUrl page = QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + "/help/map-help.htm");
-    EXPECT_EQ(m_platform.m_opened, std::vector<QUrl>(3, page));
-    EXPECT_EQ(m_platform.m_messages, TTexts{"Couldn't launch browser!"});
+    EXPECT_EQ(std::tuple(m_platform.m_opened, m_platform.m_messages),
+              std::tuple(std::vector<QUrl>(3, page), TTexts{"Couldn't launch browser!"}));
     EXPECT_TRUE(std::ifstream(TESSALY_APP_HELP_PAGE).good()); // the build puts the page there
-}
-
-// The About command also comes from the context menu, whose commands'
-// low four bits belong to the platform.
-TEST_F(StereoDlgTest, AboutAndSmoothingOpenTheirDialogs)
-{
     Click(*m_pMain, IDC_ABOUT_BUTTON);
     ASSERT_TRUE(m_pMain->SystemMenu() != nullptr && m_pMain->SystemMenu()->actions().size() == 1);
     EXPECT_EQ(m_pMain->SystemMenu()->actions()[0]->text(), LoadResourceString(IDS_ABOUTBOX));
@@ -141,10 +116,4 @@ TEST_F(StereoDlgTest, AboutAndSmoothingOpenTheirDialogs)
     m_pMain->OnSysCommand(IDM_ABOUTBOX + 0x0010);
     Click(*m_pMain, IDC_SMOOTHING);
     EXPECT_EQ(m_modals, (TTexts{"About Tessaly", "About Tessaly", "About Tessaly", "Segmentation Smoothing"}));
-}
-
-TEST_F(StereoDlgTest, EscapeDoesNothing)
-{
-    QTest::keyClick(&Slider(IDC_PARALLAX_X_SLIDER), Qt::Key_Escape);
-    EXPECT_TRUE(m_pMain->isVisible());
 }
