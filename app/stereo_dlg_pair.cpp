@@ -54,18 +54,16 @@ void CStereoDlg::OpenImage(bool bRight)
 // still show the image accepted before, if any.
 bool CStereoDlg::SetSide(bool bRight, const std::string& chosen)
 {
-    std::string& path = bRight ? m_job.m_strRightPath : m_job.m_strLeftPath;
-    path = chosen;
-    (bRight ? m_job.m_strRightBase : m_job.m_strLeftBase) = MakeBase(path);
-    if (!IsRgbImage(path)) {
+    m_job.m_pair = m_job.m_pair.WithSide(bRight, chosen);
+    if (!IsRgbImage(chosen)) {
         ShowMessageBox(bRight ? "The right image is not in RGB colour mode!"
                               : "The left image is not in RGB colour mode!");
-        path.clear();
+        m_job.m_pair = m_job.m_pair.WithSideRefused(bRight);
         return false;
     }
-    GetItem<QLabel>(bRight ? IDC_RIGHT_NAME : IDC_LEFT_NAME)->setText(QString::fromStdString(GetFileName(path)));
+    GetItem<QLabel>(bRight ? IDC_RIGHT_NAME : IDC_LEFT_NAME)->setText(QString::fromStdString(GetFileName(chosen)));
     CPreviewPane& thumb = bRight ? g_wndRightThumb : g_wndLeftThumb;
-    thumb.LoadFile(path);
+    thumb.LoadFile(chosen);
     thumb.UpdateScrollBars();
     return true;
 }

@@ -33,10 +33,7 @@ std::optional<SStereoInput> ParsePairOption(const CCommandLine& line)
 
 void SetJobPair(CDepthMapJob& job, const std::string& left, const std::string& right)
 {
-    job.m_strLeftPath = left;
-    job.m_strRightPath = right;
-    job.m_strLeftBase = MakeBase(left);
-    job.m_strRightBase = MakeBase(right);
+    job.m_pair = CStereoPair(left, right);
 }
 
 bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host)

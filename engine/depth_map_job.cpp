@@ -39,12 +39,12 @@ std::shared_ptr<const CImage> CDepthMapJob::LoadStageImage(const std::string& pa
 void CDepthMapJob::AssignRoles(bool bRightMap)
 {
     m_bRightMap = bRightMap;
-    m_strMainImage = bRightMap ? m_strRightPath : m_strLeftPath;
-    m_strMainBase = bRightMap ? m_strRightBase : m_strLeftBase;
-    m_strOtherImage = bRightMap ? m_strLeftPath : m_strRightPath;
-    m_strOtherBase = bRightMap ? m_strLeftBase : m_strRightBase;
-    m_strLeftGradient = MakeDerivedName(m_strLeftBase, kSuffixGradient);
-    m_strRightGradient = MakeDerivedName(m_strRightBase, kSuffixGradient);
+    m_strMainImage = m_pair.Path(bRightMap);
+    m_strMainBase = m_pair.Base(bRightMap);
+    m_strOtherImage = m_pair.Path(!bRightMap);
+    m_strOtherBase = m_pair.Base(!bRightMap);
+    m_strLeftGradient = m_pair.DerivedName(false, kSuffixGradient, m_settings.m_saveFormat);
+    m_strRightGradient = m_pair.DerivedName(true, kSuffixGradient, m_settings.m_saveFormat);
 }
 
 // Every file the job will write, with the input each is made from.
@@ -52,9 +52,9 @@ std::vector<SPlannedWrite> CDepthMapJob::PlannedWrites() const
 {
     std::vector<SPlannedWrite> writes;
     if (!m_settings.m_bAnalyzeSource)
-        writes = {{m_strLeftGradient, m_strLeftPath}, {m_strRightGradient, m_strRightPath}};
-    const std::string& mainPath = m_bRightMap ? m_strRightPath : m_strLeftPath;
-    const std::string& otherPath = m_bRightMap ? m_strLeftPath : m_strRightPath;
+        writes = {{m_strLeftGradient, m_pair.LeftPath()}, {m_strRightGradient, m_pair.RightPath()}};
+    const std::string& mainPath = m_pair.Path(m_bRightMap);
+    const std::string& otherPath = m_pair.Path(!m_bRightMap);
     if (m_settings.m_nSpeedFactor != 1) {
         writes.push_back({MakeDerivedName(m_strMainBase, kSuffixResize), mainPath});
         writes.push_back({MakeDerivedName(m_strOtherBase, kSuffixResize), otherPath});
@@ -88,14 +88,14 @@ bool CDepthMapJob::RunJob(bool bRightMap)
 bool CDepthMapJob::RunStages(bool bRightMap)
 {
     CJobFolders folders;
-    if (!ClaimJobFolders(folders, {m_strLeftPath, m_strRightPath}, PlannedWrites(), *m_pHost))
+    if (!ClaimJobFolders(folders, {m_pair.LeftPath(), m_pair.RightPath()}, PlannedWrites(), *m_pHost))
         return false;
     const CStageFilesScope scope(m_files, folders, true);
     // Every mode reads both sources first: they are decoded side by side.
-    m_files.Prefetch({m_strLeftPath, m_strRightPath});
+    m_files.Prefetch({m_pair.LeftPath(), m_pair.RightPath()});
     if (!m_settings.m_bAnalyzeSource) {
-        if (!CreateGradientImage(m_strLeftPath, m_strLeftGradient)
-            || !CreateGradientImage(m_strRightPath, m_strRightGradient))
+        if (!CreateGradientImage(m_pair.LeftPath(), m_strLeftGradient)
+            || !CreateGradientImage(m_pair.RightPath(), m_strRightGradient))
             return false;
         m_strMainImage = bRightMap ? m_strRightGradient : m_strLeftGradient;
         m_strOtherImage = bRightMap ? m_strLeftGradient : m_strRightGradient;

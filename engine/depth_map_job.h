@@ -7,6 +7,7 @@
 #include "engine/parallax_search.h"
 #include "engine/stage_files.h"
 #include "engine/stage_host.h"
+#include "engine/stereo_pair.h"
 
 #include <memory>
 #include <string>
@@ -53,8 +54,7 @@ public:
     }
 
     // The image pair, set by the front end when the user opens an image.
-    std::string m_strLeftPath, m_strRightPath;
-    std::string m_strLeftBase, m_strRightBase;
+    CStereoPair m_pair;
 
     // Settings, set by the front end before each job; the job only reads them.
     SDepthMapSettings m_settings;

@@ -211,11 +211,9 @@ int FuzzDepthJob(std::span<const std::uint8_t> data)
     job.m_settings.m_nSpeedFactor = 1 + input.Byte() % 3;
     const std::uint8_t flags = input.Byte();
     job.m_settings.m_bAnalyzeSource = (flags & 1) == 0;
-    job.m_strLeftPath = WriteInput("left", type, input.Part());
+    const std::string left = WriteInput("left", type, input.Part());
     // Both sides may name one file, as when the user opens an image twice.
-    job.m_strRightPath = (flags & 4) != 0 ? job.m_strLeftPath : WriteInput("right", type >> 2, input.Rest());
-    job.m_strLeftBase = MakeBase(job.m_strLeftPath);
-    job.m_strRightBase = MakeBase(job.m_strRightPath);
+    job.m_pair = CStereoPair(left, (flags & 4) != 0 ? left : WriteInput("right", type >> 2, input.Rest()));
     const bool bDone = job.RunJob((flags & 2) != 0);
     CheckOutput(bDone, bDone ? job.m_strDepthMapPath : job.MakeDerivedName(job.m_strMainBase, kSuffixDepthMap));
     return 0;

@@ -6,10 +6,10 @@
 SSmoothingInputs SmoothingInputsOf(const CDepthMapJob& job)
 {
     SSmoothingInputs inputs;
-    inputs.strLeftPath = job.m_strLeftPath;
-    inputs.strRightPath = job.m_strRightPath;
-    inputs.strLeftBase = job.m_strLeftBase;
-    inputs.strRightBase = job.m_strRightBase;
+    inputs.strLeftPath = job.m_pair.LeftPath();
+    inputs.strRightPath = job.m_pair.RightPath();
+    inputs.strLeftBase = job.m_pair.LeftBase();
+    inputs.strRightBase = job.m_pair.RightBase();
     inputs.saveFormat = job.m_settings.m_saveFormat;
     inputs.bPreview = job.m_bPreview;
     return inputs;

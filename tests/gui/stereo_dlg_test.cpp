@@ -68,11 +68,11 @@ TEST_F(StereoDlgTest, OpensA24BitImageAndRefusesOthersKeepingTheImageShown)
         m_platform.m_messages.clear();
         m_platform.m_openPaths = {chosen};
         Click(*m_pMain, IDC_OPEN_RIGHT);
-        EXPECT_EQ(std::tuple(m_platform.m_messages, Job().m_strRightPath, Job().m_strRightBase, g_wndRightThumb.Path(),
-                             Text(IDC_RIGHT_NAME)),
+        EXPECT_EQ(std::tuple(m_platform.m_messages, Job().m_pair.RightPath(), Job().m_pair.RightBase(),
+                             g_wndRightThumb.Path(), Text(IDC_RIGHT_NAME)),
                   std::tuple(messages, path, base, good, "tower.view.bmp"));
     }
-    EXPECT_EQ(std::tuple(Job().m_strLeftPath, Text(IDC_LEFT_NAME)), std::tuple("", "..."));
+    EXPECT_EQ(std::tuple(Job().m_pair.LeftPath(), Text(IDC_LEFT_NAME)), std::tuple("", "..."));
 }
 
 // A stereo file fills both sides with its views, written beside it; one
@@ -86,10 +86,11 @@ TEST_F(StereoDlgTest, AStereoFileOpensBothSidesOfThePair)
     m_platform.m_openPaths = {m_folder.File("single.mpo"), m_folder.File("scene.jps")};
     Click(*m_pMain, IDC_OPEN_LEFT);
     EXPECT_EQ(m_platform.m_messages.size(), 1u);
-    EXPECT_EQ(std::tuple(Job().m_strLeftPath, Job().m_strRightPath, m_folder.Files().size()), std::tuple("", "", 2u));
+    EXPECT_EQ(std::tuple(Job().m_pair.LeftPath(), Job().m_pair.RightPath(), m_folder.Files().size()),
+              std::tuple("", "", 2u));
     Click(*m_pMain, IDC_OPEN_LEFT);
     const std::string left = m_folder.File("scene-left.bmp"), right = m_folder.File("scene-right.bmp");
-    EXPECT_EQ(std::tuple(Job().m_strLeftPath, Job().m_strRightPath, g_wndRightThumb.Path(), Text(IDC_LEFT_NAME),
+    EXPECT_EQ(std::tuple(Job().m_pair.LeftPath(), Job().m_pair.RightPath(), g_wndRightThumb.Path(), Text(IDC_LEFT_NAME),
                          Text(IDC_RIGHT_NAME)),
               std::tuple(left, right, right, "scene-left.bmp", "scene-right.bmp"));
 }

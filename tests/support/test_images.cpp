@@ -112,8 +112,7 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 
 void SetPair(CDepthMapJob& job, const std::string& left, const std::string& right)
 {
-    job.m_strLeftPath = left, job.m_strLeftBase = MakeBase(left);
-    job.m_strRightPath = right, job.m_strRightBase = MakeBase(right);
+    job.m_pair = CStereoPair(left, right);
 }
 
 std::string ReadBytes(const std::string& path)
