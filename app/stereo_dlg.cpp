@@ -29,7 +29,7 @@ CPreviewPane g_wndRightThumb;
 
 CStereoDlg::CStereoDlg(QWidget* pParent)
     : CTemplateDialog(StereoDialogTemplate(), pParent)
-    , m_hIcon(QStringLiteral(":/resources/tessaly.png"))
+    , m_icon(QStringLiteral(":/resources/tessaly.png"))
 { }
 
 CStereoDlg::~CStereoDlg()
@@ -69,7 +69,7 @@ void CStereoDlg::OnInitDialog()
 {
     DoDataExchange();
     CreateSystemMenu();
-    setWindowIcon(m_hIcon);
+    setWindowIcon(m_icon);
     InitSettings();
     g_pMainDlg = this;
     g_wndLeftThumb.Create(this, GetItemRect(IDC_LEFT_FRAME), IDC_LEFT_THUMB);

@@ -43,7 +43,7 @@ public:
 
     CDialogStageHost m_host;
     CDepthMapJob m_job{m_host};
-    QIcon m_hIcon;
+    QIcon m_icon;
 
 protected:
     // The two edit boxes of fragment size and horizontal parallax take digits only.

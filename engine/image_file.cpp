@@ -333,19 +333,6 @@ SLoadResult LoadImageFile(const std::string& path, EImageCodec codec, int nFolde
     return result;
 }
 
-int ReadBitsPerPixel(const std::string& path)
-{
-    const SLoadResult result = LoadImageFile(path);
-    switch (result.status) {
-    case ELoadStatus::kOk:
-        return 24;
-    case ELoadStatus::kNotRgb:
-        return result.nBitsPerPixel;
-    default:
-        return 0;
-    }
-}
-
 std::string DescribeLoadFailure(const SLoadResult& result, const std::string& path)
 {
     const std::string size = std::to_string(result.nWidth) + " x " + std::to_string(result.nHeight);

@@ -60,9 +60,6 @@ enum class EImageCodec { kByName, kJpeg };
 // nFolderFd, the name of `path` is opened in that folder (see CJobFolders).
 SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCodec::kByName, int nFolderFd = -1);
 
-// Bits per pixel of a readable image, or 0 when it cannot be read at all.
-int ReadBitsPerPixel(const std::string& path);
-
 // Writes the image in the format (see its table for the library's options). The bytes go to a temporary file in the same
 // folder that replaces the target only after a complete write, so a failed
 // save leaves any earlier file of that name as it was. Returns success.

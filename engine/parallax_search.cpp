@@ -30,8 +30,8 @@ void CParallaxSearch::Prepare(const CImage& main, const CImage& other, const SSe
     m_nWorkHeight = std::min(main.Height(), other.Height());
     const int nPaddedWidth = m_nWorkWidth + 2 * m_nMaxParallaxX + m_nFragmentSize;
     const int nPaddedHeight = m_nWorkHeight + 2 * m_nMaxParallaxY + m_nFragmentSize;
-    m_pPaddedMain = CImage(nPaddedWidth, nPaddedHeight);
-    m_pPaddedOther = CImage(nPaddedWidth, nPaddedHeight);
+    m_pPaddedMain = std::make_unique<CImage>(nPaddedWidth, nPaddedHeight);
+    m_pPaddedOther = std::make_unique<CImage>(nPaddedWidth, nPaddedHeight);
 }
 
 bool CParallaxSearch::CopyIntoPadding(const CImage& main, const CImage& other, CStageHost& host)
@@ -43,8 +43,8 @@ bool CParallaxSearch::CopyIntoPadding(const CImage& main, const CImage& other, C
         host.PumpEvents();
         if (host.IsCancelled())
             return false;
-        std::copy_n(main.Pixel(0, y), nBytes, m_pPaddedMain.Pixel(nOffsetX, y + nOffsetY));
-        std::copy_n(other.Pixel(0, y), nBytes, m_pPaddedOther.Pixel(nOffsetX, y + nOffsetY));
+        std::copy_n(main.Pixel(0, y), nBytes, m_pPaddedMain->Pixel(nOffsetX, y + nOffsetY));
+        std::copy_n(other.Pixel(0, y), nBytes, m_pPaddedOther->Pixel(nOffsetX, y + nOffsetY));
     }
     return true;
 }
@@ -53,7 +53,7 @@ void CParallaxSearch::LoadFragmentColumn(int i, int nColumn)
 {
     int* pEntry = &m_fragmentPixels[FragmentIndex(i, 0)];
     for (int j = 0; j < m_nFragmentSize; ++j, pEntry += 3) {
-        const std::uint8_t* p = m_pPaddedMain.Pixel(nColumn, m_nPosY - m_nHalf + j);
+        const std::uint8_t* p = m_pPaddedMain->Pixel(nColumn, m_nPosY - m_nHalf + j);
         pEntry[0] = p[0];
         pEntry[1] = p[1];
         pEntry[2] = p[2];
@@ -79,7 +79,7 @@ void CParallaxSearch::LoadWindowColumn(int i, int nColumn)
     const int nBottom = m_nPosY - m_nMaxParallaxY - m_nHalf;
     const int n = WindowIndex(i, 0);
     for (int j = 0; j < nRows; ++j) {
-        const std::uint8_t* p = m_pPaddedOther.Pixel(nColumn, nBottom + j);
+        const std::uint8_t* p = m_pPaddedOther->Pixel(nColumn, nBottom + j);
         m_searchWindowBlue[n + j] = p[0];
         m_searchWindowGreen[n + j] = p[1];
         m_searchWindowRed[n + j] = p[2];

@@ -5,6 +5,7 @@
 #include "engine/image.h"
 #include "engine/stage_host.h"
 
+#include <memory>
 #include <vector>
 
 struct SSearchSettings {
@@ -85,8 +86,8 @@ private:
     double m_dFragmentArea = 4.0;
     int m_nFragmentStart = 0;
     int m_nWindowStart = 0;
-    CImage m_pPaddedMain;
-    CImage m_pPaddedOther;
+    std::unique_ptr<CImage> m_pPaddedMain; // none before the first search
+    std::unique_ptr<CImage> m_pPaddedOther;
     std::vector<int> m_fragmentPixels;   // [i][j][c], 256 x 256 x 3
     std::vector<int> m_searchWindowBlue; // [i][j], 512 x 512 each
     std::vector<int> m_searchWindowGreen;

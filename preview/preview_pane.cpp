@@ -64,7 +64,7 @@ bool CPreviewPane::LoadFile(std::string path)
         ShowMessageBox("File " + path + " could not be opened.");
         return false;
     }
-    m_pImage = ToDrawable(loaded.image);
+    m_image = ToDrawable(loaded.image);
     m_geometry.SetImageSize(loaded.image.Width(), loaded.image.Height());
     UpdateScrollBars();
     return true;
@@ -72,7 +72,7 @@ bool CPreviewPane::LoadFile(std::string path)
 
 void CPreviewPane::Clear()
 {
-    m_pImage = QImage();
+    m_image = QImage();
     m_strPath.clear();
     m_geometry.Reset();
     UpdateScrollBars();
@@ -120,12 +120,12 @@ double CPreviewPane::ZoomOut()
 void CPreviewPane::OnPaint(QPainter& painter)
 {
     ReadClientRect();
-    if (m_pImage.isNull())
+    if (m_image.isNull())
         return;
-    const SDrawRects rects = MakeDrawRects(m_geometry.PreparePaint(), m_pImage.width(), m_pImage.height());
+    const SDrawRects rects = MakeDrawRects(m_geometry.PreparePaint(), m_image.width(), m_image.height());
     if (rects.IsEmpty())
         return;
-    painter.drawImage(QRectF(rects.dTargetX, rects.dTargetY, rects.dTargetWidth, rects.dTargetHeight), m_pImage,
+    painter.drawImage(QRectF(rects.dTargetX, rects.dTargetY, rects.dTargetWidth, rects.dTargetHeight), m_image,
                       QRectF(rects.nSourceX, rects.nSourceY, rects.nSourceWidth, rects.nSourceHeight));
 }
 

@@ -38,7 +38,7 @@ public:
 
     QWidget* Window() const;
     const std::string& Path() const { return m_strPath; }
-    bool HasImage() const { return !m_pImage.isNull(); }
+    bool HasImage() const { return !m_image.isNull(); }
     const CPreviewGeometry& Geometry() const { return m_geometry; }
 
     // Called by the window.
@@ -52,7 +52,7 @@ private:
     void Scroll(bool bVertical, int nCode, int nPosition);
 
     QPointer<CPreviewPaneWnd> m_pWnd;
-    QImage m_pImage; // converted once for drawing, top row first
+    QImage m_image; // converted once for drawing, top row first
     std::string m_strPath;
     CPreviewGeometry m_geometry;
 };

@@ -86,17 +86,12 @@ public:
     bool MakeSignImage(std::string source, std::string outline);
     bool MakeGradientImage(std::string source, std::string gradient);
     bool MaskOutlineImage(std::string outline, std::string gradient, std::string result);
-    // One smoothing pass; a failure sets m_bFailed.
-    bool SmoothDepthMap(std::string outline, std::string map, std::string result)
-    {
-        return SmoothPasses(outline, map, result, 1);
-    }
     // nPasses passes in memory, the result saved once; a failure sets m_bFailed.
     bool SmoothPasses(const std::string& outline, const std::string& map, const std::string& result, int nPasses);
 
     int m_nLevel = 50; // outline image level, 0..256
     int m_nDegree = 5; // smoothing passes asked for; below 2 gives one
-    int m_bFailed = 0; // a smoothing pass failed during the current command
+    bool m_bFailed = false; // a smoothing pass failed during the current command
     std::string m_strLeftOutlinePath, m_strRightOutlinePath;
     std::string m_strLeftGradientPath, m_strRightGradientPath;
     // Output format of the stages (0 BMP, 1 PNG, 2 TIFF); each command sets

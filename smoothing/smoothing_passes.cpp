@@ -10,7 +10,7 @@
 
 SCommandOutcome CSmoothingCommands::SmoothSide(const SSmoothingInputs& inputs, bool bRight)
 {
-    m_bFailed = 0;
+    m_bFailed = false;
     m_saveFormat = inputs.saveFormat;
     const std::string& base = bRight ? inputs.strRightBase : inputs.strLeftBase;
     const std::string map = MakeDerivedName(base, kSuffixDepthMap, m_saveFormat);
@@ -22,7 +22,7 @@ SCommandOutcome CSmoothingCommands::SmoothSide(const SSmoothingInputs& inputs, b
         const CStageFilesScope scope(m_files, folders);
         SmoothPasses(outline, map, result, std::max(1, m_nDegree));
     } else {
-        m_bFailed = 1;
+        m_bFailed = true;
     }
     SCommandOutcome outcome;
     outcome.bDone = !m_bFailed;
@@ -52,6 +52,6 @@ bool CSmoothingCommands::SmoothPasses(const std::string& outline, const std::str
         bDone = ShowNoMemory(map);
     }
     if (!bDone)
-        m_bFailed = 1;
+        m_bFailed = true;
     return bDone;
 }

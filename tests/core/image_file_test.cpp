@@ -82,7 +82,8 @@ TEST(ImageFile, RefusesWhatIsNoWholeTwentyFourBitImageOfTheFourTypes)
     EXPECT_EQ(LoadImageFile("").status, ELoadStatus::kUnreadable);
     for (const auto& [name, bpp] : {std::pair<std::string, int>{"grey.png", 8}, {"alpha.png", 32}, {"deep.tif", 48}}) {
         SaveWithDepth(folder.File(name), 4, 3, bpp);
-        EXPECT_EQ(std::pair(LoadImageFile(folder.File(name)).status, ReadBitsPerPixel(folder.File(name))),
+        const SLoadResult loaded = LoadImageFile(folder.File(name));
+        EXPECT_EQ(std::pair(loaded.status, loaded.nBitsPerPixel),
                   std::pair(ELoadStatus::kNotRgb, bpp))
             << name;
     }
