@@ -47,11 +47,6 @@ public:
     std::string MakeDerivedName(const std::string& base, const char* suffix) const;
     // Saves in the current format; a failed save shows "Couldn't create file: %s".
     bool SaveImage(CImage image, const std::string& path);
-    void SetHost(CStageHost& host)
-    {
-        m_pHost = &host;
-        m_files.SetHost(host);
-    }
 
     // The image pair, set by the front end when the user opens an image.
     CStereoPair m_pair;

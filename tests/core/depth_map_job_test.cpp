@@ -33,10 +33,10 @@ protected:
         m_job.m_settings.m_nMaxParallaxX = 3;
     }
 
-    void Reset(CRecordingHost& host)
+    // A fresh host for the job, and the folder back to the pair alone.
+    void Reset()
     {
-        m_job.SetHost(host);
-        m_job.m_settings.m_nMaxParallaxX = 3;
+        m_host = CRecordingHost();
         for (const std::string& name : m_folder.Files())
             if (name != "left.png" && name != "right.png")
                 std::filesystem::remove_all(m_folder.File(name));
@@ -86,8 +86,7 @@ TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
         return text;
     };
     for (const auto& c : cases) {
-        CRecordingHost host;
-        Reset(host);
+        Reset();
         m_job.m_settings.m_bAnalyzeSource = c.bAnalyzeSource;
         m_job.m_settings.m_nSpeedFactor = c.nSpeed;
         m_job.m_settings.m_saveFormat = c.format;
@@ -95,7 +94,7 @@ TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
         ASSERT_TRUE(m_job.RunJob(c.bRight));
         const std::string main = c.bRight ? "right" : "left", extension = SaveExtension(c.format);
         const std::string working = c.nSpeed > 1 ? "-resize." : c.bAnalyzeSource ? "." : "-gradient.";
-        EXPECT_EQ(std::tuple(join(m_folder.Files(), ' '), join(host.Events(), '|'), m_job.m_strDepthMapPath,
+        EXPECT_EQ(std::tuple(join(m_folder.Files(), ' '), join(m_host.Events(), '|'), m_job.m_strDepthMapPath,
                              m_job.m_strMainImage),
                   std::tuple(c.szFiles, c.szEvents, m_folder.File(main + "-3dmap." + extension),
                              m_folder.File(main + working + (working == "." ? "png" : extension))));
@@ -149,10 +148,9 @@ TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
         SetPair(m_job, c.bAnalyzeSource ? m_folder.File("left.png") : bad,
                 c.bAnalyzeSource ? bad : m_folder.File("right.png"));
         m_job.m_settings.m_bAnalyzeSource = c.bAnalyzeSource;
-        CRecordingHost host;
-        m_job.SetHost(host);
+        m_host = CRecordingHost();
         EXPECT_FALSE(m_job.RunJob(false));
-        EXPECT_EQ(std::tuple(host.m_messages, host.m_strStatus, m_job.m_strDepthMapPath, m_folder.Files()),
+        EXPECT_EQ(std::tuple(m_host.m_messages, m_host.m_strStatus, m_job.m_strDepthMapPath, m_folder.Files()),
                   std::tuple(Names{c.message}, kStatusReady, earlier, before));
     }
 }
@@ -167,15 +165,14 @@ TEST_F(DepthMapJobTest, FailedSaveNamesThePathAndEndsTheJob)
     m_job.m_settings.m_nSpeedFactor = 2;
     for (std::size_t nFailing = 0; nFailing < results.size(); ++nFailing) {
         SCOPED_TRACE(results[nFailing]);
-        CRecordingHost host;
-        Reset(host);
+        Reset();
         std::filesystem::create_directory(m_folder.File(results[nFailing])); // where the file should go
         EXPECT_FALSE(m_job.RunJob(false));
         // The files of the earlier stages and the folder in the way; no temporary.
         Names files(results.begin(), results.begin() + static_cast<std::ptrdiff_t>(nFailing) + 1);
         files.insert(files.end(), {"left.png", "right.png"});
         std::sort(files.begin(), files.end());
-        EXPECT_EQ(std::tuple(host.m_messages, host.m_strStatus, m_job.m_strDepthMapPath, m_folder.Files()),
+        EXPECT_EQ(std::tuple(m_host.m_messages, m_host.m_strStatus, m_job.m_strDepthMapPath, m_folder.Files()),
                   std::tuple(Names{"Couldn't create file: " + m_folder.File(results[nFailing])}, "Ready", "", files));
     }
 }

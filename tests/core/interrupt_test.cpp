@@ -161,8 +161,9 @@ TEST(CancelledJob, WhileWaitingForTheFolderWritesNothing)
 
     ::close(fd); // the other job ends
     CRecordingHost patient;
-    job.SetHost(patient);
-    EXPECT_TRUE(job.RunJob(false));
+    CDepthMapJob next(patient);
+    ConfigureJob(next, folder);
+    EXPECT_TRUE(next.RunJob(false));
 }
 
 namespace {
