@@ -45,7 +45,7 @@ void CLinkLabel::SetTarget(const QString& target)
 
 void CLinkLabel::MarkOpened(bool bOpened)
 {
-    m_bWasOpened = bOpened ? 1 : 0;
+    m_bWasOpened = bOpened;
     if (m_bAttached)
         update();
 }
@@ -63,7 +63,7 @@ void CLinkLabel::SetUnderlineMode(int nMode)
 
 void CLinkLabel::FitToText()
 {
-    if (!m_bAttached || m_bFitToText != 1)
+    if (!m_bAttached || !m_bFitToText)
         return;
     QRect rect = geometry();
     const QSize border = rect.size() - contentsRect().size();
@@ -139,7 +139,7 @@ void CLinkLabel::OnMouseMove()
 {
     if (!m_bAttached || m_bMouseInside)
         return;
-    m_bMouseInside = 1;
+    m_bMouseInside = true;
     if (m_nUnderlineMode == -1)
         setFont(m_fontUnderlined);
     update();
@@ -160,7 +160,7 @@ void CLinkLabel::OnHoverTimer()
 {
     if (rect().contains(mapFromGlobal(QCursor::pos())))
         return;
-    m_bMouseInside = 0;
+    m_bMouseInside = false;
     m_hoverTimer.stop();
     if (m_nUnderlineMode != 1)
         setFont(m_fontPlain);
@@ -186,9 +186,9 @@ void CLinkLabel::mouseReleaseEvent(QMouseEvent* pEvent)
 
 void CLinkLabel::OnClicked()
 {
-    m_bMouseInside = 0;
+    m_bMouseInside = false;
     const int nCode = OpenTarget(m_strTarget);
-    m_bWasOpened = nCode > 32 ? 1 : 0;
+    m_bWasOpened = nCode > 32;
     if (m_bWasOpened) {
         MarkOpened(true);
         return;

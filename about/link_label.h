@@ -44,10 +44,10 @@ public:
     QColor m_clrLink{0, 0, 238};
     QColor m_clrVisited{85, 26, 139};
     QColor m_clrHover{255, 0, 0};
-    int m_bMouseInside = 0;
-    int m_bWasOpened = 0;
+    bool m_bMouseInside = false;
+    bool m_bWasOpened = false;
     int m_nUnderlineMode = -1;
-    int m_bFitToText = 1;
+    bool m_bFitToText = true;
     QString m_strTarget;
     QFont m_fontUnderlined;
     QFont m_fontPlain;

@@ -49,7 +49,7 @@ protected:
         CLinkLabel& link = *m_dialog.m_staticFirstCredit;
         QCursor::setPos(bOver ? link.mapToGlobal(QPoint(2, 2))
                               : m_dialog.mapToGlobal(QPoint(2, m_dialog.height() - 2)));
-        return WaitUntil([&] { return link.m_bMouseInside == (bOver ? 1 : 0); }, 2000);
+        return WaitUntil([&] { return link.m_bMouseInside == bOver; }, 2000);
     }
 
     CRecordingPlatform m_platform;
