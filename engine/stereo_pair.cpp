@@ -23,9 +23,12 @@ CStereoPair CStereoPair::WithSideRefused(bool bRight) const
                   : CStereoPair({}, m_strRightPath, m_strLeftBase, m_strRightBase);
 }
 
+// The other side keeps its base as it is: after a refusal it is the refused file's, not its (empty) path's.
 CStereoPair CStereoPair::WithSide(bool bRight, std::string path) const
 {
-    return bRight ? CStereoPair(m_strLeftPath, std::move(path)) : CStereoPair(std::move(path), m_strRightPath);
+    std::string base = MakeBase(path);
+    return bRight ? CStereoPair(m_strLeftPath, std::move(path), m_strLeftBase, std::move(base))
+                  : CStereoPair(std::move(path), m_strRightPath, std::move(base), m_strRightBase);
 }
 
 std::string CStereoPair::DerivedName(bool bRight, std::string_view suffix, ESaveFormat format) const
