@@ -10,12 +10,16 @@ bool Within(int nValue, int nMin, int nMax)
 
 } // namespace
 
-std::string SDepthMapSettings::Problem() const
+bool SDepthMapSettings::IsValid() const
 {
-    const bool bValid = Within(m_nFragmentSize, kMinFragmentSize, kMaxFragmentSize) && m_nFragmentSize % 2 == 0
+    return Within(m_nFragmentSize, kMinFragmentSize, kMaxFragmentSize) && m_nFragmentSize % 2 == 0
         && Within(m_nMaxParallaxX, 0, kMaxParallax) && Within(m_nMaxParallaxY, 0, kMaxParallax)
         && Within(m_nSpeedFactor, kMinSpeedFactor, kMaxSpeedFactor);
-    if (bValid)
+}
+
+std::string SDepthMapSettings::Problem() const
+{
+    if (IsValid())
         return {};
     return "The analysis settings are out of range: the fragment size must be even, " + std::to_string(kMinFragmentSize)
         + " to " + std::to_string(kMaxFragmentSize) + ", the parallax limits 0 to " + std::to_string(kMaxParallax)

@@ -23,6 +23,8 @@ struct SDepthMapSettings {
     ESaveFormat m_saveFormat = kFormatBmp;
     bool m_bReferenceSearch = false; // the literal search instead of the fast one: same results, slower
 
+    // Whether every setting is within its range.
+    bool IsValid() const;
     // The message the user is shown when a setting is out of its range, or empty.
     std::string Problem() const;
 };

@@ -5,11 +5,14 @@
 #include <cmath>
 #include <cstdlib>
 
+// The ranges are the job settings' own, so that they are written once.
 bool IsValidSearch(const SSearchSettings& s)
 {
-    return s.nFragmentSize >= SDepthMapSettings::kMinFragmentSize && s.nFragmentSize <= kMaxFragmentSize && s.nFragmentSize % 2 == 0
-        && s.nMaxParallaxX >= 0 && s.nMaxParallaxX <= kMaxParallax && s.nMaxParallaxY >= 0
-        && s.nMaxParallaxY <= kMaxParallax;
+    SDepthMapSettings settings;
+    settings.m_nFragmentSize = s.nFragmentSize;
+    settings.m_nMaxParallaxX = s.nMaxParallaxX;
+    settings.m_nMaxParallaxY = s.nMaxParallaxY;
+    return settings.IsValid();
 }
 
 CParallaxSearch::CParallaxSearch()
