@@ -134,7 +134,7 @@ EPairResult RunPair(const SBatchPair& pair, const SBatchOptions& options, CStage
     CDepthMapJob job(host);
     options.settings.ApplyTo(job);
     if (!pair.IsStereoFile()) {
-        SetJobPair(job, pair.strLeft, pair.strRight);
+        job.m_pair = CStereoPair(pair.strLeft, pair.strRight);
         return RunJob(job, options.settings);
     }
     if (!SplitIntoJob({pair.strLeft, StereoLayoutOf(pair.strLeft)}, job, host)) {

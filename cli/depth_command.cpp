@@ -6,7 +6,6 @@
 #include "cli/depth_settings.h"
 #include "cli/stereo_input.h"
 #include "engine/depth_map_job.h"
-#include "engine/file_names.h"
 
 #include <cstdio>
 #include <optional>
@@ -25,7 +24,7 @@ namespace {
 
 void Configure(const CCommandLine& line, CDepthMapJob& job)
 {
-    SetJobPair(job, line.Required("--left"), line.Required("--right"));
+    job.m_pair = CStereoPair(line.Required("--left"), line.Required("--right"));
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 #include "cli/stereo_input.h"
 
 #include "engine/depth_map_job.h"
-#include "engine/file_names.h"
 
 EStereoLayout ParseStereoLayout(const CCommandLine& line, const std::string& path)
 {
@@ -31,16 +30,11 @@ std::optional<SStereoInput> ParsePairOption(const CCommandLine& line)
     return SStereoInput{path, ParseStereoLayout(line, path)};
 }
 
-void SetJobPair(CDepthMapJob& job, const std::string& left, const std::string& right)
-{
-    job.m_pair = CStereoPair(left, right);
-}
-
 bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host)
 {
     const SStereoViews views = SplitStereoFile(input.strPath, input.layout, job.m_settings.m_saveFormat, host);
     if (!views.bDone)
         return false;
-    SetJobPair(job, views.strLeftPath, views.strRightPath);
+    job.m_pair = CStereoPair(views.strLeftPath, views.strRightPath);
     return true;
 }

@@ -25,9 +25,6 @@ EStereoLayout ParseStereoLayout(const CCommandLine& line, const std::string& pat
 // without --pair.
 std::optional<SStereoInput> ParsePairOption(const CCommandLine& line);
 
-// Makes the two images the job's pair, with their bases.
-void SetJobPair(CDepthMapJob& job, const std::string& left, const std::string& right);
-
 // Splits the file (side-by-side halves in the job's format) and makes its
 // views the job's pair; failures reach the host.
 bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host);
