@@ -41,12 +41,29 @@ std::string Refusal(const std::string& path, const std::string& problem)
     return "Couldn't split " + path + ": " + problem + ".";
 }
 
+// A file of the split in the folder held for the job, or its whole path when
+// the folder could not be held: the descriptor and name that *at calls take.
+struct SInFolder {
+    int nFd;
+    std::string name;
+};
+
+SInFolder InFolder(const std::string& path, int nFolderFd)
+{
+    return nFolderFd >= 0 ? SInFolder{nFolderFd, GetFileName(path)} : SInFolder{AT_FDCWD, path};
+}
+
+// Opened for reading, never waiting on a FIFO or a device named like a file.
+int OpenForReading(const std::string& path, int nFolderFd)
+{
+    const SInFolder file = InFolder(path, nFolderFd);
+    return ::openat(file.nFd, file.name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
 // Why a stereo file cannot be read at all, before anything is made of it; empty when it can.
 std::string OpenProblem(const std::string& path, int nFolderFd)
 {
-    const std::string name = nFolderFd >= 0 ? GetFileName(path) : path;
-    const int fd
-        = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = OpenForReading(path, nFolderFd);
     if (fd < 0)
         return errno == ENOENT ? "there is no such file"
                                : "it cannot be read (" + std::string(std::strerror(errno)) + ")";
@@ -62,12 +79,10 @@ std::string OpenProblem(const std::string& path, int nFolderFd)
     return {};
 }
 
-// Reads a whole regular file of at most nMaxBytes, never waiting on a FIFO or a device named like one.
+// Reads a whole regular file of at most nMaxBytes.
 std::optional<std::string> ReadRegularFile(const std::string& path, int nFolderFd, std::int64_t nMaxBytes)
 {
-    const std::string name = nFolderFd >= 0 ? GetFileName(path) : path;
-    const int fd
-        = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = OpenForReading(path, nFolderFd);
     struct stat info { };
     std::optional<std::string> bytes;
     if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= nMaxBytes) {
@@ -175,8 +190,7 @@ std::optional<std::string> Encoded(const CImage& image, ESaveFormat saveFormat)
 
 bool IsJpegFile(const std::string& path, int nFolderFd)
 {
-    const std::string name = nFolderFd >= 0 ? GetFileName(path) : path;
-    const int fd = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = OpenForReading(path, nFolderFd);
     unsigned char start[2] = {};
     const bool bJpeg = fd >= 0 && ::read(fd, start, 2) == 2 && start[0] == 0xFF && start[1] == 0xD8;
     if (fd >= 0)
@@ -226,9 +240,9 @@ enum class ENameHolds { kNothing, kThisView, kOther };
 
 ENameHolds WhatNameHolds(const std::string& target, int nFolderFd, const SView& view)
 {
-    const std::string name = nFolderFd >= 0 ? GetFileName(target) : target;
+    const SInFolder file = InFolder(target, nFolderFd);
     struct stat info { };
-    if (::fstatat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(file.nFd, file.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? ENameHolds::kNothing : ENameHolds::kOther;
     const auto nLongest = static_cast<std::int64_t>(std::max(view.bytes.size(), view.earlierForm.size()));
     const std::optional<std::string> bytes = ReadRegularFile(target, nFolderFd, nLongest);
@@ -271,8 +285,7 @@ bool PlaceViews(const std::array<std::string, 2>& targets, const std::array<CSaf
     std::vector<int> sides;
     for (int i = 0; i < 2; ++i)
         if (bNew[i]) {
-            const std::string target = nFolderFd >= 0 ? GetFileName(targets[i]) : targets[i];
-            files.push_back({staged[i].Temporary(), target});
+            files.push_back({staged[i].Temporary(), InFolder(targets[i], nFolderFd).name});
             sides.push_back(i);
         }
     const int nFailed = CommitNewFiles(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, files);
