@@ -45,8 +45,9 @@ bool PairFolder(const std::string& folder, ESaveFormat saveFormat, std::vector<S
 // The pairs of a list file: one pair a line, two paths separated by a tab
 // (or by spaces, when neither path holds one), or one .mpo or .jps path.
 // Relative paths start at the list's folder; blank lines, lines starting
-// with # and a byte-order mark at the start are skipped. A line of another shape, or naming a file that does not
-// exist, is a problem. Returns false when the list cannot be read.
+// with # and a byte-order mark at the start are skipped. A line of another
+// shape, or naming a file that does not exist, is a problem. Returns false
+// when the list cannot be read.
 bool ReadPairList(const std::string& listPath, std::vector<SBatchPair>& pairs);
 
 struct SShard {

@@ -367,7 +367,8 @@ bool WriteToStream(FIBITMAP* pBitmap, ESaveFormat format, std::FILE* pFile)
 {
     FreeImageIO io = StreamIo();
     const SSaveFormatInfo& info = InfoOf(format);
-    return FreeImage_SaveToHandle(static_cast<FREE_IMAGE_FORMAT>(info.nCodec), pBitmap, &io, pFile, info.nFlags) != FALSE;
+    return FreeImage_SaveToHandle(static_cast<FREE_IMAGE_FORMAT>(info.nCodec), pBitmap, &io, pFile, info.nFlags)
+        != FALSE;
 }
 
 } // namespace

@@ -60,10 +60,10 @@ enum class EImageCodec { kByName, kJpeg };
 // nFolderFd, the name of `path` is opened in that folder (see CJobFolders).
 SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCodec::kByName, int nFolderFd = -1);
 
-// Writes the image in the format (see its table for the library's options). The bytes go to a temporary file in the same
-// folder that replaces the target only after a complete write, so a failed
-// save leaves any earlier file of that name as it was. Returns success.
-// nFolderFd as for LoadImageFile.
+// Writes the image in the format (see its table for the library's options).
+// The bytes go to a temporary file in the same folder that replaces the
+// target only after a complete write, so a failed save leaves any earlier
+// file of that name as it was. Returns success. nFolderFd as for LoadImageFile.
 bool SaveImageFile(const CImage& image, const std::string& path, ESaveFormat format, int nFolderFd = -1);
 // Writes the image to a stream in the format; true when the library wrote all of it.
 bool EncodeImage(const CImage& image, ESaveFormat format, std::FILE* pFile);

@@ -36,7 +36,6 @@ public:
         : m_pHost(&host)
     { }
 
-
     // A job in the given folders (see CJobFolders): names are opened there,
     // and with bWriteBehind its saves are written behind its stages.
     void BeginJob(const CJobFolders& folders, bool bWriteBehind);

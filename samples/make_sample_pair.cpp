@@ -92,7 +92,8 @@ int main(int argc, char** argv)
     const std::string folder = std::string(argv[1]) + "/";
     CImage left(kWidth, kHeight), right(kWidth, kHeight), truth(kWidth, kHeight);
     Render(left, right, truth);
-    const bool bOk = SaveImageFile(left, folder + "left.png", kFormatPng) && SaveImageFile(right, folder + "right.png", kFormatPng)
+    const bool bOk = SaveImageFile(left, folder + "left.png", kFormatPng)
+        && SaveImageFile(right, folder + "right.png", kFormatPng)
         && SaveImageFile(truth, folder + "disparity-left.png", kFormatPng);
     if (!bOk)
         std::fprintf(stderr, "Couldn't write the sample pair into %s\n", folder.c_str());

@@ -83,9 +83,7 @@ TEST(ImageFile, RefusesWhatIsNoWholeTwentyFourBitImageOfTheFourTypes)
     for (const auto& [name, bpp] : {std::pair<std::string, int>{"grey.png", 8}, {"alpha.png", 32}, {"deep.tif", 48}}) {
         SaveWithDepth(folder.File(name), 4, 3, bpp);
         const SLoadResult loaded = LoadImageFile(folder.File(name));
-        EXPECT_EQ(std::pair(loaded.status, loaded.nBitsPerPixel),
-                  std::pair(ELoadStatus::kNotRgb, bpp))
-            << name;
+        EXPECT_EQ(std::pair(loaded.status, loaded.nBitsPerPixel), std::pair(ELoadStatus::kNotRgb, bpp)) << name;
     }
     WriteBytes(folder.File("bomb.gif"), std::string("GIF89a\xff\xff\xff\xff", 10) + std::string(3, '\0'));
     SaveWithDepth(folder.File("real.tga"), 9, 7, 32);
@@ -134,9 +132,11 @@ TEST(ImageFile, FailedSaveKeepsTheEarlierFileAndLeavesNoTemporary)
     EXPECT_FALSE(SaveImageFile(UniformImage(3, 3, 9, 9, 9), folder.File("taken.bmp"), kFormatBmp));
     {
         CImageWriter writer;
-        writer.Queue(std::make_shared<const CImage>(UniformImage(3, 3, 7, 7, 7)), folder.File("first.bmp"), kFormatBmp, -1);
+        writer.Queue(std::make_shared<const CImage>(UniformImage(3, 3, 7, 7, 7)), folder.File("first.bmp"), kFormatBmp,
+                     -1);
         writer.Queue(std::make_shared<const CImage>(), path, kFormatBmp, -1);
-        writer.Queue(std::make_shared<const CImage>(UniformImage(3, 3, 7, 7, 7)), folder.File("later.bmp"), kFormatBmp, -1);
+        writer.Queue(std::make_shared<const CImage>(UniformImage(3, 3, 7, 7, 7)), folder.File("later.bmp"), kFormatBmp,
+                     -1);
         EXPECT_EQ(writer.Wait(), path);
     }
     EXPECT_EQ(ReadBytes(path), before);

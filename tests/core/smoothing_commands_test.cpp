@@ -33,7 +33,8 @@ class SmoothingCommands : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SaveImageFile(m_left, m_inputs.strLeftPath, kFormatPng), SaveImageFile(m_right, m_inputs.strRightPath, kFormatPng);
+        SaveImageFile(m_left, m_inputs.strLeftPath, kFormatPng),
+            SaveImageFile(m_right, m_inputs.strRightPath, kFormatPng);
     }
     std::string File(const std::string& name) const { return m_folder.File(name); }
     CImage Load(const std::string& name) const { return LoadImageFile(File(name)).image; }
