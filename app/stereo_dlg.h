@@ -1,7 +1,7 @@
 // CStereoDlg: the main dialog, owner of the image pair, the settings and the depth-map job.
 #pragma once
 
-#include "engine/depth_map_job.h"
+#include "engine/job/depth_map_job.h"
 #include "platform/dialog_stage_host.h"
 #include "platform/dialog_worker.h"
 #include "platform/platform.h"

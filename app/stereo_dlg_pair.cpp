@@ -2,9 +2,9 @@
 // colour.
 #include "app/stereo_dlg.h"
 
-#include "engine/file_names.h"
-#include "engine/image_file.h"
-#include "engine/stereo_split.h"
+#include "engine/io/file_names.h"
+#include "engine/io/image_file.h"
+#include "engine/job/stereo_split.h"
 #include "platform/platform.h"
 #include "preview/preview_pane.h"
 #include "resources/resource_ids.h"

@@ -1,8 +1,8 @@
 // CStereoDlg: the analysis settings (trackbars with their value boxes, analysing mode, preview, output format).
 #include "app/stereo_dlg.h"
 
-#include "engine/image_format.h"
-#include "engine/numeric.h"
+#include "engine/base/image_format.h"
+#include "engine/base/numeric.h"
 #include "platform/digit_edit.h"
 #include "resources/resource_ids.h"
 

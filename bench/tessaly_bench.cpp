@@ -1,9 +1,9 @@
 // tessaly-bench: times the literal and the fast parallax search, and the job's other stages, on a stereo pair.
-#include "engine/depth_map_assembly.h"
-#include "engine/fast_search.h"
-#include "engine/gradient_image.h"
-#include "engine/image_file.h"
-#include "engine/parallax_search.h"
+#include "engine/io/image_file.h"
+#include "engine/kernels/depth_map_assembly.h"
+#include "engine/kernels/gradient_image.h"
+#include "engine/search/fast_search.h"
+#include "engine/search/parallax_search.h"
 
 #include <benchmark/benchmark.h>
 #include <hwy/targets.h>

@@ -6,8 +6,8 @@
 #include "cli/console_host.h"
 #include "cli/depth_settings.h"
 #include "cli/stereo_input.h"
-#include "engine/depth_map_job.h"
-#include "engine/file_names.h"
+#include "engine/io/file_names.h"
+#include "engine/job/depth_map_job.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // A folder's images paired by the side marks in their names, its stereo files taken whole.
 #include "cli/batch_pairs.h"
 
-#include "engine/file_names.h"
-#include "engine/stereo_split.h"
+#include "engine/io/file_names.h"
+#include "engine/job/stereo_split.h"
 
 #include <algorithm>
 #include <array>

@@ -2,8 +2,8 @@
 #include "cli/batch_pairs.h"
 
 #include "cli/cli_options.h"
-#include "engine/file_names.h"
-#include "engine/stereo_split.h"
+#include "engine/io/file_names.h"
+#include "engine/job/stereo_split.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The pairs of a batch: found in a folder by their names or read from a list file, sorted and cut into shards.
 #pragma once
 
-#include "engine/image_format.h"
+#include "engine/base/image_format.h"
 
 #include <string>
 #include <vector>

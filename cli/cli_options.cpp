@@ -1,7 +1,7 @@
 // Command-line option parsing.
 #include "cli/cli_options.h"
 
-#include "engine/file_names.h"
+#include "engine/io/file_names.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 // Command-line option parsing shared by the tool's commands.
 #pragma once
 
-#include "engine/image_format.h"
+#include "engine/base/image_format.h"
 
 #include <map>
 #include <optional>

@@ -1,7 +1,7 @@
 // CConsoleHost: the stage host of the command-line tool.
 #pragma once
 
-#include "engine/stage_host.h"
+#include "engine/base/stage_host.h"
 
 #include <atomic>
 #include <string>

@@ -5,7 +5,7 @@
 #include "cli/console_host.h"
 #include "cli/depth_settings.h"
 #include "cli/stereo_input.h"
-#include "engine/depth_map_job.h"
+#include "engine/job/depth_map_job.h"
 
 #include <cstdio>
 #include <optional>

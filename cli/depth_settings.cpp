@@ -1,7 +1,7 @@
 // The depth-map settings options, read once for a depth command or a whole batch.
 #include "cli/depth_settings.h"
 
-#include "engine/depth_map_job.h"
+#include "engine/job/depth_map_job.h"
 
 namespace {
 

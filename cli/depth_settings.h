@@ -2,7 +2,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
-#include "engine/depth_map_settings.h"
+#include "engine/base/depth_map_settings.h"
 
 #include <string>
 #include <vector>

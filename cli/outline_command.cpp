@@ -3,7 +3,7 @@
 #include "cli/command_outcome.h"
 #include "cli/commands.h"
 #include "cli/console_host.h"
-#include "engine/file_names.h"
+#include "engine/io/file_names.h"
 #include "smoothing/smoothing_commands.h"
 
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include "cli/commands.h"
 #include "cli/console_host.h"
 #include "cli/stereo_input.h"
-#include "engine/file_names.h"
+#include "engine/io/file_names.h"
 
 #include <cstdio>
 

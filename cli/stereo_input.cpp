@@ -1,7 +1,7 @@
 // Stereo files on the command line: the order options and the split that fills a job's pair.
 #include "cli/stereo_input.h"
 
-#include "engine/depth_map_job.h"
+#include "engine/job/depth_map_job.h"
 
 EStereoLayout ParseStereoLayout(const CCommandLine& line, const std::string& path)
 {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
-#include "engine/stereo_split.h"
+#include "engine/job/stereo_split.h"
 
 #include <optional>
 #include <string>

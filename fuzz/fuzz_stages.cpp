@@ -15,11 +15,11 @@
 // smoothing stage reads its inputs in the output format, as it finds them beside a finished map.
 #include "fuzz/fuzz_stages.h"
 
-#include "engine/depth_map_job.h"
-#include "engine/file_names.h"
-#include "engine/image_file.h"
-#include "engine/mpo_index.h"
-#include "engine/stereo_split.h"
+#include "engine/io/file_names.h"
+#include "engine/io/image_file.h"
+#include "engine/io/mpo_index.h"
+#include "engine/job/depth_map_job.h"
+#include "engine/job/stereo_split.h"
 #include "smoothing/smoothing_commands.h"
 #include "support/recording_host.h"
 

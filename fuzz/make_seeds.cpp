@@ -1,5 +1,5 @@
 // Makes the fuzzers' seed corpus from small crops of the sample pair: tessaly-fuzz-seeds SAMPLES_DIR CORPUS_DIR
-#include "engine/image_file.h"
+#include "engine/io/image_file.h"
 #include "fuzz/fuzz_stages.h"
 #include "fuzz/mpo_writer.h"
 

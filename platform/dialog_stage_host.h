@@ -1,7 +1,7 @@
 // CDialogStageHost: carries a worker thread's stage reports to the dialog's thread.
 #pragma once
 
-#include "engine/stage_host.h"
+#include "engine/base/stage_host.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 // CPreviewPane: loading, clearing, zooming and scrolling an image pane, and drawing its picture.
 #include "preview/preview_pane.h"
 
-#include "engine/image_file.h"
+#include "engine/io/image_file.h"
 #include "platform/platform.h"
 #include "preview/preview_pane_wnd.h"
 

@@ -4,8 +4,8 @@
 // Writes left.png, right.png and disparity-left.png (grey level = 4 x the
 // disparity in pixels, as in common stereo benchmarks). A point at column x
 // of the left view lies at column x - d of the right view.
-#include "engine/image.h"
-#include "engine/image_file.h"
+#include "engine/base/image.h"
+#include "engine/io/image_file.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks that includes run one way between the layers and that the Qt-free code includes no Qt:
-#   core (engine, resources; smoothing and the preview geometry over the engine)
+#   core: the engine's folders (base <- io, kernels, search <- job), resources; smoothing and the preview
+#   geometry over the engine
 #   <- platform (the layer over Qt) <- preview <- about, smoothing dialog <- app
 #   core <- cli; tests, fuzz, bench and samples over what they test.
 # The one exception: the smoothing dialog reads the main dialog through g_pMainDlg (app/stereo_dlg.h).
@@ -11,7 +12,11 @@ cd "$(dirname "$0")/.."
 # Sets `unit` to the unit of a file or of an include's path.
 unit_of() {
   case "$1" in
-    engine/*) unit=engine ;;
+    engine/base/*) unit=engine_base ;;
+    engine/io/*) unit=engine_io ;;
+    engine/kernels/*) unit=engine_kernels ;;
+    engine/search/*) unit=engine_search ;;
+    engine/job/*) unit=engine_job ;;
     resources/make_icon.cpp) unit=icon_tool ;;
     resources/*) unit=resources ;;
     smoothing/smoothing_dlg.*) unit=smoothing_dialog ;;
@@ -33,26 +38,31 @@ unit_of() {
 }
 
 # What each unit may include besides itself.
+engine="engine_base engine_io engine_kernels engine_search engine_job"
 declare -A allowed=(
-  [engine]=""
+  [engine_base]=""
+  [engine_io]="engine_base"
+  [engine_kernels]="engine_base"
+  [engine_search]="engine_base"
+  [engine_job]="engine_io engine_kernels engine_search engine_base"
   [resources]=""
-  [smoothing]="engine"
-  [preview_geometry]="engine"
-  [platform]="engine resources"
-  [preview]="preview_geometry platform engine resources"
-  [about]="platform engine resources"
-  [smoothing_dialog]="smoothing preview preview_geometry platform engine resources"
-  [app]="smoothing_dialog smoothing about preview preview_geometry platform engine resources"
-  [cli]="engine smoothing"
-  [support]="engine"
-  [core_tests]="engine smoothing preview_geometry cli support fuzz resources"
-  [gui_tests]="app smoothing_dialog smoothing about preview preview_geometry platform engine resources support"
-  [fuzz]="engine smoothing support"
-  [bench]="engine"
-  [samples]="engine"
+  [smoothing]="$engine"
+  [preview_geometry]="$engine"
+  [platform]="$engine resources"
+  [preview]="preview_geometry platform $engine resources"
+  [about]="platform $engine resources"
+  [smoothing_dialog]="smoothing preview preview_geometry platform $engine resources"
+  [app]="smoothing_dialog smoothing about preview preview_geometry platform $engine resources"
+  [cli]="$engine smoothing"
+  [support]="$engine"
+  [core_tests]="$engine smoothing preview_geometry cli support fuzz resources"
+  [gui_tests]="app smoothing_dialog smoothing about preview preview_geometry platform $engine resources support"
+  [fuzz]="$engine smoothing support"
+  [bench]="$engine"
+  [samples]="$engine"
   [icon_tool]=""
 )
-qt_free="engine resources smoothing preview_geometry cli support core_tests fuzz bench samples"
+qt_free="$engine resources smoothing preview_geometry cli support core_tests fuzz bench samples"
 
 failed=0
 report() {

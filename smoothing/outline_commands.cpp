@@ -1,11 +1,11 @@
 // CSmoothingCommands: "Create outline images" and its sign, gradient and mask stages.
-#include "engine/depth_map_job.h"
-#include "engine/file_names.h"
-#include "engine/gradient_image.h"
-#include "engine/job_folders.h"
-#include "engine/row_stage.h"
-#include "smoothing/outline_mask.h"
-#include "smoothing/sign_image.h"
+#include "engine/io/file_names.h"
+#include "engine/job/depth_map_job.h"
+#include "engine/job/job_folders.h"
+#include "engine/job/row_stage.h"
+#include "engine/kernels/gradient_image.h"
+#include "engine/kernels/outline_mask.h"
+#include "engine/kernels/sign_image.h"
 #include "smoothing/smoothing_commands.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // CSmoothingCommands: the inputs from the main side and the load, save and row loop its stages share.
 #include "smoothing/smoothing_commands.h"
 
-#include "engine/depth_map_job.h"
+#include "engine/job/depth_map_job.h"
 
 SSmoothingInputs SmoothingInputsOf(const CDepthMapJob& job)
 {

@@ -1,10 +1,10 @@
 // CSmoothingCommands: the state and the commands behind the "Segmentation Smoothing" dialog.
 #pragma once
 
-#include "engine/image.h"
-#include "engine/job_plan.h"
-#include "engine/stage_files.h"
-#include "engine/stage_host.h"
+#include "engine/base/image.h"
+#include "engine/base/stage_host.h"
+#include "engine/job/job_plan.h"
+#include "engine/job/stage_files.h"
 
 #include <functional>
 #include <string>

@@ -2,7 +2,7 @@
 #include "smoothing/smoothing_dlg.h"
 
 #include "app/stereo_dlg.h"
-#include "engine/numeric.h"
+#include "engine/base/numeric.h"
 #include "platform/digit_edit.h"
 #include "preview/preview_dlg.h"
 #include "resources/dialog_template.h"

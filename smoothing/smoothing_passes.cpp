@@ -1,8 +1,8 @@
 // CSmoothingCommands: "Smooth left/right depth map" and its passes.
-#include "engine/file_names.h"
-#include "engine/job_folders.h"
-#include "engine/row_stage.h"
-#include "smoothing/segment_smoothing.h"
+#include "engine/io/file_names.h"
+#include "engine/job/job_folders.h"
+#include "engine/job/row_stage.h"
+#include "engine/kernels/segment_smoothing.h"
 #include "smoothing/smoothing_commands.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 // input.
 #include "cli/batch_pairs.h"
 #include "cli/commands.h"
-#include "engine/file_names.h"
-#include "engine/image_file.h"
+#include "engine/io/file_names.h"
+#include "engine/io/image_file.h"
 #include "fuzz/mpo_writer.h"
 #include "support/test_images.h"
 

@@ -1,7 +1,7 @@
 // tessaly-cli: usage errors before any file is touched, results, messages, lost output and exit codes.
 #include "cli/commands.h"
-#include "engine/file_names.h"
-#include "engine/image_file.h"
+#include "engine/io/file_names.h"
+#include "engine/io/image_file.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Depth map assembly: levels from displacements and the recorded range.
-#include "engine/depth_map_assembly.h"
+#include "engine/kernels/depth_map_assembly.h"
 
 #include <gtest/gtest.h>
 

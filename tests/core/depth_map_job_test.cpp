@@ -1,12 +1,12 @@
 // The depth-map job: files and host calls of each mode, its stages handed to each other in memory, failing loads and
 // saves, and odd inputs.
-#include "engine/depth_map_assembly.h"
-#include "engine/depth_map_job.h"
-#include "engine/fast_search.h"
-#include "engine/file_names.h"
-#include "engine/gradient_image.h"
-#include "engine/image_file.h"
-#include "engine/working_scale.h"
+#include "engine/io/file_names.h"
+#include "engine/io/image_file.h"
+#include "engine/job/depth_map_job.h"
+#include "engine/kernels/depth_map_assembly.h"
+#include "engine/kernels/gradient_image.h"
+#include "engine/kernels/working_scale.h"
+#include "engine/search/fast_search.h"
 #include "support/recording_host.h"
 #include "support/test_images.h"
 

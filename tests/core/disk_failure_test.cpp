@@ -1,8 +1,8 @@
 // Saves that fail midway (a file-size limit in a child process, as on a full disk): the job shows "Couldn't create
 // file", ends, and every earlier file of the names it was writing stays.
-#include "engine/depth_map_job.h"
-#include "engine/file_names.h"
-#include "engine/image_file.h"
+#include "engine/io/file_names.h"
+#include "engine/io/image_file.h"
+#include "engine/job/depth_map_job.h"
 #include "support/file_limit.h"
 #include "support/recording_host.h"
 #include "support/test_images.h"

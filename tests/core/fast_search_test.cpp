@@ -1,8 +1,8 @@
 // The fast parallax search against the literal one: same displacements, scores, range and host calls.
-#include "engine/exact_choice_windows.h"
-#include "engine/fast_search.h"
-#include "engine/gradient_image.h"
-#include "engine/parallax_search.h"
+#include "engine/kernels/gradient_image.h"
+#include "engine/search/exact_choice_windows.h"
+#include "engine/search/fast_search.h"
+#include "engine/search/parallax_search.h"
 #include "support/recording_host.h"
 #include "support/test_images.h"
 

@@ -1,5 +1,5 @@
 // Replays every input a fuzzer once failed on (fuzz/regressions/<harness>/) through the same entry points.
-#include "engine/image_file.h"
+#include "engine/io/image_file.h"
 #include "fuzz/fuzz_stages.h"
 #include "support/test_images.h"
 

@@ -1,6 +1,6 @@
 // The gradient image kernel: the operator as written on random images, and known neighbourhoods.
-#include "engine/gradient_image.h"
-#include "engine/numeric.h"
+#include "engine/base/numeric.h"
+#include "engine/kernels/gradient_image.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>

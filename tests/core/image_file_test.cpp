@@ -1,8 +1,8 @@
 // Image files: round trips in every format, and everything that is not a whole 24-bit image of a decoded type refused.
-#include "engine/file_names.h"
-#include "engine/image_file.h"
-#include "engine/image_writer.h"
-#include "engine/safe_file.h"
+#include "engine/io/file_names.h"
+#include "engine/io/image_file.h"
+#include "engine/io/image_writer.h"
+#include "engine/io/safe_file.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>

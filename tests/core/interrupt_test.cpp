@@ -1,7 +1,7 @@
 // Jobs ended midway (through the host, or by a signal to the command-line tool) and jobs run side by side.
-#include "engine/depth_map_job.h"
-#include "engine/file_names.h"
-#include "engine/image_file.h"
+#include "engine/io/file_names.h"
+#include "engine/io/image_file.h"
+#include "engine/job/depth_map_job.h"
 #include "smoothing/smoothing_commands.h"
 #include "support/recording_host.h"
 #include "support/test_images.h"

@@ -1,9 +1,9 @@
 // Jobs and their folders: one lock per folder whatever the spelling, clashing names refused, leftovers of dead jobs,
 // a folder that cannot be locked, and a folder swapped for a link during a job.
-#include "engine/depth_map_job.h"
-#include "engine/file_names.h"
-#include "engine/image_file.h"
-#include "engine/work_files.h"
+#include "engine/io/file_names.h"
+#include "engine/io/image_file.h"
+#include "engine/io/work_files.h"
+#include "engine/job/depth_map_job.h"
 #include "smoothing/smoothing_commands.h"
 #include "support/recording_host.h"
 #include "support/test_images.h"

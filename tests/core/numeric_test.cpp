@@ -1,5 +1,5 @@
 // RoundToInt and TextToInt.
-#include "engine/numeric.h"
+#include "engine/base/numeric.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Outline image kernels on hand-made images: signs and the mask threshold.
-#include "smoothing/outline_mask.h"
-#include "smoothing/sign_image.h"
+#include "engine/kernels/outline_mask.h"
+#include "engine/kernels/sign_image.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>

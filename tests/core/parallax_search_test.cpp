@@ -1,5 +1,5 @@
 // The literal parallax search: scores, fragment, candidate order, ties and the row protocol.
-#include "engine/parallax_search.h"
+#include "engine/search/parallax_search.h"
 #include "support/recording_host.h"
 #include "support/test_images.h"
 

@@ -1,7 +1,7 @@
 // Segment smoothing against a literal reading of its definition, and a depth step along an outline.
-#include "engine/numeric.h"
-#include "smoothing/outline_codes.h"
-#include "smoothing/segment_smoothing.h"
+#include "engine/base/numeric.h"
+#include "engine/kernels/outline_codes.h"
+#include "engine/kernels/segment_smoothing.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // A job's pair: bases derived from the paths, and a side opened or refused on its own.
-#include "engine/stereo_pair.h"
+#include "engine/job/stereo_pair.h"
 
 #include <gtest/gtest.h>
 

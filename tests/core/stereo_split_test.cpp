@@ -1,10 +1,10 @@
 // Stereo files split into views: MPO streams copied byte for byte, side-by-side halves cut losslessly, bad files
 // refused.
-#include "engine/file_names.h"
-#include "engine/image_file.h"
-#include "engine/job_plan.h"
-#include "engine/new_files.h"
-#include "engine/stereo_split.h"
+#include "engine/io/file_names.h"
+#include "engine/io/image_file.h"
+#include "engine/io/new_files.h"
+#include "engine/job/job_plan.h"
+#include "engine/job/stereo_split.h"
 #include "fuzz/mpo_writer.h"
 #include "support/recording_host.h"
 #include "support/test_images.h"

@@ -1,6 +1,7 @@
 // Working-scale reduction and bilinear enlargement.
-#include "engine/numeric.h"
-#include "engine/working_scale.h"
+#include "engine/base/numeric.h"
+#include "engine/kernels/working_scale.h"
+#include "engine/search/parallax_search.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>

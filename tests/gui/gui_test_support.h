@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/stereo_dlg.h"
-#include "engine/image_file.h"
+#include "engine/io/image_file.h"
 #include "resources/resource_ids.h"
 #include "support/test_images.h"
 

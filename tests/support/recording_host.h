@@ -1,7 +1,7 @@
 // CRecordingHost: a stage host that records what a user would see, for tests and tools.
 #pragma once
 
-#include "engine/stage_host.h"
+#include "engine/base/stage_host.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // Helpers shared by the tests.
 #include "support/test_images.h"
 
-#include "engine/file_names.h"
+#include "engine/io/file_names.h"
 
 #include <FreeImage.h>
 #include <algorithm>

@@ -1,8 +1,8 @@
 // Helpers shared by the tests: temporary folders, random images, odd image files and a job's pair.
 #pragma once
 
-#include "engine/depth_map_job.h"
-#include "engine/image.h"
+#include "engine/base/image.h"
+#include "engine/job/depth_map_job.h"
 
 #include <cstdint>
 #include <filesystem>

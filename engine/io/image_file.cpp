@@ -1,0 +1,391 @@
+// Image files: the only place that talks to the image library.
+#include "engine/io/image_file.h"
+
+#include "engine/io/file_names.h"
+#include "engine/io/file_size_check.h"
+#include "engine/io/safe_file.h"
+
+#include <FreeImage.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <tiffio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+
+namespace {
+
+struct SBitmapDeleter {
+    void operator()(FIBITMAP* pBitmap) const { FreeImage_Unload(pBitmap); }
+};
+using BitmapPtr = std::unique_ptr<FIBITMAP, SBitmapDeleter>;
+
+// A decoder that meets a damaged file (a JPEG that ends early, a TIFF strip
+// that cannot be read) often complains, fills the rest with black and still
+// returns a bitmap. Its complaint, caught on the loading thread, fails the
+// load. Set TESSALY_IMAGE_DIAGNOSTICS to see every complaint on stderr.
+thread_local std::string* t_pComplaint = nullptr;
+
+bool ShowDiagnostics()
+{
+    static const bool bShow = std::getenv("TESSALY_IMAGE_DIAGNOSTICS") != nullptr;
+    return bShow;
+}
+
+void Complain(const char* text)
+{
+    if (ShowDiagnostics())
+        std::fprintf(stderr, "image library: %s\n", text);
+    if (t_pComplaint != nullptr && t_pComplaint->empty())
+        *t_pComplaint = text;
+}
+
+void DLL_CALLCONV OnLibraryMessage(FREE_IMAGE_FORMAT, const char* text)
+{
+    if (text != nullptr)
+        Complain(text);
+}
+
+void OnTiffError(const char* module, const char* format, va_list arguments)
+{
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    // The library asks libtiff for every EXIF tag it knows, and libtiff calls
+    // each one it does not know an error: that says nothing about the file.
+    if (module != nullptr && std::strcmp(module, "TIFFFieldWithTag") == 0) {
+        if (ShowDiagnostics())
+            std::fprintf(stderr, "image library: %s\n", text);
+        return;
+    }
+    Complain(text);
+}
+
+// libtiff warns about every EXIF tag it does not know; warnings never fail a load.
+void OnTiffWarning(const char*, const char* format, va_list arguments)
+{
+    if (ShowDiagnostics())
+        OnTiffError(nullptr, format, arguments);
+}
+
+// Collects the first complaint of the decoders while it lives.
+class CComplaints {
+public:
+    CComplaints() { t_pComplaint = &m_text; }
+    ~CComplaints() { t_pComplaint = nullptr; }
+    CComplaints(const CComplaints&) = delete;
+    CComplaints& operator=(const CComplaints&) = delete;
+    const std::string& Text() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+void InitialiseLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        FreeImage_Initialise(FALSE);
+        FreeImage_SetOutputMessage(OnLibraryMessage);
+        TIFFSetWarningHandler(OnTiffWarning);
+        TIFFSetErrorHandler(OnTiffError);
+    });
+}
+
+std::atomic<std::int64_t> g_nMaxSide{kMaxImageSide};
+std::atomic<std::int64_t> g_nMaxPixels{kMaxImagePixels};
+
+bool WithinLimits(std::int64_t nWidth, std::int64_t nHeight)
+{
+    return nWidth <= g_nMaxSide && nHeight <= g_nMaxSide && nWidth * nHeight <= g_nMaxPixels;
+}
+
+// Headers can name sides up to 2^32 - 1; those beyond int are noted as
+// INT_MAX, which the limits refuse all the same.
+int ClampedSide(unsigned nSide)
+{
+    return static_cast<int>(std::min<unsigned>(nSide, INT_MAX));
+}
+
+void NoteSize(FIBITMAP* pBitmap, SLoadResult& result)
+{
+    result.nWidth = ClampedSide(FreeImage_GetWidth(pBitmap));
+    result.nHeight = ClampedSide(FreeImage_GetHeight(pBitmap));
+    result.nBitsPerPixel = static_cast<int>(FreeImage_GetBPP(pBitmap));
+}
+
+bool IsRgb24(FIBITMAP* pBitmap)
+{
+    return FreeImage_GetImageType(pBitmap) == FIT_BITMAP && FreeImage_GetBPP(pBitmap) == 24;
+}
+
+// What a bitmap's header or pixels say about it, the size checked first.
+ELoadStatus Classify(FIBITMAP* pBitmap, SLoadResult& result)
+{
+    NoteSize(pBitmap, result);
+    if (result.nWidth <= 0 || result.nHeight <= 0)
+        return ELoadStatus::kUnreadable;
+    if (!WithinLimits(result.nWidth, result.nHeight))
+        return ELoadStatus::kTooLarge;
+    return IsRgb24(pBitmap) ? ELoadStatus::kOk : ELoadStatus::kNotRgb;
+}
+
+CImage CopyPixels(FIBITMAP* pBitmap)
+{
+    const int nWidth = static_cast<int>(FreeImage_GetWidth(pBitmap));
+    const int nHeight = static_cast<int>(FreeImage_GetHeight(pBitmap));
+    CImage image(nWidth, nHeight);
+    for (int y = 0; y < nHeight; ++y) {
+        const BYTE* pLine = FreeImage_GetScanLine(pBitmap, y);
+        std::memcpy(image.Row(y).data(), pLine, image.Pitch());
+    }
+    return image;
+}
+
+unsigned DLL_CALLCONV WriteProc(void* buffer, unsigned size, unsigned count, fi_handle handle)
+{
+    return static_cast<unsigned>(std::fwrite(buffer, size, count, static_cast<std::FILE*>(handle)));
+}
+
+unsigned DLL_CALLCONV ReadProc(void* buffer, unsigned size, unsigned count, fi_handle handle)
+{
+    return static_cast<unsigned>(std::fread(buffer, size, count, static_cast<std::FILE*>(handle)));
+}
+
+int DLL_CALLCONV SeekProc(fi_handle handle, long offset, int origin)
+{
+    return std::fseek(static_cast<std::FILE*>(handle), offset, origin);
+}
+
+long DLL_CALLCONV TellProc(fi_handle handle)
+{
+    return std::ftell(static_cast<std::FILE*>(handle));
+}
+
+FreeImageIO StreamIo()
+{
+    return FreeImageIO{ReadProc, WriteProc, SeekProc, TellProc};
+}
+
+struct SFileCloser {
+    void operator()(std::FILE* pFile) const { std::fclose(pFile); }
+};
+using FilePtr = std::unique_ptr<std::FILE, SFileCloser>;
+
+struct SOpenFile {
+    FilePtr file;
+    std::int64_t nSize = 0;
+    std::string strReason; // why it could not be opened
+};
+
+// Opens a non-empty regular file for reading, relative to nFolderFd when it
+// is a folder's descriptor. The type is checked on the open descriptor, so
+// a name swapped for a FIFO or a device after a check cannot make the load
+// block or read forever; O_NONBLOCK keeps the open itself from waiting for
+// a FIFO's writer.
+SOpenFile OpenRegularFile(const std::string& path, int nFolderFd)
+{
+    SOpenFile opened;
+    const std::string name = nFolderFd >= 0 ? GetFileName(path) : path;
+    const int fd
+        = ::openat(nFolderFd >= 0 ? nFolderFd : AT_FDCWD, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        opened.strReason = std::strerror(errno);
+        return opened;
+    }
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
+        opened.strReason = S_ISREG(info.st_mode) ? "the file is empty" : "not a regular file";
+        ::close(fd);
+        return opened;
+    }
+    opened.nSize = info.st_size;
+    opened.file.reset(::fdopen(fd, "rb"));
+    if (!opened.file)
+        ::close(fd);
+    return opened;
+}
+
+EImageType TypeOf(FREE_IMAGE_FORMAT fif)
+{
+    switch (fif) {
+    case FIF_BMP:
+        return EImageType::kBmp;
+    case FIF_PNG:
+        return EImageType::kPng;
+    case FIF_TIFF:
+        return EImageType::kTiff;
+    default:
+        return EImageType::kJpeg;
+    }
+}
+
+// The BMP header's offset of the pixels (bytes 10 to 13, little-endian).
+std::int64_t BmpPixelOffset(std::FILE* pFile)
+{
+    unsigned char bytes[4] = {};
+    if (::pread(::fileno(pFile), bytes, sizeof bytes, 10) != static_cast<ssize_t>(sizeof bytes))
+        return INT64_MAX / 2;
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::int64_t{bytes[3]} << 24;
+}
+
+// Whether the file can hold the pixels its header names; else the reason.
+bool IsLongEnough(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, SLoadResult& result)
+{
+    const std::int64_t nOffset = fif == FIF_BMP ? BmpPixelOffset(opened.file.get()) : 0;
+    const std::int64_t nNeeded = MinimumFileBytes(TypeOf(fif), result.nWidth, result.nHeight, nOffset);
+    if (opened.nSize >= nNeeded)
+        return true;
+    result.strReason = "the file holds " + std::to_string(opened.nSize) + " bytes, fewer than its "
+        + std::to_string(result.nWidth) + " x " + std::to_string(result.nHeight) + " pixels need ("
+        + std::to_string(nNeeded) + "); it is cut short or damaged";
+    return false;
+}
+
+// The library's lookup cuts its list of extensions with strtok: two loads
+// on two threads at once (the inputs of a job, the jobs of a batch) would
+// cut each other's list.
+FREE_IMAGE_FORMAT TypeByName(const std::string& path)
+{
+    static std::mutex mutex;
+    const std::lock_guard lock(mutex);
+    return FreeImage_GetFIFFromFilename(path.c_str());
+}
+
+bool IsDecodedFormat(FREE_IMAGE_FORMAT fif)
+{
+    return fif == FIF_BMP || fif == FIF_PNG || fif == FIF_TIFF || fif == FIF_JPEG;
+}
+
+// The header alone (all four decoded formats support it), then the pixels
+// only when the header is acceptable and the file long enough for them.
+ELoadStatus Decode(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, SLoadResult& result)
+{
+    std::FILE* pFile = opened.file.get();
+    FreeImageIO io = StreamIo();
+    const CComplaints complaints;
+    BitmapPtr header(FreeImage_LoadFromHandle(fif, &io, pFile, FIF_LOAD_NOPIXELS));
+    if (!header)
+        return ELoadStatus::kUnreadable;
+    const ELoadStatus headerStatus = Classify(header.get(), result);
+    if (headerStatus != ELoadStatus::kOk)
+        return headerStatus;
+    if (!IsLongEnough(fif, opened, result) || std::fseek(pFile, 0, SEEK_SET) != 0)
+        return ELoadStatus::kUnreadable;
+    BitmapPtr bitmap(FreeImage_LoadFromHandle(fif, &io, pFile, 0));
+    if (!bitmap || !FreeImage_HasPixels(bitmap.get()) || !complaints.Text().empty()) {
+        result.strReason = complaints.Text();
+        return ELoadStatus::kUnreadable;
+    }
+    const ELoadStatus status = Classify(bitmap.get(), result);
+    if (status != ELoadStatus::kOk)
+        return status;
+    try {
+        result.image = CopyPixels(bitmap.get());
+    } catch (const std::bad_alloc&) {
+        return ELoadStatus::kNoMemory;
+    }
+    return ELoadStatus::kOk;
+}
+
+} // namespace
+
+SImageLimits GetImageLimits()
+{
+    return {static_cast<int>(g_nMaxSide.load()), g_nMaxPixels.load()};
+}
+
+void SetImageLimits(const SImageLimits& limits)
+{
+    g_nMaxSide = limits.nMaxSide;
+    g_nMaxPixels = limits.nMaxPixels;
+}
+
+SLoadResult LoadImageFile(const std::string& path, EImageCodec codec, int nFolderFd)
+{
+    InitialiseLibrary();
+    SLoadResult result;
+    FREE_IMAGE_FORMAT fif = path.empty() ? FIF_UNKNOWN : TypeByName(path);
+    if (codec == EImageCodec::kJpeg && !path.empty())
+        fif = FIF_JPEG;
+    if (fif == FIF_UNKNOWN)
+        return result;
+    if (!IsDecodedFormat(fif)) {
+        result.status = ELoadStatus::kUnsupported;
+        return result;
+    }
+    const SOpenFile opened = OpenRegularFile(path, nFolderFd);
+    if (opened.file)
+        result.status = Decode(fif, opened, result);
+    else
+        result.strReason = opened.strReason;
+    if (result.status != ELoadStatus::kOk)
+        result.image = CImage();
+    return result;
+}
+
+std::string DescribeLoadFailure(const SLoadResult& result, const std::string& path)
+{
+    const std::string size = std::to_string(result.nWidth) + " x " + std::to_string(result.nHeight);
+    const SImageLimits limits = GetImageLimits();
+    switch (result.status) {
+    case ELoadStatus::kTooLarge:
+        return "The image " + path + " is too large (" + size + " pixels; the limit is "
+            + std::to_string(limits.nMaxSide) + " pixels a side and " + std::to_string(limits.nMaxPixels)
+            + " pixels in all).";
+    case ELoadStatus::kNoMemory:
+        return "Not enough memory for the image " + path + " (" + size + " pixels).";
+    case ELoadStatus::kUnsupported:
+        return "The file " + path + " is not read: only BMP, PNG, TIFF and JPEG images are.";
+    default:
+        return {};
+    }
+}
+
+namespace {
+
+BitmapPtr ToBitmap(const CImage& image)
+{
+    BitmapPtr bitmap(FreeImage_Allocate(image.Width(), image.Height(), 24, 0, 0, 0));
+    if (!bitmap)
+        return bitmap;
+    for (int y = 0; y < image.Height(); ++y)
+        std::memcpy(FreeImage_GetScanLine(bitmap.get(), y), image.Row(y).data(), image.Pitch());
+    return bitmap;
+}
+
+bool WriteToStream(FIBITMAP* pBitmap, ESaveFormat format, std::FILE* pFile)
+{
+    FreeImageIO io = StreamIo();
+    const SSaveFormatInfo& info = InfoOf(format);
+    return FreeImage_SaveToHandle(static_cast<FREE_IMAGE_FORMAT>(info.nCodec), pBitmap, &io, pFile, info.nFlags)
+        != FALSE;
+}
+
+} // namespace
+
+bool EncodeImage(const CImage& image, ESaveFormat format, std::FILE* pFile)
+{
+    InitialiseLibrary();
+    if (image.IsEmpty())
+        return false;
+    const BitmapPtr bitmap = ToBitmap(image);
+    return bitmap && WriteToStream(bitmap.get(), format, pFile);
+}
+
+bool SaveImageFile(const CImage& image, const std::string& path, ESaveFormat format, int nFolderFd)
+{
+    if (image.IsEmpty() || path.empty())
+        return false;
+    return WriteFileSafely(
+        path, [&](std::FILE* pFile) { return EncodeImage(image, format, pFile); }, nFolderFd);
+}

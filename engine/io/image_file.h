@@ -1,0 +1,74 @@
+// Image files: loading and saving a CImage with the image library, safely.
+#pragma once
+
+#include "engine/base/image.h"
+#include "engine/base/image_format.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Decoding is refused above these sizes, read from the file's header before
+// any pixel is decoded, so a hostile header cannot make us allocate gigabytes.
+// At the limit a job holds at most about 31 bytes a pixel (gradient mode:
+// the working images, their padded planes, the displacement images and the
+// copies being encoded): 6.2 GB.
+inline constexpr int kMaxImageSide = 32768;
+inline constexpr std::int64_t kMaxImagePixels = 200'000'000;
+
+struct SImageLimits {
+    int nMaxSide = kMaxImageSide;
+    std::int64_t nMaxPixels = kMaxImagePixels;
+};
+
+// The limits in force. Tests and fuzzing lower them so that an oversized
+// header costs microseconds instead of a large allocation.
+SImageLimits GetImageLimits();
+void SetImageLimits(const SImageLimits& limits);
+
+enum class ELoadStatus {
+    kOk,
+    kUnreadable,  // missing, not a regular file, empty, unknown type, or failed to decode
+    kNotRgb,      // not 24 bits per pixel (known from the header, or after decoding)
+    kTooLarge,    // its header names a size beyond the limits above
+    kNoMemory,    // the pixels could not be allocated
+    kUnsupported, // a type the library knows but we do not decode (only BMP, PNG, TIFF, JPEG)
+};
+
+struct SLoadResult {
+    ELoadStatus status = ELoadStatus::kUnreadable;
+    CImage image;   // set when status is kOk
+    int nWidth = 0; // from the header, when it could be read
+    int nHeight = 0;
+    int nBitsPerPixel = 0;
+    std::string strReason; // why a file that should be readable was not, when known
+};
+
+// How the decoder of a file is chosen: by its name's extension, or JPEG
+// whatever the name (stereo files such as ".jps" are JPEG streams).
+enum class EImageCodec { kByName, kJpeg };
+
+// Loads an image with its type guessed from the file name's extension. Only
+// BMP, PNG, TIFF and JPEG are decoded: every other decoder of the library is
+// attack surface that no user of a stereo tool needs. The header is read
+// first, and a size beyond the limits or a pixel format other than 24-bit
+// colour is refused before any pixel is decoded. Never blocks on a FIFO or a
+// device named like an image: only regular files are read.
+// A file whose header names more pixels than its length can hold, or whose
+// decoder complains while reading it (a JPEG that ends early, a strip that
+// cannot be read), is refused as unreadable with the reason noted. With
+// nFolderFd, the name of `path` is opened in that folder (see CJobFolders).
+SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCodec::kByName, int nFolderFd = -1);
+
+// Writes the image in the format (see its table for the library's options).
+// The bytes go to a temporary file in the same folder that replaces the
+// target only after a complete write, so a failed save leaves any earlier
+// file of that name as it was. Returns success. nFolderFd as for LoadImageFile.
+bool SaveImageFile(const CImage& image, const std::string& path, ESaveFormat format, int nFolderFd = -1);
+// Writes the image to a stream in the format; true when the library wrote all of it.
+bool EncodeImage(const CImage& image, ESaveFormat format, std::FILE* pFile);
+
+// The text of a load failure that is not the stage's own load message: the
+// size limits and allocation failures name the size, an unsupported type
+// names the types read; empty for other cases.
+std::string DescribeLoadFailure(const SLoadResult& result, const std::string& path);

@@ -1,0 +1,54 @@
+// The row-stage runner: the one loop of rows with events, cancellation and progress, and the load and save around it.
+#include "engine/job/row_stage.h"
+
+#include <algorithm>
+
+bool RunRows(CStageHost& host, const SRowProgress& progress, int nRange, int nFirst, int nEnd,
+             const std::function<void(int y)>& row)
+{
+    if (progress.bProgressBar)
+        host.SetProgressRange(nRange);
+    for (int y = nFirst; y < nEnd; ++y) {
+        if (!progress.bProgressBar)
+            host.PumpEvents();
+        if (host.IsCancelled()) {
+            if (progress.bProgressBar)
+                host.ResetProgress();
+            return false;
+        }
+        row(y);
+        if (progress.bProgressBar)
+            host.StepProgress();
+    }
+    return true;
+}
+
+bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progress,
+                 const std::vector<SStageInput>& inputs, const std::string& output, ESaveFormat saveFormat, int nBorder,
+                 const TRowKernel& kernel)
+{
+    if (progress.szStatus != nullptr)
+        host.SetStatus(progress.szStatus);
+    if (host.IsCancelled())
+        return false;
+    TStageImages images;
+    for (const SStageInput& input : inputs) {
+        images.push_back(files.Load(input.path, input.szLoadMessage));
+        if (!images.back())
+            return false;
+    }
+    int nWidth = images.front()->Width();
+    int nHeight = images.front()->Height();
+    for (const std::shared_ptr<const CImage>& pImage : images) {
+        nWidth = std::min(nWidth, pImage->Width());
+        nHeight = std::min(nHeight, pImage->Height());
+    }
+    CImage result(nWidth, nHeight);
+    if (!RunRows(host, progress, nHeight, nBorder, nHeight - nBorder, [&](int y) { kernel(images, result, y); }))
+        return false;
+    images.clear();
+    const bool bSaved = files.Save(std::move(result), output, saveFormat);
+    if (progress.bProgressBar)
+        host.ResetProgress();
+    return bSaved;
+}

@@ -1,0 +1,107 @@
+// CStageFiles: loads served from memory or decoded ahead, saves kept for the stages after and written behind them.
+#include "engine/job/stage_files.h"
+
+#include "engine/job/job_folders.h"
+
+void CStageFiles::BeginJob(const CJobFolders& folders, bool bWriteBehind)
+{
+    m_pFolders = &folders;
+    m_bWriteBehind = bWriteBehind;
+}
+
+int CStageFiles::FolderOf(const std::string& path) const
+{
+    return m_pFolders != nullptr ? m_pFolders->FolderOf(path) : -1;
+}
+
+void CStageFiles::Prefetch(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths)
+        if (!m_prefetched.contains(path))
+            m_prefetched.emplace(
+                path, std::async(std::launch::async, LoadImageFile, path, EImageCodec::kByName, FolderOf(path)));
+}
+
+// A failed save is shown once; the job's loads and saves fail from then on.
+bool CStageFiles::ReportFailedSave()
+{
+    if (m_bFailed)
+        return true;
+    const std::string failed = m_writer.Failure();
+    if (failed.empty())
+        return false;
+    m_pHost->ShowMessage(CreateFileMessage(failed));
+    m_bFailed = true;
+    return true;
+}
+
+bool CStageFiles::Flush()
+{
+    m_writer.Wait();
+    return !ReportFailedSave() && !m_bFailed;
+}
+
+void CStageFiles::EndJob()
+{
+    Flush();
+    m_writer.Reset();
+    m_prefetched.clear();
+    m_kept.clear();
+    m_held.clear();
+    m_pFolders = nullptr;
+    m_bWriteBehind = false;
+    m_bFailed = false;
+}
+
+std::shared_ptr<const CImage> CStageFiles::Loaded(SLoadResult loaded, const std::string& path, const char* loadMessage)
+{
+    if (loaded.status == ELoadStatus::kOk)
+        return std::make_shared<const CImage>(std::move(loaded.image));
+    const std::string detail = DescribeLoadFailure(loaded, path);
+    m_pHost->ShowMessage(detail.empty() ? loadMessage : detail);
+    if (detail.empty())
+        m_pHost->ShowNotice(path + ": " + (loaded.strReason.empty() ? "not a readable image" : loaded.strReason));
+    return nullptr;
+}
+
+std::shared_ptr<const CImage> CStageFiles::Load(const std::string& path, const char* loadMessage)
+{
+    if (ReportFailedSave())
+        return nullptr;
+    // A saved image stays for every later load of its name: with saves
+    // written behind the stages, its file may not be there yet.
+    if (const auto kept = m_kept.find(path); kept != m_kept.end())
+        return kept->second;
+    if (auto prefetched = m_prefetched.find(path); prefetched != m_prefetched.end()) {
+        SLoadResult loaded = prefetched->second.get();
+        m_prefetched.erase(prefetched);
+        return Loaded(std::move(loaded), path, loadMessage);
+    }
+    return Loaded(LoadImageFile(path, EImageCodec::kByName, FolderOf(path)), path, loadMessage);
+}
+
+bool CStageFiles::Save(std::shared_ptr<const CImage> image, const std::string& path, ESaveFormat saveFormat)
+{
+    if (ReportFailedSave())
+        return false;
+    m_kept.erase(path);
+    if (m_held.contains(path)) {
+        m_kept.emplace(path, std::move(image));
+        return true;
+    }
+    if (m_bWriteBehind) {
+        m_writer.Queue(image, path, saveFormat, FolderOf(path));
+    } else if (!SaveImageFile(*image, path, saveFormat, FolderOf(path))) {
+        m_pHost->ShowMessage(CreateFileMessage(path));
+        return false;
+    }
+    // Outside a job a stage stands alone: the next one reads the file.
+    if (m_pFolders != nullptr)
+        m_kept.emplace(path, std::move(image));
+    return true;
+}
+
+std::string CreateFileMessage(const std::string& path)
+{
+    return "Couldn't create file: " + path;
+}

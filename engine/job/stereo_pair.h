@@ -1,0 +1,33 @@
+// CStereoPair: the two images of a job and the bases every derived name is built on, derived once from the paths.
+#pragma once
+
+#include "engine/base/image_format.h"
+
+#include <string>
+#include <string_view>
+
+class CStereoPair {
+public:
+    CStereoPair() = default;
+    CStereoPair(std::string leftPath, std::string rightPath);
+
+    const std::string& Path(bool bRight) const { return bRight ? m_strRightPath : m_strLeftPath; }
+    const std::string& Base(bool bRight) const { return bRight ? m_strRightBase : m_strLeftBase; }
+    const std::string& LeftPath() const { return m_strLeftPath; }
+    const std::string& RightPath() const { return m_strRightPath; }
+    const std::string& LeftBase() const { return m_strLeftBase; }
+    const std::string& RightBase() const { return m_strRightBase; }
+    // The same pair with one side's image replaced, as the dialog opens them one at a time.
+    CStereoPair WithSide(bool bRight, std::string path) const;
+    // The same pair with the side's image refused by the dialog: no path, and
+    // the refused file's base kept, which the smoothing commands still read.
+    CStereoPair WithSideRefused(bool bRight) const;
+    // The side's base + suffix + the format's extension.
+    std::string DerivedName(bool bRight, std::string_view suffix, ESaveFormat format) const;
+
+private:
+    CStereoPair(std::string leftPath, std::string rightPath, std::string leftBase, std::string rightBase);
+
+    std::string m_strLeftPath, m_strRightPath;
+    std::string m_strLeftBase, m_strRightBase; // directory + file name without its last extension
+};
