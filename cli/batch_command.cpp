@@ -113,7 +113,7 @@ bool IsDone(const SBatchPair& pair, const SDepthSettings& settings)
 
 EPairResult RunJob(CDepthMapJob& job, const SDepthSettings& settings)
 {
-    if (job.RunJob(settings.bRightMap))
+    if (job.RunJob(settings.bRightMap).bDone)
         return EPairResult::kDone;
     return g_bInterrupted ? EPairResult::kInterrupted : EPairResult::kFailed;
 }

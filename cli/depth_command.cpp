@@ -49,11 +49,11 @@ int RunDepthCommand(const std::vector<std::string>& args)
     }
     if (pair && !SplitIntoJob(*pair, job, host))
         return g_bInterrupted ? kExitInterrupted : kExitFailed;
-    const bool bDone = job.RunJob(settings.bRightMap);
+    const SCommandOutcome outcome = job.RunJob(settings.bRightMap);
     host.FinishLine();
     // An interrupt that came too late to stop the last stage leaves a
     // finished map, which is reported as done.
-    if (!bDone)
+    if (!outcome.bDone)
         return g_bInterrupted ? kExitInterrupted : kExitFailed;
-    return PrintPaths({job.m_strDepthMapPath}) ? kExitDone : kExitFailed;
+    return PrintPaths(outcome.written) ? kExitDone : kExitFailed;
 }

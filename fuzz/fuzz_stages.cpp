@@ -1,4 +1,5 @@
-// Fuzz entry points: each writes the input's image bytes to files, runs one stage and checks what it left.
+// Fuzz entry points: each writes the input's image bytes to files and decodes them, then runs a kernel in memory
+// or a whole command on the files and checks what it left.
 //
 // Layouts (a missing byte reads as 0):
 //   image_load: [type] image
@@ -20,6 +21,9 @@
 #include "engine/io/mpo_index.h"
 #include "engine/job/depth_map_job.h"
 #include "engine/job/stereo_split.h"
+#include "engine/kernels/depth_map_assembly.h"
+#include "engine/kernels/gradient_image.h"
+#include "engine/kernels/working_scale.h"
 #include "smoothing/smoothing_commands.h"
 #include "support/recording_host.h"
 
@@ -30,6 +34,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -133,10 +138,6 @@ struct SFuzzJob {
         SetImageLimits({nMaxSide, std::int64_t{nMaxSide} * nMaxSide});
         job.m_settings.m_saveFormat = SaveFormats()[format % SaveFormats().size()].format;
     }
-    std::string Output(const char* suffix) const
-    {
-        return job.MakeDerivedName((ScratchFolder() / "out").string(), suffix);
-    }
 
     CRecordingHost host;
     CDepthMapJob job;
@@ -164,14 +165,32 @@ int FuzzImageLoad(std::span<const std::uint8_t> data)
     return 0;
 }
 
+namespace {
+
+// The fuzzed file decoded as a stage would decode it; nothing when refused.
+std::optional<CImage> LoadInput(const std::string& path)
+{
+    SLoadResult loaded = LoadImageFile(path);
+    if (loaded.status != ELoadStatus::kOk)
+        return std::nullopt;
+    return std::move(loaded.image);
+}
+
+void CheckSize(const CImage& image, int nWidth, int nHeight, const char* what)
+{
+    if (image.Width() != nWidth || image.Height() != nHeight)
+        Fail("a kernel made an image of the wrong size", what);
+}
+
+} // namespace
+
 int FuzzGradient(std::span<const std::uint8_t> data)
 {
     CInputReader input(data);
     const std::uint8_t type = input.Byte();
     SFuzzJob fuzz(256, input.Byte());
-    const std::string source = WriteInput("in", type, input.Rest());
-    const std::string destination = fuzz.Output(kSuffixGradient);
-    CheckOutput(fuzz.job.CreateGradientImage(source, destination), destination);
+    if (const std::optional<CImage> source = LoadInput(WriteInput("in", type, input.Rest())))
+        CheckSize(ComputeGradientImage(*source), source->Width(), source->Height(), "gradient");
     return 0;
 }
 
@@ -180,10 +199,9 @@ int FuzzReduce(std::span<const std::uint8_t> data)
     CInputReader input(data);
     const std::uint8_t type = input.Byte();
     SFuzzJob fuzz(256, input.Byte());
-    const int nFactor = input.Byte() % 12; // 10 and 11 lie outside the slider's range
-    const std::string source = WriteInput("in", type, input.Rest());
-    const std::string destination = fuzz.Output(kSuffixResize);
-    CheckOutput(fuzz.job.ReduceImage(source, destination, std::max(nFactor, 1)), destination);
+    const int nFactor = std::max(input.Byte() % 12, 1); // 10 and 11 lie outside the slider's range
+    if (const std::optional<CImage> source = LoadInput(WriteInput("in", type, input.Rest())))
+        CheckSize(ReduceImageBy(*source, nFactor), source->Width() / nFactor, source->Height() / nFactor, "reduced");
     return 0;
 }
 
@@ -193,9 +211,10 @@ int FuzzEnlarge(std::span<const std::uint8_t> data)
     const std::uint8_t type = input.Byte();
     SFuzzJob fuzz(32, input.Byte()); // enlarged by up to 10, a map stays below 100 000 pixels
     const int nFactor = 1 + input.Byte() % 10;
-    const std::string source = WriteInput("in", type, input.Rest());
-    const std::string destination = fuzz.Output(kSuffixDepthMap);
-    CheckOutput(fuzz.job.EnlargeImage(source, destination, nFactor), destination);
+    const std::optional<CImage> map = LoadInput(WriteInput("in", type, input.Rest()));
+    if (map && map->Width() >= 2 && map->Height() >= 2)
+        CheckSize(EnlargeImageBy(*map, nFactor), (map->Width() - 1) * nFactor, (map->Height() - 1) * nFactor,
+                  "enlarged");
     return 0;
 }
 
@@ -214,8 +233,9 @@ int FuzzDepthJob(std::span<const std::uint8_t> data)
     const std::string left = WriteInput("left", type, input.Part());
     // Both sides may name one file, as when the user opens an image twice.
     job.m_pair = CStereoPair(left, (flags & 4) != 0 ? left : WriteInput("right", type >> 2, input.Rest()));
-    const bool bDone = job.RunJob((flags & 2) != 0);
-    CheckOutput(bDone, bDone ? job.m_strDepthMapPath : job.MakeDerivedName(job.m_strMainBase, kSuffixDepthMap));
+    const bool bRightMap = (flags & 2) != 0;
+    const bool bDone = job.RunJob(bRightMap).bDone;
+    CheckOutput(bDone, job.m_pair.DerivedName(bRightMap, kSuffixDepthMap, job.m_settings.m_saveFormat));
     return 0;
 }
 
@@ -224,16 +244,17 @@ int FuzzAssembly(std::span<const std::uint8_t> data)
     CInputReader input(data);
     const std::uint8_t type = input.Byte();
     SFuzzJob fuzz(256, input.Byte());
-    CDepthMapJob& job = fuzz.job;
-    job.m_nMinDx = static_cast<std::int8_t>(input.Byte());
-    job.m_nMaxDx = static_cast<std::int8_t>(input.Byte());
-    job.m_nMinDy = static_cast<std::int8_t>(input.Byte());
-    job.m_nMaxDy = static_cast<std::int8_t>(input.Byte());
-    job.m_bRightMap = input.Byte() & 1;
-    const std::string xd = WriteInput("out-xd", type, input.Part());
-    const std::string yd = WriteInput("out-yd", type >> 2, input.Rest());
-    const std::string base = (ScratchFolder() / "out").string();
-    CheckOutput(job.AssembleDepthMap(xd, yd, base), fuzz.Output(kSuffixDepthMap));
+    SDisplacementRange range;
+    for (int* pLimit : {&range.nMinDx, &range.nMaxDx, &range.nMinDy, &range.nMaxDy})
+        *pLimit = static_cast<std::int8_t>(input.Byte());
+    const bool bRightMap = input.Byte() & 1;
+    const std::optional<CImage> xd = LoadInput(WriteInput("out-xd", type, input.Part()));
+    const std::optional<CImage> yd = LoadInput(WriteInput("out-yd", type >> 2, input.Rest()));
+    if (!xd || !yd)
+        return 0;
+    CImage map(std::min(xd->Width(), yd->Width()), std::min(xd->Height(), yd->Height()));
+    for (int y = 0; y < map.Height(); ++y)
+        AssembleDepthRow(*xd, *yd, range, bRightMap, map, y);
     return 0;
 }
 

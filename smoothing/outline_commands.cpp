@@ -1,92 +1,76 @@
-// CSmoothingCommands: "Create outline images" and its sign, gradient and mask stages.
+// CSmoothingCommands: "Create outline images": sign and gradient images of both sources, then the masks.
 #include "engine/io/file_names.h"
 #include "engine/job/depth_map_job.h"
-#include "engine/job/job_folders.h"
-#include "engine/job/row_stage.h"
-#include "engine/kernels/gradient_image.h"
-#include "engine/kernels/outline_mask.h"
-#include "engine/kernels/sign_image.h"
+#include "engine/job/smoothing_stages.h"
 #include "smoothing/smoothing_commands.h"
-
-#include <algorithm>
-#include <new>
 
 SCommandOutcome CSmoothingCommands::CreateOutlineImages(const SSmoothingInputs& inputs)
 {
     m_saveFormat = inputs.saveFormat;
-    m_strLeftOutlinePath = MakeDerivedName(inputs.strLeftBase, kSuffixOutline, m_saveFormat);
-    m_strRightOutlinePath = MakeDerivedName(inputs.strRightBase, kSuffixOutline, m_saveFormat);
-    m_strLeftGradientPath = MakeDerivedName(inputs.strLeftBase, kSuffixGradient, m_saveFormat);
-    m_strRightGradientPath = MakeDerivedName(inputs.strRightBase, kSuffixGradient, m_saveFormat);
-    SCommandOutcome outcome;
-    CJobFolders folders;
-    if (ClaimFolders(folders, {inputs.strLeftPath, inputs.strRightPath},
-                     {{m_strLeftOutlinePath, inputs.strLeftPath},
-                      {m_strRightOutlinePath, inputs.strRightPath},
-                      {m_strLeftGradientPath, inputs.strLeftPath},
-                      {m_strRightGradientPath, inputs.strRightPath}})) {
-        const CStageFilesScope scope(m_files, folders);
-        m_files.Hold(m_strLeftOutlinePath);
-        m_files.Hold(m_strRightOutlinePath);
-        bool bLeftReady = MakeSignImage(inputs.strLeftPath, m_strLeftOutlinePath);
-        bool bRightReady = MakeSignImage(inputs.strRightPath, m_strRightOutlinePath);
-        bLeftReady = MakeGradientImage(inputs.strLeftPath, m_strLeftGradientPath) && bLeftReady;
-        bRightReady = MakeGradientImage(inputs.strRightPath, m_strRightGradientPath) && bRightReady;
-        m_files.Release(m_strLeftOutlinePath);
-        m_files.Release(m_strRightOutlinePath);
-        outcome.bDone = MaskBothSides(bLeftReady, bRightReady, outcome);
+    SSide sides[2];
+    for (const bool bRight : {false, true}) {
+        const std::string& base = bRight ? inputs.strRightBase : inputs.strLeftBase;
+        sides[bRight].source = bRight ? inputs.strRightPath : inputs.strLeftPath;
+        sides[bRight].outline = MakeDerivedName(base, kSuffixOutline, m_saveFormat);
+        sides[bRight].gradient = MakeDerivedName(base, kSuffixGradient, m_saveFormat);
     }
-    Finish(outcome, inputs.bPreview, m_strRightOutlinePath);
+    SCommandOutcome outcome;
+    RunInFolders({sides[0].source, sides[1].source},
+                 {{sides[0].outline, sides[0].source},
+                  {sides[1].outline, sides[1].source},
+                  {sides[0].gradient, sides[0].source},
+                  {sides[1].gradient, sides[1].source}},
+                 false, [&] {
+                     for (SSide& side : sides)
+                         side.sign = FromSource(side.source, MakeSignImage, {});
+                     for (SSide& side : sides)
+                         side.gradientImage = FromSource(side.source, MakeGradientImage, side.gradient);
+                     return outcome.bDone = MaskBothSides(sides, outcome);
+                 });
+    Finish(outcome, inputs.bPreview, sides[1].outline);
     return outcome;
 }
 
-// A side whose sign or gradient image was not made is not masked: the mask
-// would read older files of those names and pass them off as new.
-bool CSmoothingCommands::MaskBothSides(bool bLeftReady, bool bRightReady, SCommandOutcome& outcome)
+// A stage over a source: loaded, made in memory and saved under `saved`
+// unless that is empty; null when the stage failed or was cancelled.
+CSmoothingCommands::TImage CSmoothingCommands::FromSource(const std::string& source, TSourceStage stage,
+                                                          const std::string& saved)
 {
-    bool bLeftDone = false;
-    bool bRightDone = false;
+    TImage made;
+    CatchNoMemory("Not enough memory to process the image " + source + ".", [&] {
+        const TImage image = m_pHost->IsCancelled() ? nullptr : m_files.Load(source, kMsgLoadLeftOrRight);
+        made = image ? stage(*image, *m_pHost) : nullptr;
+        if (made && !saved.empty() && !m_files.Save(made, saved, m_saveFormat))
+            made = nullptr;
+        return made != nullptr;
+    });
+    return made;
+}
+
+// A side whose sign or gradient image was not made is not masked: the
+// earlier outline image stays as it was.
+bool CSmoothingCommands::MaskBothSides(SSide (&sides)[2], SCommandOutcome& outcome)
+{
+    bool bDone = true;
     try {
-        bLeftDone = bLeftReady && MaskOutlineImage(m_strLeftOutlinePath, m_strLeftGradientPath, m_strLeftOutlinePath);
-        if (bLeftDone)
-            outcome.written.push_back(m_strLeftOutlinePath);
-        bRightDone
-            = bRightReady && MaskOutlineImage(m_strRightOutlinePath, m_strRightGradientPath, m_strRightOutlinePath);
-        if (bRightDone)
-            outcome.written.push_back(m_strRightOutlinePath);
+        for (const SSide& side : sides) {
+            const bool bMasked = MaskSide(side);
+            if (bMasked)
+                outcome.written.push_back(side.outline);
+            bDone = bDone && bMasked;
+        }
     } catch (...) {
         m_pHost->ShowMessage(kMsgMaskFailed);
+        bDone = false;
     }
-    return bLeftDone && bRightDone;
-}
-
-// The sign and gradient stages: the source's image of the kernel, the size of the source.
-bool CSmoothingCommands::MakeRowImage(const std::string& source, const std::string& destination, RowKernel kernel)
-{
-    try {
-        return RunRowStage(
-            m_files, *m_pHost, {}, {{source, kMsgLoadLeftOrRight}}, destination, m_saveFormat, 0,
-            [kernel](const TStageImages& inputs, CImage& output, int y) { kernel(*inputs[0], output, y); });
-    } catch (const std::bad_alloc&) {
-        return ShowNoMemory(source);
-    }
-}
-
-bool CSmoothingCommands::MakeSignImage(std::string source, std::string outline)
-{
-    return MakeRowImage(source, outline, ComputeSignRow);
-}
-
-bool CSmoothingCommands::MakeGradientImage(std::string source, std::string gradient)
-{
-    return MakeRowImage(source, gradient, ComputeGradientRow);
+    return bDone;
 }
 
 // Any exception is left to the command, which reports it as "SOS".
-bool CSmoothingCommands::MaskOutlineImage(std::string outline, std::string gradient, std::string result)
+bool CSmoothingCommands::MaskSide(const SSide& side)
 {
-    return RunRowStage(m_files, *m_pHost, {}, {{outline, kMsgLoadOutline}, {gradient, kMsgLoadGradient}}, result,
-                       m_saveFormat, 0, [this](const TStageImages& inputs, CImage& masked, int y) {
-                           MaskOutlineRow(*inputs[0], *inputs[1], m_nLevel, masked, y);
-                       });
+    if (!side.sign || !side.gradientImage)
+        return false;
+    TImage outline = MaskOutlineImage(*side.sign, *side.gradientImage, m_nLevel, *m_pHost);
+    return outline && m_files.Save(std::move(outline), side.outline, m_saveFormat);
 }

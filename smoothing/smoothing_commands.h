@@ -2,13 +2,11 @@
 #pragma once
 
 #include "engine/base/image.h"
-#include "engine/base/stage_host.h"
-#include "engine/job/job_plan.h"
-#include "engine/job/stage_files.h"
+#include "engine/base/image_format.h"
+#include "engine/job/file_command.h"
 
-#include <functional>
+#include <memory>
 #include <string>
-#include <vector>
 
 class CDepthMapJob;
 
@@ -49,21 +47,10 @@ struct SSmoothingInputs {
 // The inputs as the depth-map job of the main dialog holds them.
 SSmoothingInputs SmoothingInputsOf(const CDepthMapJob& job);
 
-struct SCommandOutcome {
-    bool bDone = false;      // every stage of the command wrote its file
-    bool bCancelled = false; // stopped by the host; nothing shown, no preview
-    // The outline images made (left before right), or the smoothed depth map.
-    std::vector<std::string> written;
-    // The file to preview, when "Preview images" is set and the command was
-    // not cancelled; it may not exist when the command failed.
-    std::string strPreviewPath;
-};
-
-class CSmoothingCommands {
+class CSmoothingCommands : public CFileCommand {
 public:
     explicit CSmoothingCommands(CStageHost& host)
-        : m_pHost(&host)
-        , m_files(host)
+        : CFileCommand(host)
     { }
 
     // Sign images of both sides, then gradient images of both sides, then
@@ -81,41 +68,28 @@ public:
     SCommandOutcome SmoothLeft(const SSmoothingInputs& inputs) { return SmoothSide(inputs, false); }
     SCommandOutcome SmoothRight(const SSmoothingInputs& inputs) { return SmoothSide(inputs, true); }
 
-    // The file-level stages; each shows its own failure and returns whether
-    // it wrote its output.
-    bool MakeSignImage(std::string source, std::string outline);
-    bool MakeGradientImage(std::string source, std::string gradient);
-    bool MaskOutlineImage(std::string outline, std::string gradient, std::string result);
-    // nPasses passes in memory, the result saved once; a failure sets m_bFailed.
-    bool SmoothPasses(const std::string& outline, const std::string& map, const std::string& result, int nPasses);
-
     int m_nLevel = 50; // outline image level, 0..256
     int m_nDegree = 5; // smoothing passes asked for; below 2 gives one
-    bool m_bFailed = false; // a smoothing pass failed during the current command
-    std::string m_strLeftOutlinePath, m_strRightOutlinePath;
-    std::string m_strLeftGradientPath, m_strRightGradientPath;
-    // Output format of the stages (0 BMP, 1 PNG, 2 TIFF); each command sets
-    // it from its inputs.
-    ESaveFormat m_saveFormat = kFormatBmp;
 
 private:
-    SCommandOutcome SmoothSide(const SSmoothingInputs& inputs, bool bRight);
-    bool MaskBothSides(bool bLeftReady, bool bRightReady, SCommandOutcome& outcome);
-    bool ClaimFolders(CJobFolders& folders, const std::vector<std::string>& inputs,
-                      const std::vector<SPlannedWrite>& writes);
-    std::shared_ptr<const CImage> LoadStageImage(const std::string& path, const char* loadMessage);
-    bool SaveImage(CImage image, const std::string& path);
-    bool ShowNoMemory(const std::string& path);
-    using RowKernel = void (*)(const CImage& source, CImage& result, int y);
-    bool MakeRowImage(const std::string& source, const std::string& destination, RowKernel kernel);
-    void Finish(SCommandOutcome& outcome, bool bPreview, const std::string& previewPath) const;
+    using TImage = std::shared_ptr<const CImage>;
+    using TSourceStage = TImage (*)(const CImage& source, CStageHost& host);
+    struct SSide {
+        std::string source, outline, gradient;
+        TImage sign, gradientImage;
+    };
 
-    CStageHost* m_pHost;
-    CStageFiles m_files;
+    SCommandOutcome SmoothSide(const SSmoothingInputs& inputs, bool bRight);
+    bool SmoothFiles(const std::string& outline, const std::string& map, const std::string& result);
+    TImage FromSource(const std::string& source, TSourceStage stage, const std::string& saved);
+    bool MaskBothSides(SSide (&sides)[2], SCommandOutcome& outcome);
+    bool MaskSide(const SSide& side);
+
+    // Output format of the stages; each command sets it from its inputs.
+    ESaveFormat m_saveFormat = kFormatBmp;
 };
 
 // The messages of the smoothing stages.
 inline constexpr const char* kMsgLoadOutline = "Couldn't load outline bitmap!";
-inline constexpr const char* kMsgLoadGradient = "Couldn't load gradient bitmap!";
 inline constexpr const char* kMsgLoadDepthMap = "Couldn't load 3dmap bitmap!";
 inline constexpr const char* kMsgMaskFailed = "SOS";

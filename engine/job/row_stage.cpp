@@ -23,32 +23,45 @@ bool RunRows(CStageHost& host, const SRowProgress& progress, int nRange, int nFi
     return true;
 }
 
-bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progress,
-                 const std::vector<SStageInput>& inputs, const std::string& output, ESaveFormat saveFormat, int nBorder,
-                 const TRowKernel& kernel)
+bool RunStage(CStageHost& host, const SRowProgress& progress, const TLoadInputs& load, int nBorder,
+              const TRowKernel& kernel, const TKeepOutput& keep)
 {
     if (progress.szStatus != nullptr)
         host.SetStatus(progress.szStatus);
     if (host.IsCancelled())
         return false;
     TStageImages images;
-    for (const SStageInput& input : inputs) {
-        images.push_back(files.Load(input.path, input.szLoadMessage));
-        if (!images.back())
-            return false;
-    }
+    if (!load(images))
+        return false;
     int nWidth = images.front()->Width();
     int nHeight = images.front()->Height();
     for (const std::shared_ptr<const CImage>& pImage : images) {
         nWidth = std::min(nWidth, pImage->Width());
         nHeight = std::min(nHeight, pImage->Height());
     }
-    CImage result(nWidth, nHeight);
-    if (!RunRows(host, progress, nHeight, nBorder, nHeight - nBorder, [&](int y) { kernel(images, result, y); }))
+    auto pResult = std::make_shared<CImage>(nWidth, nHeight);
+    if (!RunRows(host, progress, nHeight, nBorder, nHeight - nBorder, [&](int y) { kernel(images, *pResult, y); }))
         return false;
     images.clear();
-    const bool bSaved = files.Save(std::move(result), output, saveFormat);
+    const bool bKept = keep(std::move(pResult));
     if (progress.bProgressBar)
         host.ResetProgress();
-    return bSaved;
+    return bKept;
+}
+
+bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progress,
+                 const std::vector<SStageInput>& inputs, const std::string& output, ESaveFormat saveFormat, int nBorder,
+                 const TRowKernel& kernel)
+{
+    const auto load = [&](TStageImages& images) {
+        for (const SStageInput& input : inputs) {
+            images.push_back(files.Load(input.path, input.szLoadMessage));
+            if (!images.back())
+                return false;
+        }
+        return true;
+    };
+    return RunStage(host, progress, load, nBorder, kernel, [&](std::shared_ptr<const CImage> image) {
+        return files.Save(std::move(image), output, saveFormat);
+    });
 }

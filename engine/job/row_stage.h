@@ -35,11 +35,21 @@ using TStageImages = std::vector<std::shared_ptr<const CImage>>;
 // Computes row y of `output` from the inputs.
 using TRowKernel = std::function<void(const TStageImages& inputs, CImage& output, int y)>;
 
-// A file-level stage: nothing when cancelled before it starts; loads the
-// inputs in order (the first that fails ends the stage with its message);
-// makes an output of the smaller width and height of the inputs; computes
-// its rows, nBorder rows from each edge left to the output's black; saves it
-// and resets the progress bar. Returns whether the output was written.
+// Whatever a stage runs on: it fills the inputs, or shows why it cannot
+// (false); and whatever takes its output, false when it could not.
+using TLoadInputs = std::function<bool(TStageImages& inputs)>;
+using TKeepOutput = std::function<bool(std::shared_ptr<const CImage> output)>;
+
+// A stage: nothing when cancelled before it starts; gets its inputs; makes
+// an output of the smaller width and height of the inputs; computes its
+// rows, nBorder rows from each edge left to the output's black; lets the
+// inputs go, hands the output on and resets the progress bar. Returns
+// whether the output was taken.
+bool RunStage(CStageHost& host, const SRowProgress& progress, const TLoadInputs& load, int nBorder,
+              const TRowKernel& kernel, const TKeepOutput& keep);
+
+// A file-level stage: the inputs are loaded in order (the first that fails
+// ends the stage with its message) and the output is saved.
 bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progress,
                  const std::vector<SStageInput>& inputs, const std::string& output, ESaveFormat saveFormat, int nBorder,
                  const TRowKernel& kernel);

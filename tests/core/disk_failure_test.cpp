@@ -76,7 +76,7 @@ TEST_P(SaveFailure, AWriteThatFailsMidwayEndsTheJobAndKeepsTheEarlierFile)
         WriteBytes(Result(failing), Earlier(failing));
         const Names before = m_folder.Files();
         m_job.m_settings.m_bAnalyzeSource = bAnalyzeSource;
-        ExpectStoppedAt(failing, RunWithFileLimit(4096, [&] { return Said(m_host, m_job.RunJob(false)); }));
+        ExpectStoppedAt(failing, RunWithFileLimit(4096, [&] { return Said(m_host, m_job.RunJob(false).bDone); }));
         EXPECT_EQ(m_folder.Files(), before);
     }
     if (GetParam() != kFormatBmp)
@@ -84,7 +84,7 @@ TEST_P(SaveFailure, AWriteThatFailsMidwayEndsTheJobAndKeepsTheEarlierFile)
     WriteBytes(Result(kSuffixDepthMap), Earlier(kSuffixDepthMap));
     m_job.m_settings.m_bAnalyzeSource = 1;
     m_job.m_settings.m_nSpeedFactor = 2;
-    ExpectStoppedAt(kSuffixDepthMap, RunWithFileLimit(12000, [&] { return Said(m_host, m_job.RunJob(false)); }));
+    ExpectStoppedAt(kSuffixDepthMap, RunWithFileLimit(12000, [&] { return Said(m_host, m_job.RunJob(false).bDone); }));
     EXPECT_TRUE(std::filesystem::exists(Result(kSuffixYd)));
 }
 

@@ -79,7 +79,7 @@ bool RunCommand(int nCommand, CStageHost& host, const CTempFolder& folder)
     CSmoothingCommands commands(host);
     commands.m_nDegree = 3;
     const SSmoothingInputs inputs = SmoothingInputsOf(job);
-    return nCommand == 0 ? job.RunJob(false)
+    return nCommand == 0 ? job.RunJob(false).bDone
         : nCommand == 1  ? commands.CreateOutlineImages(inputs).bDone
                          : commands.SmoothLeft(inputs).bDone;
 }
@@ -152,10 +152,11 @@ TEST(CancelledJob, WhileWaitingForTheFolderWritesNothing)
     CCancellingHost host(5);
     CDepthMapJob job(host);
     ConfigureJob(job, folder);
-    EXPECT_FALSE(job.RunJob(false));
-    // The wait pumps events and polls in turn: cancelled from the sixth call on, it ends at the third poll.
+    EXPECT_FALSE(job.RunJob(false).bDone);
+    // The wait pumps events and polls in turn: cancelled from the sixth call on, it ends at the third poll (and
+    // the outcome asks once more).
     EXPECT_EQ(std::tuple(host.m_nPolls, host.m_messages, host.m_notices, folder.Files()),
-              std::tuple(3, std::vector<std::string>{},
+              std::tuple(4, std::vector<std::string>{},
                          std::vector{"Waiting for another job writing in " + folder.Path().string() + "/ to finish..."},
                          std::vector<std::string>{"left-3dmap.png", "left.png", "right.png"}));
 
@@ -163,7 +164,7 @@ TEST(CancelledJob, WhileWaitingForTheFolderWritesNothing)
     CRecordingHost patient;
     CDepthMapJob next(patient);
     ConfigureJob(next, folder);
-    EXPECT_TRUE(next.RunJob(false));
+    EXPECT_TRUE(next.RunJob(false).bDone);
 }
 
 namespace {

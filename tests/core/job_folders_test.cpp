@@ -51,7 +51,7 @@ protected:
         job.m_settings.m_nMaxParallaxX = 3;
         job.m_settings.m_bAnalyzeSource = bAnalyzeSource;
         job.m_settings.m_nSpeedFactor = nSpeed;
-        return job.RunJob(false);
+        return job.RunJob(false).bDone;
     }
     std::map<std::string, std::string> Contents() const
     {
@@ -153,7 +153,7 @@ TEST_F(JobFolders, OnlyTheWorkFilesOfEndedProcessesOfThisMachineGo)
     CRecordingHost recording;
     CDepthMapJob job(recording);
     SetPair(job, File("left.png"), File("gone.png")); // refused after the folder was claimed: nothing is written
-    EXPECT_FALSE(job.RunJob(false));
+    EXPECT_FALSE(job.RunJob(false).bDone);
     const auto contents = Contents();
     for (const auto& file : kFiles)
         EXPECT_EQ(contents.contains(file.name), !file.bRemoved) << file.name;
