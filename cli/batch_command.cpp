@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <thread>
 
-const char* const kBatchUsage
+const std::string kBatchUsage
     = "tessaly-cli batch (FOLDER | --list FILE) [depth settings] [--jobs N] [--shard K/N] [--skip-done]\n"
       "  Makes the depth map of every pair, with the settings of \"depth\" (--side, --fragment, ...,\n"
       "  --format), and prints the path of each map made. A FOLDER pairs NAME_L/NAME_R, NAME-left/\n"
@@ -186,7 +186,7 @@ int RunBatchCommand(const std::vector<std::string>& args)
     try {
         options = ParseBatchOptions(args);
     } catch (const SUsageError& error) {
-        std::fprintf(stderr, "tessaly-cli batch: %s\n\nUsage:\n%s", error.what(), kBatchUsage);
+        std::fprintf(stderr, "tessaly-cli batch: %s\n\nUsage:\n%s", error.what(), kBatchUsage.c_str());
         return kExitUsage;
     }
     InstallInterruptHandlers();

@@ -12,16 +12,16 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitInterrupted = 130;
 
 int RunDepthCommand(const std::vector<std::string>& args);
-extern const char* const kDepthUsage;
+extern const std::string kDepthUsage;
 
 int RunOutlineCommand(const std::vector<std::string>& args);
-extern const char* const kOutlineUsage;
+extern const std::string kOutlineUsage;
 
 int RunSmoothCommand(const std::vector<std::string>& args);
-extern const char* const kSmoothUsage;
+extern const std::string kSmoothUsage;
 
 int RunSplitCommand(const std::vector<std::string>& args);
-extern const char* const kSplitUsage;
+extern const std::string kSplitUsage;
 
 int RunBatchCommand(const std::vector<std::string>& args);
-extern const char* const kBatchUsage;
+extern const std::string kBatchUsage;

@@ -9,14 +9,34 @@
 
 #include <cstdio>
 #include <optional>
+#include <string>
 
-const char* const kDepthUsage
+namespace {
+
+using S = SDepthMapSettings;
+
+std::string Range(int nMin, int nMax)
+{
+    return std::to_string(nMin) + ".." + std::to_string(nMax);
+}
+
+} // namespace
+
+// The ranges and defaults are the settings' own declarations.
+const std::string kDepthUsage
     = "tessaly-cli depth (--left L.png --right R.png | --pair FILE [--cross|--parallel]) [--side left|right]\n"
-      "    [--fragment 2..128, even] [--max-parallax-x 0..128] [--max-parallax-y 0..128] [--speed 1..10]\n"
+      "    [--fragment "
+    + Range(S::kMinFragmentSize, S::kMaxFragmentSize) + ", even] [--max-parallax-x " + Range(0, S::kMaxParallax)
+    + "] [--max-parallax-y " + Range(0, S::kMaxParallax) + "] [--speed " + Range(S::kMinSpeedFactor, S::kMaxSpeedFactor)
+    + "]\n"
       "    [--gradient] [--format bmp|png|tif] [--reference]\n"
       "  Makes the depth map of one side of the pair beside its source image and prints its path.\n"
       "  --pair splits a stereo file first, as \"split\" does (side-by-side halves in the --format).\n"
-      "  Defaults: --side left --fragment 2 --max-parallax-x 0 --max-parallax-y 0 --speed 1 --format bmp,\n"
+      "  Defaults: --side left --fragment "
+    + std::to_string(S().m_nFragmentSize) + " --max-parallax-x " + std::to_string(S().m_nMaxParallaxX)
+    + " --max-parallax-y " + std::to_string(S().m_nMaxParallaxY) + " --speed " + std::to_string(S().m_nSpeedFactor)
+    + " --format " + SaveExtension(S().m_saveFormat)
+    + ",\n"
       "  source-image comparison. --gradient compares the gradient (edge) images instead.\n"
       "  --reference runs the literal search (same result, much slower).\n";
 
@@ -44,7 +64,7 @@ int RunDepthCommand(const std::vector<std::string>& args)
         settings = ParseDepthSettings(line);
         settings.ApplyTo(job);
     } catch (const SUsageError& error) {
-        std::fprintf(stderr, "tessaly-cli depth: %s\n\nUsage:\n%s", error.what(), kDepthUsage);
+        std::fprintf(stderr, "tessaly-cli depth: %s\n\nUsage:\n%s", error.what(), kDepthUsage.c_str());
         return kExitUsage;
     }
     if (pair && !SplitIntoJob(*pair, job, host))

@@ -16,7 +16,7 @@ namespace {
 struct SCommand {
     const char* szName;
     int (*pRun)(const std::vector<std::string>&);
-    const char* const* pUsage;
+    const std::string* pUsage;
 };
 
 const SCommand kCommands[] = {
@@ -29,7 +29,7 @@ std::string UsageText()
 {
     std::string text = "Usage: tessaly-cli COMMAND [OPTIONS]\n\nCommands:\n";
     for (const SCommand& command : kCommands)
-        text += std::string(*command.pUsage) + "\n";
+        text += *command.pUsage + "\n";
     return text;
 }
 

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-const char* const kOutlineUsage
+const std::string kOutlineUsage
     = "tessaly-cli outline --left L.png --right R.png [--level 0..256] [--format bmp|png|tif]\n"
       "  Makes the \"-outline.\" image (and the \"-gradient.\" image) of both images beside them and\n"
       "  prints the paths of the outline images made. Pixels whose gradient is below the level turn\n"
@@ -37,7 +37,7 @@ int RunOutlineCommand(const std::vector<std::string>& args)
         const CCommandLine line(args, {"--left", "--right", "--level", "--format"}, {});
         Configure(line, inputs, commands);
     } catch (const SUsageError& error) {
-        std::fprintf(stderr, "tessaly-cli outline: %s\n\nUsage:\n%s", error.what(), kOutlineUsage);
+        std::fprintf(stderr, "tessaly-cli outline: %s\n\nUsage:\n%s", error.what(), kOutlineUsage.c_str());
         return kExitUsage;
     }
     return ReportOutcome(commands.CreateOutlineImages(inputs), host);

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-const char* const kSmoothUsage
+const std::string kSmoothUsage
     = "tessaly-cli smooth --side left|right [--left L.png] [--right R.png] [--degree 0..1000]\n"
       "    [--format bmp|png|tif]\n"
       "  Smooths the side's \"-3dmap.\" depth map along its \"-outline.\" image (both in the chosen\n"
@@ -47,7 +47,7 @@ int RunSmoothCommand(const std::vector<std::string>& args)
         const CCommandLine line(args, {"--side", "--left", "--right", "--degree", "--format"}, {});
         bRight = Configure(line, inputs, commands);
     } catch (const SUsageError& error) {
-        std::fprintf(stderr, "tessaly-cli smooth: %s\n\nUsage:\n%s", error.what(), kSmoothUsage);
+        std::fprintf(stderr, "tessaly-cli smooth: %s\n\nUsage:\n%s", error.what(), kSmoothUsage.c_str());
         return kExitUsage;
     }
     return ReportOutcome(bRight ? commands.SmoothRight(inputs) : commands.SmoothLeft(inputs), host);

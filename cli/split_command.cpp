@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-const char* const kSplitUsage
+const std::string kSplitUsage
     = "tessaly-cli split FILE [--cross|--parallel] [--format bmp|png|tif]\n"
       "  Writes the two views of a stereo file beside it as NAME-left and NAME-right and prints their\n"
       "  paths, left first. An .mpo file's first two JPEG images are copied as NAME-left.jpg and\n"
@@ -30,7 +30,7 @@ int RunSplitCommand(const std::vector<std::string>& arguments)
         input = {files[0], ParseStereoLayout(line, files[0])};
         saveFormat = ParseFormat(line.Text("--format", "png"));
     } catch (const SUsageError& error) {
-        std::fprintf(stderr, "tessaly-cli split: %s\n\nUsage:\n%s", error.what(), kSplitUsage);
+        std::fprintf(stderr, "tessaly-cli split: %s\n\nUsage:\n%s", error.what(), kSplitUsage.c_str());
         return kExitUsage;
     }
     const SStereoViews views = SplitStereoFile(input.strPath, input.layout, saveFormat, host);
