@@ -45,9 +45,10 @@ void CStereoDlg::OpenImage(bool bRight)
         return;
     }
     m_host.Reset();
-    const SStereoViews views = SplitStereoFile(*chosen, StereoLayoutOf(*chosen), m_job.m_settings.m_saveFormat, m_host);
-    if (views.bDone && SetSide(false, views.strLeftPath))
-        SetSide(true, views.strRightPath);
+    const std::optional<CStereoPair> views
+        = SplitStereoFile(*chosen, StereoLayoutOf(*chosen), m_job.m_settings.m_saveFormat, m_host);
+    if (views && SetSide(false, views->LeftPath()))
+        SetSide(true, views->RightPath());
 }
 
 // A refused image leaves the side without a path; its name and thumbnail

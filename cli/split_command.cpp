@@ -33,9 +33,9 @@ int RunSplitCommand(const std::vector<std::string>& arguments)
         std::fprintf(stderr, "tessaly-cli split: %s\n\nUsage:\n%s", error.what(), kSplitUsage.c_str());
         return kExitUsage;
     }
-    const SStereoViews views = SplitStereoFile(input.strPath, input.layout, saveFormat, host);
+    const std::optional<CStereoPair> views = SplitStereoFile(input.strPath, input.layout, saveFormat, host);
     host.FinishLine();
-    if (!views.bDone)
+    if (!views)
         return g_bInterrupted ? kExitInterrupted : kExitFailed;
-    return PrintPaths({views.strLeftPath, views.strRightPath}) ? kExitDone : kExitFailed;
+    return PrintPaths({views->LeftPath(), views->RightPath()}) ? kExitDone : kExitFailed;
 }

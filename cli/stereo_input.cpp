@@ -32,9 +32,9 @@ std::optional<SStereoInput> ParsePairOption(const CCommandLine& line)
 
 bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host)
 {
-    const SStereoViews views = SplitStereoFile(input.strPath, input.layout, job.m_settings.m_saveFormat, host);
-    if (!views.bDone)
+    std::optional<CStereoPair> views = SplitStereoFile(input.strPath, input.layout, job.m_settings.m_saveFormat, host);
+    if (!views)
         return false;
-    job.m_pair = CStereoPair(views.strLeftPath, views.strRightPath);
+    job.m_pair = std::move(*views);
     return true;
 }

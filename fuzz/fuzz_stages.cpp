@@ -337,10 +337,10 @@ int FuzzMpoSplit(std::span<const std::uint8_t> data)
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
     CRecordingHost host;
-    const SStereoViews views = SplitStereoFile(path, EStereoLayout::kMpo, kFormatPng, host);
-    if (!views.bDone && host.m_messages.empty())
+    const std::optional<CStereoPair> views = SplitStereoFile(path, EStereoLayout::kMpo, kFormatPng, host);
+    if (!views.has_value() && host.m_messages.empty())
         Fail("a refused split shows no message", path);
     for (const bool bRight : {false, true})
-        CheckOutput(views.bDone, StereoViewName(path, EStereoLayout::kMpo, kFormatPng, bRight));
+        CheckOutput(views.has_value(), StereoViewName(path, EStereoLayout::kMpo, kFormatPng, bRight));
     return 0;
 }

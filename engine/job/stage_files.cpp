@@ -1,4 +1,4 @@
-// CStageFiles: loads served from memory or decoded ahead, saves kept for the stages after and written behind them.
+// CStageFiles: loads decoded ahead, saves written at once or behind the stages.
 #include "engine/job/stage_files.h"
 
 #include "engine/job/job_folders.h"
@@ -46,8 +46,6 @@ void CStageFiles::EndJob()
     Flush();
     m_writer.Reset();
     m_prefetched.clear();
-    m_kept.clear();
-    m_held.clear();
     m_pFolders = nullptr;
     m_bWriteBehind = false;
     m_bFailed = false;
@@ -68,10 +66,6 @@ std::shared_ptr<const CImage> CStageFiles::Load(const std::string& path, const c
 {
     if (ReportFailedSave())
         return nullptr;
-    // A saved image stays for every later load of its name: with saves
-    // written behind the stages, its file may not be there yet.
-    if (const auto kept = m_kept.find(path); kept != m_kept.end())
-        return kept->second;
     if (auto prefetched = m_prefetched.find(path); prefetched != m_prefetched.end()) {
         SLoadResult loaded = prefetched->second.get();
         m_prefetched.erase(prefetched);
@@ -84,20 +78,12 @@ bool CStageFiles::Save(std::shared_ptr<const CImage> image, const std::string& p
 {
     if (ReportFailedSave())
         return false;
-    m_kept.erase(path);
-    if (m_held.contains(path)) {
-        m_kept.emplace(path, std::move(image));
-        return true;
-    }
     if (m_bWriteBehind) {
-        m_writer.Queue(image, path, saveFormat, FolderOf(path));
+        m_writer.Queue(std::move(image), path, saveFormat, FolderOf(path));
     } else if (!SaveImageFile(*image, path, saveFormat, FolderOf(path))) {
         m_pHost->ShowMessage(CreateFileMessage(path));
         return false;
     }
-    // Outside a job a stage stands alone: the next one reads the file.
-    if (m_pFolders != nullptr)
-        m_kept.emplace(path, std::move(image));
     return true;
 }
 

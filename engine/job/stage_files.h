@@ -9,27 +9,19 @@
 #include <future>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 class CJobFolders;
 
-// Every image a stage saves is also kept in memory, until the job ends, for
-// the later stages that load it: the files are lossless, so the image handed
-// over is the one decoding the file would give, without the decoding. A name can be
-// held: saves to it then stay in memory until it is released, so that a
-// result made in several steps (a depth map enlarged after assembly, the
-// passes of smoothing) reaches its name once, finished, and an interrupted
-// job leaves the earlier file of that name as it was.
-//
 // A job whose first failure ends it (the depth-map job) can have its saves
 // written behind it: on a thread of their own while the next stages compute,
 // in the order they were made. A save that fails is then reported ("Couldn't
 // create file: <path>") at the job's next load or save, or at its end, and
 // makes that step fail; the saves queued behind it are never written, and
 // the job ends. Every other save is written at once. The inputs of a job can
-// be decoded ahead on threads of their own.
+// be decoded ahead on threads of their own. The stages hand their images to
+// each other in memory, so no image a job saves is read back.
 class CStageFiles {
 public:
     explicit CStageFiles(CStageHost& host)
@@ -46,8 +38,8 @@ public:
     bool Flush();
     // The end of the job: its saves are waited for (the stages that finished
     // before a failure or a cancellation keep their files, as when every save
-    // is written at once) and a failure reported; what was kept in memory is
-    // forgotten.
+    // is written at once) and a failure reported; what was decoded ahead and
+    // not loaded is forgotten.
     void EndJob();
 
     // Anything but a readable 24-bit image is a failed load (null), shown
@@ -55,16 +47,13 @@ public:
     // ran out, which get a message naming the size; a notice tells which file
     // and why.
     std::shared_ptr<const CImage> Load(const std::string& path, const char* loadMessage);
-    // Saves in the format of saveFormat (or keeps the image in memory only
-    // when the name is held); a failed save shows "Couldn't create file: <path>".
+    // Saves in the format of saveFormat; a failed save shows "Couldn't
+    // create file: <path>".
     bool Save(std::shared_ptr<const CImage> image, const std::string& path, ESaveFormat saveFormat);
     bool Save(CImage image, const std::string& path, ESaveFormat saveFormat)
     {
         return Save(std::make_shared<const CImage>(std::move(image)), path, saveFormat);
     }
-
-    void Hold(const std::string& path) { m_held.insert(path); }
-    void Release(const std::string& path) { m_held.erase(path); }
 
 private:
     int FolderOf(const std::string& path) const;
@@ -74,9 +63,7 @@ private:
     CStageHost* m_pHost;
     const CJobFolders* m_pFolders = nullptr;
     bool m_bWriteBehind = false;
-    std::map<std::string, std::shared_ptr<const CImage>> m_kept;
     std::map<std::string, std::future<SLoadResult>> m_prefetched;
-    std::set<std::string> m_held;
     bool m_bFailed = false; // a save of this job failed and was reported
     CImageWriter m_writer;
 };

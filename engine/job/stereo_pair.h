@@ -5,11 +5,19 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 class CStereoPair {
 public:
     CStereoPair() = default;
     CStereoPair(std::string leftPath, std::string rightPath);
+    // A pair whose bases are known already: the views of a split stereo
+    // file, whose bases are the stereo file's base with "-left" and "-right".
+    static CStereoPair WithBases(std::string leftPath, std::string rightPath, std::string leftBase,
+                                 std::string rightBase)
+    {
+        return {std::move(leftPath), std::move(rightPath), std::move(leftBase), std::move(rightBase)};
+    }
 
     const std::string& Path(bool bRight) const { return bRight ? m_strRightPath : m_strLeftPath; }
     const std::string& Base(bool bRight) const { return bRight ? m_strRightBase : m_strLeftBase; }

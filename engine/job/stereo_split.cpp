@@ -310,23 +310,39 @@ bool IsStereoFileName(const std::string& path)
     return extension == "mpo" || extension == "jps";
 }
 
-std::string StereoViewName(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, bool bRight)
+namespace {
+
+std::string ViewBase(const std::string& stereoBase, bool bRight)
 {
-    const std::string base = MakeBase(path) + (bRight ? "-right" : "-left");
-    return base + "." + (layout == EStereoLayout::kMpo ? "jpg" : SaveExtension(saveFormat));
+    return stereoBase + (bRight ? "-right" : "-left");
 }
 
-SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, CStageHost& host)
+std::string ViewName(const std::string& stereoBase, EStereoLayout layout, ESaveFormat saveFormat, bool bRight)
 {
+    return ViewBase(stereoBase, bRight) + "." + (layout == EStereoLayout::kMpo ? "jpg" : SaveExtension(saveFormat));
+}
+
+} // namespace
+
+std::string StereoViewName(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, bool bRight)
+{
+    return ViewName(MakeBase(path), layout, saveFormat, bRight);
+}
+
+// The views' names and bases come from the stereo file's base, made once.
+std::optional<CStereoPair> SplitStereoFile(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat,
+                                           CStageHost& host)
+{
+    const std::string base = MakeBase(path);
     const std::array<std::string, 2> targets
-        = {StereoViewName(path, layout, saveFormat, false), StereoViewName(path, layout, saveFormat, true)};
+        = {ViewName(base, layout, saveFormat, false), ViewName(base, layout, saveFormat, true)};
     CJobFolders folders;
     if (!ClaimJobFolders(folders, {path}, {{targets[0], path}, {targets[1], path}}, host))
-        return {};
+        return std::nullopt;
     const int nFolderFd = folders.FolderOf(path);
     if (const std::string problem = OpenProblem(path, nFolderFd); !problem.empty()) {
         host.ShowMessage(Refusal(path, problem));
-        return {};
+        return std::nullopt;
     }
     const bool bMpo = layout == EStereoLayout::kMpo;
     TViews views;
@@ -334,7 +350,7 @@ SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, ESav
         ? MpoViews(path, nFolderFd, views, host)
         : SideBySideViews(path, layout == EStereoLayout::kCrossEyed, saveFormat, nFolderFd, views, host);
     if (!bMade)
-        return {};
+        return std::nullopt;
     std::array<bool, 2> bNew{};
     for (int i = 0; i < 2; ++i) {
         const ENameHolds holds = WhatNameHolds(targets[i], nFolderFd, views[i]);
@@ -342,13 +358,13 @@ SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, ESav
             host.ShowMessage(Refusal(path,
                                      std::string(i == 0 ? "its left" : "its right") + " view would replace "
                                          + targets[i] + ", which holds another file (move or rename that file)"));
-            return {};
+            return std::nullopt;
         }
         bNew[i] = holds == ENameHolds::kNothing;
     }
     std::array<CSafeFile, 2> staged;
     if (!StageNewViews(path, bMpo, nFolderFd, targets, views, bNew, staged, host)
         || !PlaceViews(targets, staged, bNew, nFolderFd, host))
-        return {};
-    return {true, targets[0], targets[1]};
+        return std::nullopt;
+    return CStereoPair::WithBases(targets[0], targets[1], ViewBase(base, false), ViewBase(base, true));
 }

@@ -3,8 +3,10 @@
 
 #include "engine/base/image_format.h"
 #include "engine/base/stage_host.h"
+#include "engine/job/stereo_pair.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 enum class EStereoLayout {
@@ -26,12 +28,6 @@ std::string StereoViewName(const std::string& path, EStereoLayout layout, ESaveF
 // Stereo files above this size are refused before they are read into memory.
 inline constexpr std::int64_t kMaxStereoFileBytes = std::int64_t{1} << 30;
 
-struct SStereoViews {
-    bool bDone = false;
-    std::string strLeftPath;
-    std::string strRightPath;
-};
-
 // Writes the two views of `path` beside it (StereoViewName), both or neither.
 // An MPO's views are its first two JPEG streams copied byte for byte (the
 // left one without the multi-picture index), each checked to decode before
@@ -42,4 +38,6 @@ struct SStereoViews {
 // anything else is never replaced: the file is refused, naming both. Failures
 // and notices reach the user through the host, naming the file; a failure
 // leaves every file as it was. Holds the folder's job lock meanwhile.
-SStereoViews SplitStereoFile(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, CStageHost& host);
+// Returns the pair of the two views, nothing when the split failed.
+std::optional<CStereoPair> SplitStereoFile(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat,
+                                           CStageHost& host);

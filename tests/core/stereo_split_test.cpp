@@ -71,7 +71,7 @@ TEST(StereoSplit, BadStereoFilesAreRefusedAndWriteNothing)
             WriteBytes(path, test.bytes);
         const auto before = folder.Files();
         CRecordingHost host;
-        EXPECT_FALSE(SplitStereoFile(path, StereoLayoutOf(path), kFormatPng, host).bDone);
+        EXPECT_FALSE(SplitStereoFile(path, StereoLayoutOf(path), kFormatPng, host).has_value());
         const std::string said = host.m_messages.size() == 1 ? host.m_messages[0] : "";
         EXPECT_TRUE(said.find("Couldn't split " + path + ": ") != said.npos && said.find(test.szProblem) != said.npos)
             << testing::PrintToString(host.m_messages);
@@ -101,7 +101,7 @@ TEST(StereoSplit, SideBySideHalvesAreCutLosslessly)
                : (void)SaveImageFile(pair, path, test.nWidth > 3 ? kFormatPng : kFormatBmp);
         ASSERT_EQ(StereoLayoutOf(path), test.layout);
         CRecordingHost host;
-        const SStereoViews views = SplitStereoFile(path, test.layout, kFormatTiff, host);
+        const std::optional<CStereoPair> views = SplitStereoFile(path, test.layout, kFormatTiff, host);
         std::vector<std::string> said = host.m_messages; // a refusal, or the notice of an odd width
         said.insert(said.end(), host.m_notices.begin(), host.m_notices.end());
         EXPECT_EQ(said.size(), *test.szMessage ? 1u : 0u);
@@ -113,9 +113,9 @@ TEST(StereoSplit, SideBySideHalvesAreCutLosslessly)
             continue;
         }
         const CImage source = bCross ? LoadImageFile(path, EImageCodec::kJpeg).image : pair;
-        EXPECT_EQ(std::tuple(views.bDone, views.strRightPath,
-                             LoadImageFile(views.strLeftPath).image == Columns(source, bCross ? 16 : 0, 16),
-                             LoadImageFile(views.strRightPath).image == Columns(source, bCross ? 0 : 16, 16)),
+        EXPECT_EQ(std::tuple(views.has_value(), views->RightPath(),
+                             LoadImageFile(views->LeftPath()).image == Columns(source, bCross ? 16 : 0, 16),
+                             LoadImageFile(views->RightPath()).image == Columns(source, bCross ? 0 : 16, 16)),
                   std::tuple(true, MakeBase(path) + "-right.tif", true, true));
     }
 }
@@ -192,7 +192,7 @@ TEST(StereoSplit, ANameHoldingAnotherFileIsNeverReplaced)
                 targets[i] = StereoViewName(path, StereoLayoutOf(path), stereo.format, i == 1);
             CRecordingHost host;
             if (test.nSide >= 0) {
-                ASSERT_TRUE(SplitStereoFile(path, StereoLayoutOf(path), stereo.format, host).bDone);
+                ASSERT_TRUE(SplitStereoFile(path, StereoLayoutOf(path), stereo.format, host).has_value());
                 std::filesystem::remove(targets[1 - test.nSide]);
             }
             if (bEarlier)
@@ -200,7 +200,7 @@ TEST(StereoSplit, ANameHoldingAnotherFileIsNeverReplaced)
             if (bMine)
                 WriteBytes(targets[test.nSide], "the user's own image");
             const auto before = Contents(folder);
-            EXPECT_EQ(SplitStereoFile(path, StereoLayoutOf(path), stereo.format, host).bDone, !bMine);
+            EXPECT_EQ(SplitStereoFile(path, StereoLayoutOf(path), stereo.format, host).has_value(), !bMine);
             const auto after = Contents(folder);
             const std::string said = host.m_messages.empty() ? "" : host.m_messages[0];
             if (bMine) {
@@ -265,8 +265,8 @@ TEST(StereoSplit, ACommitCutShortLeavesBothViewsOrNeither)
             ::waitpid(child, &nStatus, 0);
             ASSERT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0);
         } else {
-            const SStereoViews views = SplitStereoFile(path, EStereoLayout::kMpo, kFormatPng, host);
-            EXPECT_EQ(views.bDone, *test.szFailed == 0);
+            const std::optional<CStereoPair> views = SplitStereoFile(path, EStereoLayout::kMpo, kFormatPng, host);
+            EXPECT_EQ(views.has_value(), *test.szFailed == 0);
             const std::string said = host.m_messages.empty() ? "" : host.m_messages[0];
             EXPECT_TRUE(*test.szFailed == 0
                         || said.find(folder.File(std::string("scene-") + test.szFailed)) != said.npos)
