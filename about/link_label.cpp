@@ -90,9 +90,9 @@ void CLinkLabel::FitToText()
 // The desktop's own pointing hand stands for a cursor found in a module.
 void CLinkLabel::LoadHandCursor()
 {
-    if (!m_hHandCursor)
-        m_hHandCursor = QCursor(Qt::PointingHandCursor);
-    setCursor(*m_hHandCursor);
+    if (!m_handCursor)
+        m_handCursor = QCursor(Qt::PointingHandCursor);
+    setCursor(*m_handCursor);
 }
 
 int CLinkLabel::OpenTarget(const QString& target)

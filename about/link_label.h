@@ -51,7 +51,7 @@ public:
     QString m_strTarget;
     QFont m_fontUnderlined;
     QFont m_fontPlain;
-    std::optional<QCursor> m_hHandCursor;
+    std::optional<QCursor> m_handCursor;
     // How often the hover timer looks whether the mouse has left.
     static constexpr int kHoverTimerMs = 100;
 
