@@ -105,26 +105,29 @@ TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
     WriteBytes(m_folder.File("garbage.jpg"), std::string(300, '\xFF'));
     WriteBytes(m_folder.File("other.gif"), "GIF89a");
     SaveWithDepth(m_folder.File("grey.png"), 24, 16, 8);
-    // The search reads the left image first, the gradient stage the left source first.
+    // The search reads the left image first, the gradient stage and the reduction the left source first.
     const struct {
         const char* szBad;
-        int bAnalyzeSource;
+        int bAnalyzeSource, nSpeed;
         std::string message;
     } cases[]
-        = {{"huge.bmp", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("huge.bmp")), m_folder.File("huge.bmp"))},
-           {"other.gif", 1, DescribeLoadFailure(LoadImageFile(m_folder.File("other.gif")), m_folder.File("other.gif"))},
-           {"garbage.jpg", 1, kMsgLoadBitmap},
-           {"gone.png", 1, kMsgLoadBitmap},
-           {"grey.png", 0, kMsgLoadLeftOrRight},
-           {"", 0, kMsgLoadLeftOrRight}};
+        = {{"huge.bmp", 1, 1, DescribeLoadFailure(LoadImageFile(m_folder.File("huge.bmp")), m_folder.File("huge.bmp"))},
+           {"other.gif", 1, 1,
+            DescribeLoadFailure(LoadImageFile(m_folder.File("other.gif")), m_folder.File("other.gif"))},
+           {"garbage.jpg", 1, 1, kMsgLoadBitmap},
+           {"gone.png", 1, 1, kMsgLoadBitmap},
+           {"gone.png", 1, 2, kMsgLoadLeftOrRight},
+           {"grey.png", 0, 1, kMsgLoadLeftOrRight},
+           {"", 0, 1, kMsgLoadLeftOrRight}};
     m_job.m_settings.m_saveFormat = kFormatPng;
     const Names before = m_folder.Files();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.szBad);
         const std::string bad = *c.szBad ? m_folder.File(c.szBad) : "";
-        SetPair(m_job, c.bAnalyzeSource ? m_folder.File("left.png") : bad,
-                c.bAnalyzeSource ? bad : m_folder.File("right.png"));
+        const bool bBadFirst = !c.bAnalyzeSource || c.nSpeed > 1;
+        SetPair(m_job, bBadFirst ? bad : m_folder.File("left.png"), bBadFirst ? m_folder.File("right.png") : bad);
         m_job.m_settings.m_bAnalyzeSource = c.bAnalyzeSource;
+        m_job.m_settings.m_nSpeedFactor = c.nSpeed;
         m_host = CRecordingHost();
         EXPECT_FALSE(m_job.RunJob(false).bDone);
         EXPECT_EQ(std::tuple(m_host.m_messages, m_host.m_strStatus, m_job.m_strDepthMapPath, m_folder.Files()),
