@@ -6,9 +6,11 @@
 #include "cli/console_host.h"
 #include "cli/depth_settings.h"
 #include "cli/stereo_input.h"
+#include "engine/base/thread_budget.h"
 #include "engine/io/file_names.h"
 #include "engine/job/depth_map_job.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <exception>
@@ -23,9 +25,10 @@ const std::string kBatchUsage
       "  FILE holds one pair a line: two paths separated by a tab (or spaces), or one .mpo or .jps path,\n"
       "  relative to the list's folder; blank lines and # comments are skipped. Names that pair with\n"
       "  nothing or twice, and bad lines, are reported and count as failed.\n"
-      "  --jobs N runs N pairs at once (pairs in one folder still take turns). --shard K/N runs only the\n"
-      "  K-th of N equal slices of the sorted pairs. --skip-done skips pairs whose map is newer than\n"
-      "  their images. Exit code 0 when every pair is done or skipped, 1 when any failed.\n";
+      "  --jobs N runs N pairs at once (pairs in one folder still take turns), never more than the\n"
+      "  threads (--threads), which the jobs share. --shard K/N runs only the K-th of N equal slices of\n"
+      "  the sorted pairs. --skip-done skips pairs whose map is newer than their images. Exit code 0\n"
+      "  when every pair is done or skipped, 1 when any failed.\n";
 
 namespace {
 
@@ -167,13 +170,18 @@ void RunAndReport(const SBatchPair& pair, const SBatchOptions& options, CBatchPr
 // failed pair never stops the others.
 void RunPairs(const SBatchOptions& options, CBatchProgress& progress)
 {
+    // The jobs share the thread budget, so that together they keep no more
+    // threads busy than it allows.
+    const int nBudget = ThreadBudget();
+    const int nJobs = std::min(options.nJobs, nBudget);
+    SetThreadBudget(nBudget / nJobs);
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < options.pairs.size() && !g_bInterrupted; i = next++)
             RunAndReport(options.pairs[i], options, progress);
     };
     std::vector<std::jthread> workers;
-    for (int i = 1; i < options.nJobs; ++i)
+    for (int i = 1; i < nJobs; ++i)
         workers.emplace_back(work);
     work();
 }

@@ -1,6 +1,7 @@
 // Command-line option parsing.
 #include "cli/cli_options.h"
 
+#include "engine/base/thread_budget.h"
 #include "engine/io/file_names.h"
 
 #include <algorithm>
@@ -86,4 +87,21 @@ std::vector<std::string> TakeOperands(std::vector<std::string>& args, const std:
     }
     args = std::move(options);
     return operands;
+}
+
+std::optional<int> TakeThreadsOption(std::vector<std::string>& args)
+{
+    std::vector<std::string> taken;
+    for (auto arg = args.begin(); arg != args.end();) {
+        if (*arg != "--threads") {
+            ++arg;
+            continue;
+        }
+        const auto end = arg + 1 == args.end() ? arg + 1 : arg + 2;
+        taken.insert(taken.end(), arg, end);
+        arg = args.erase(arg, end);
+    }
+    if (taken.empty())
+        return std::nullopt;
+    return CCommandLine(taken, {"--threads"}, {}).Number("--threads", 1, 1, kMaxThreadBudget);
 }

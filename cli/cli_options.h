@@ -39,3 +39,8 @@ ESaveFormat ParseFormat(const std::string& text);
 // Removes the operands (arguments that are neither options nor the value of
 // one of `valueOptions`) from `args` and returns them in order.
 std::vector<std::string> TakeOperands(std::vector<std::string>& args, const std::vector<std::string>& valueOptions);
+
+// Takes "--threads N" out of a command's arguments and returns N (1 to the
+// largest thread budget); nothing when it is not given. SUsageError for a
+// missing or bad value, or the option given twice.
+std::optional<int> TakeThreadsOption(std::vector<std::string>& args);

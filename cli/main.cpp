@@ -1,6 +1,8 @@
 // tessaly-cli: the command-line front end of the depth-map engine.
+#include "cli/cli_options.h"
 #include "cli/command_outcome.h"
 #include "cli/commands.h"
+#include "engine/base/thread_budget.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +30,11 @@ const SCommand kCommands[] = {
 
 std::string UsageText()
 {
-    std::string text = "Usage: tessaly-cli COMMAND [OPTIONS]\n\nCommands:\n";
+    std::string text = "Usage: tessaly-cli COMMAND [OPTIONS] [--threads N]\n\n"
+                       "--threads N: the threads a command keeps busy at most (default: the CPUs the process\n"
+                       "may use, from its CPU affinity and cgroup quota, or TESSALY_THREADS). Results never\n"
+                       "depend on it.\n\n"
+                       "Commands:\n";
     for (const SCommand& command : kCommands)
         text += *command.pUsage + "\n";
     return text;
@@ -62,9 +69,19 @@ int RunCommandLine(const std::vector<std::string>& args)
     for (const SCommand& command : kCommands) {
         if (args[0] != command.szName)
             continue;
-        const std::vector<std::string> rest(args.begin() + 1, args.end());
+        std::vector<std::string> rest(args.begin() + 1, args.end());
         if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h"))
             return PrintText(*command.pUsage) ? kExitDone : kExitFailed;
+        if (const std::string problem = ApplyThreadsEnvironment(); !problem.empty())
+            std::fprintf(stderr, "tessaly-cli: %s\n", problem.c_str());
+        try {
+            if (const std::optional<int> nThreads = TakeThreadsOption(rest))
+                SetThreadBudget(*nThreads);
+        } catch (const SUsageError& error) {
+            std::fprintf(stderr, "tessaly-cli %s: %s\n\nUsage:\n%s", command.szName, error.what(),
+                         command.pUsage->c_str());
+            return kExitUsage;
+        }
         return command.pRun(rest);
     }
     std::fprintf(stderr, "tessaly-cli: unknown command \"%s\"\n\n%s", args[0].c_str(), UsageText().c_str());

@@ -1,6 +1,7 @@
 // CImageWriter: a queue of image saves, encoders on threads of their own, and the order in which names are taken.
 #include "engine/io/image_writer.h"
 
+#include "engine/base/thread_budget.h"
 #include "engine/io/image_file.h"
 #include "engine/io/safe_file.h"
 
@@ -12,7 +13,7 @@ namespace {
 // more would only take the search's cores.
 unsigned EncoderCount()
 {
-    return std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
+    return static_cast<unsigned>(std::clamp(ThreadBudget(), 1, 2));
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 // CStageFiles: loads decoded ahead, saves written at once or behind the stages.
 #include "engine/job/stage_files.h"
 
+#include "engine/base/thread_budget.h"
 #include "engine/job/job_folders.h"
 
 void CStageFiles::BeginJob(const CJobFolders& folders, bool bWriteBehind)
 {
     m_pFolders = &folders;
-    m_bWriteBehind = bWriteBehind;
+    // With one thread to spend, the saves are written as they come.
+    m_bWriteBehind = bWriteBehind && ThreadBudget() > 1;
 }
 
 int CStageFiles::FolderOf(const std::string& path) const
@@ -16,6 +18,8 @@ int CStageFiles::FolderOf(const std::string& path) const
 
 void CStageFiles::Prefetch(const std::vector<std::string>& paths)
 {
+    if (ThreadBudget() < 2)
+        return;
     for (const std::string& path : paths)
         if (!m_prefetched.contains(path))
             m_prefetched.emplace(

@@ -8,7 +8,8 @@
 #include <memory>
 
 struct SFastSearchOptions {
-    int nThreads = 0; // threads that search, the calling one among them; 0 = one per core (fewer for small searches)
+    int nThreads
+        = 0; // threads that search, the calling one among them; 0 = up to the thread budget (fewer for small searches)
 };
 
 // Gives, for every setting and image, the displacements, the truncated

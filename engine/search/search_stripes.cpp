@@ -1,6 +1,8 @@
 // CSearchStripes: stripe scheduling, the threads' output rows and the rows reported to the host.
 #include "engine/search/search_stripes.h"
 
+#include "engine/base/thread_budget.h"
+
 #include <algorithm>
 #include <chrono>
 #include <system_error>
@@ -26,14 +28,13 @@ int StripeRows(const SSearchGeometry& g, int nThreads)
 }
 
 // One thread per 2^20 window sums (about a millisecond of one core), up to
-// one per core: a search that small gains little from another thread, and
+// the thread budget: a search that small gains little from another thread, and
 // on the calling thread alone it waits for none, so that its host calls
 // come alike on every run.
 int ThreadsFor(const SSearchGeometry& g)
 {
     const double dSums = static_cast<double>(g.nWidth) * g.nHeight * (2 * g.nMaxDx + 1) * (2 * g.nMaxDy + 1);
-    const int nCores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    return static_cast<int>(std::clamp(dSums / (1 << 20), 1.0, static_cast<double>(nCores)));
+    return static_cast<int>(std::clamp(dSums / (1 << 20), 1.0, static_cast<double>(ThreadBudget())));
 }
 
 } // namespace

@@ -36,8 +36,8 @@ struct SWorkerScratch {
 // allocation reaches the job's handler.
 class CSearchStripes {
 public:
-    // nThreads counts the calling thread; 0 means one per processor core,
-    // fewer for small searches.
+    // nThreads counts the calling thread; 0 means up to the thread budget
+    // (thread_budget.h), fewer for small searches.
     CSearchStripes(const CSearchPlanes& planes, const CExactScorer& scorer, SSearchResult& result, int nThreads,
                    std::vector<SWorkerScratch>& scratch);
     ~CSearchStripes();

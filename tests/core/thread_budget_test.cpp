@@ -1,0 +1,64 @@
+// The thread budget: cgroup quotas and the CPU affinity set the default, and no file depends on the thread count.
+#include "engine/base/thread_budget.h"
+#include "engine/io/image_file.h"
+#include "support/test_images.h"
+
+#include <gtest/gtest.h>
+
+#include <sched.h>
+
+#include <cstdlib>
+#include <thread>
+
+TEST(ThreadBudget, QuotasCountWholeCpusRoundedUp)
+{
+    const std::pair<const char*, int> cases[] = {{"max 100000\n", 0}, {"100000 100000\n", 1}, {"150000 100000\n", 2},
+                                                 {"50000 100000", 1}, {"400000 100000", 4},   {"", 0},
+                                                 {"max", 0},          {"0 100000", 0}};
+    for (const auto& [szText, nCpus] : cases)
+        EXPECT_EQ(CpusOfQuota(szText), nCpus) << szText;
+}
+
+// A thread bound to one CPU finds one usable CPU, whatever the machine has.
+TEST(ThreadBudget, TheDefaultFollowsTheAffinity)
+{
+    int nUsable = 0;
+    std::thread([&] {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        ASSERT_EQ(::sched_getaffinity(0, sizeof(set), &set), 0);
+        int nFirst = 0;
+        while (!CPU_ISSET(nFirst, &set))
+            ++nFirst;
+        CPU_ZERO(&set);
+        CPU_SET(nFirst, &set);
+        ASSERT_EQ(::sched_setaffinity(0, sizeof(set), &set), 0);
+        nUsable = UsableCpus();
+    }).join();
+    EXPECT_EQ(nUsable, 1);
+}
+
+// The same job at 1, 2 and 7 threads writes the same bytes, saves written at
+// once (one thread) or behind the stages.
+TEST(ThreadBudget, EveryFileIsTheSameAtEveryThreadCount)
+{
+    std::mt19937 random(3);
+    const CImage left = RandomImage(200, 150, random); // enough sums for four search threads
+    const CImage right = ShiftedCopy(left, 5, random);
+    std::vector<std::vector<std::string>> runs;
+    for (const int nThreads : {1, 2, 7}) {
+        CTempFolder folder;
+        SaveImageFile(left, folder.File("l.png"), kFormatPng);
+        SaveImageFile(right, folder.File("r.png"), kFormatPng);
+        const std::string command = std::string(TESSALY_CLI_PATH) + " depth --threads " + std::to_string(nThreads)
+            + " --left " + folder.File("l.png") + " --right " + folder.File("r.png")
+            + " --fragment 4 --max-parallax-x 16 --max-parallax-y 2 --gradient --format png >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        std::vector<std::string> files;
+        for (const std::string& name : folder.Files())
+            files.push_back(name + ReadBytes(folder.File(name)));
+        runs.push_back(files);
+    }
+    EXPECT_EQ(runs[1], runs[0]);
+    EXPECT_EQ(runs[2], runs[0]);
+}
