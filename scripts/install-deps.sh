@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Tessaly needs to build, test and benchmark (as root, or through sudo).
 set -euo pipefail
 packages=(cmake ninja-build make g++ clang-14 libclang-rt-14-dev
-          libfreeimage-dev libtiff-dev libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev
+          libfreeimage-dev libtiff-dev libdeflate-dev pkg-config libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev
           qt6-base-dev fonts-dejavu-core xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do

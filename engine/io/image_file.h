@@ -65,7 +65,8 @@ SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCod
 // target only after a complete write, so a failed save leaves any earlier
 // file of that name as it was. Returns success. nFolderFd as for LoadImageFile.
 bool SaveImageFile(const CImage& image, const std::string& path, ESaveFormat format, int nFolderFd = -1);
-// Writes the image to a stream in the format; true when the library wrote all of it.
+// Writes the image to a stream in the format (PNG by png_writer.h, the others by the library); true when
+// all of it was written.
 bool EncodeImage(const CImage& image, ESaveFormat format, std::FILE* pFile);
 
 // The text of a load failure that is not the stage's own load message: the
