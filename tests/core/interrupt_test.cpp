@@ -92,8 +92,7 @@ protected:
         std::mt19937 random(3);
         for (const char* name : {"left-3dmap.png", "left-outline.png", "right-outline.png"})
             SaveImageFile(RandomImage(14, 8, random), m_folder.File(name), kFormatPng);
-        for (const std::string& name : m_folder.Files())
-            m_earlier[name] = ReadBytes(m_folder.File(name));
+        m_earlier = m_folder.Contents();
     }
 
     CTempFolder m_folder;
@@ -141,8 +140,9 @@ TEST_P(CancelledCommand, AtAnyPollLeavesOnlyCompleteFilesAndTheEarlierResults)
 INSTANTIATE_TEST_SUITE_P(EveryCommand, CancelledCommand, testing::Values(0, 1, 2),
                          [](const testing::TestParamInfo<int>& info) { return kCommands[info.param]; });
 
-// Another job holds the folder: this one waits, can be cancelled while it
-// waits (writing nothing), and runs once the folder is free.
+// Another job holds the folder: this one waits, and can be cancelled while it
+// waits, writing nothing. (A batch's jobs show that it runs once the folder
+// is free.)
 TEST(CancelledJob, WhileWaitingForTheFolderWritesNothing)
 {
     CTempFolder folder;
@@ -159,12 +159,7 @@ TEST(CancelledJob, WhileWaitingForTheFolderWritesNothing)
               std::tuple(4, std::vector<std::string>{},
                          std::vector{"Waiting for another job writing in " + folder.Path().string() + "/ to finish..."},
                          std::vector<std::string>{"left-3dmap.png", "left.png", "right.png"}));
-
-    ::close(fd); // the other job ends
-    CRecordingHost patient;
-    CDepthMapJob next(patient);
-    ConfigureJob(next, folder);
-    EXPECT_TRUE(next.RunJob(false).bDone);
+    ::close(fd);
 }
 
 namespace {
@@ -211,6 +206,4 @@ TEST_P(InterruptedCli, ExitsWith130AndLeavesNoResult)
 }
 
 INSTANTIATE_TEST_SUITE_P(BySignal, InterruptedCli, testing::Values(SIGINT, SIGTERM),
-                         [](const testing::TestParamInfo<int>& info) {
-                             return std::string(info.param == SIGINT ? "Sigint" : "Sigterm");
-                         });
+                         [](const auto& info) { return info.param == SIGINT ? "Sigint" : "Sigterm"; });

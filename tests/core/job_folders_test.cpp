@@ -5,11 +5,11 @@
 #include "engine/io/work_files.h"
 #include "engine/job/depth_map_job.h"
 #include "smoothing/smoothing_commands.h"
+#include "support/file_limit.h"
 #include "support/recording_host.h"
 #include "support/test_images.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,13 +53,7 @@ protected:
         job.m_settings.m_nSpeedFactor = nSpeed;
         return job.RunJob(false).bDone;
     }
-    std::map<std::string, std::string> Contents() const
-    {
-        std::map<std::string, std::string> contents;
-        for (const auto& entry : fs::directory_iterator(Pair()))
-            contents[entry.path().filename()] = entry.is_regular_file() ? ReadBytes(entry.path()) : "";
-        return contents;
-    }
+    std::map<std::string, std::string> Contents() const { return CTempFolder::Contents(Pair()); }
 
     CTempFolder m_folder;
     std::mt19937 m_random{17};
@@ -168,20 +162,16 @@ TEST_F(JobFolders, AFolderThatCannotBeLockedIsReportedAndNothingIsDone)
     const bool bRoot = ::getuid() == 0;
     fs::permissions(Pair(), bRoot ? fs::perms(0733) : fs::perms(0333));
     const auto before = Contents();
-    const pid_t child = ::fork();
-    if (child == 0) {
+    const std::string said = RunInChild([&] {
         // Root may open any folder: the job runs as nobody.
         if (bRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(2);
+            return std::string("not run as nobody");
         CRecordingHost host;
         const bool bDone = RunJob(host, File("left.png"), File("right.png"));
-        const bool bSaid = host.m_messages.size() == 1 && host.m_messages[0].starts_with("Couldn't open the folder");
-        ::_exit(!bDone && bSaid ? 0 : 1);
-    }
-    int nStatus = -1;
-    ::waitpid(child, &nStatus, 0);
+        return bDone || host.m_messages.size() != 1 ? "done, or said otherwise" : host.m_messages[0];
+    });
     fs::permissions(Pair(), fs::perms::owner_all);
-    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << nStatus;
+    EXPECT_TRUE(said.starts_with("Couldn't open the folder")) << said;
     EXPECT_EQ(Contents(), before);
 }
 

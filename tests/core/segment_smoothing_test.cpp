@@ -1,6 +1,5 @@
-// Segment smoothing against a literal reading of its definition, and a depth step along an outline.
+// Segment smoothing against a literal reading of its definition.
 #include "engine/base/numeric.h"
-#include "engine/kernels/outline_codes.h"
 #include "engine/kernels/segment_smoothing.h"
 #include "support/test_images.h"
 
@@ -52,20 +51,4 @@ TEST(SegmentSmoothing, MatchesItsLiteralReadingOnRandomOutlines)
         const CImage map = RandomImage(1 + (n * 7) % 12, 1 + (n * 5) % 11, random);
         EXPECT_EQ(SmoothDepth(outline, map), ReferencePass(outline, map)) << n;
     }
-}
-
-// Blue left of column 10 at depth 40, green from it on at depth 200.
-TEST(SegmentSmoothing, DepthStepOnAGreenBlueBoundarySurvivesPasses)
-{
-    CImage outline = UniformImage(24, 13, 255, 0, 0);
-    CImage smoothed = UniformImage(24, 13, 40, 40, 40);
-    for (int k = 0; k < 24 * 13; ++k)
-        if (k % 24 >= 10)
-            std::copy_n(kOutlineGreen.data(), 3, outline.Pixel(k % 24, k / 24)),
-                std::fill_n(smoothed.Pixel(k % 24, k / 24), 3, 200);
-    for (int nPass = 1; nPass <= 5; ++nPass) // the black corners creep in diagonally, a pixel a pass
-        smoothed = SmoothDepth(outline, smoothed);
-    for (int x = 0; x < 24; ++x)
-        EXPECT_EQ(smoothed.Pixel(x, 6)[0], x < 10 ? 40 : 200) << x;
-    EXPECT_EQ(smoothed.Pixel(23, 12)[0] + smoothed.Pixel(0, 12)[0], 0);
 }

@@ -16,7 +16,8 @@ std::string RunWithFileLimit(std::size_t nMaxFileBytes, const std::function<std:
     if (pid == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{nMaxFileBytes, nMaxFileBytes};
-        (::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? body() : "setrlimit failed").copy(pText, kTextBytes - 1);
+        (nMaxFileBytes == 0 || ::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? body() : "setrlimit failed")
+            .copy(pText, kTextBytes - 1);
         ::_exit(0);
     }
     int nStatus = -1;

@@ -35,6 +35,14 @@ std::vector<std::string> CTempFolder::Names(const std::filesystem::path& folder)
     return names;
 }
 
+std::map<std::string, std::string> CTempFolder::Contents(const std::filesystem::path& folder)
+{
+    std::map<std::string, std::string> contents;
+    for (const std::string& name : Names(folder))
+        contents[name] = ReadBytes((folder / name).string());
+    return contents;
+}
+
 CImage RandomImage(int nWidth, int nHeight, std::mt19937& random)
 {
     CImage image(nWidth, nHeight);

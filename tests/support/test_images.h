@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 
@@ -22,6 +23,9 @@ public:
     // Names of the files in the folder, sorted.
     std::vector<std::string> Files() const { return Names(m_path); }
     static std::vector<std::string> Names(const std::filesystem::path& folder);
+    // The bytes of each file by its name (none for a folder).
+    std::map<std::string, std::string> Contents() const { return Contents(m_path); }
+    static std::map<std::string, std::string> Contents(const std::filesystem::path& folder);
 
 private:
     std::filesystem::path m_path;
