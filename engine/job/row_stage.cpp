@@ -1,4 +1,4 @@
-// The row-stage runner: the one loop of rows with events, cancellation and progress, and the load and save around it.
+// The row-stage runner: the one loop of rows with events, cancellation and progress, and the stage around it.
 #include "engine/job/row_stage.h"
 
 #include <algorithm>
@@ -47,21 +47,4 @@ bool RunStage(CStageHost& host, const SRowProgress& progress, const TLoadInputs&
     if (progress.bProgressBar)
         host.ResetProgress();
     return bKept;
-}
-
-bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progress,
-                 const std::vector<SStageInput>& inputs, const std::string& output, ESaveFormat saveFormat, int nBorder,
-                 const TRowKernel& kernel)
-{
-    const auto load = [&](TStageImages& images) {
-        for (const SStageInput& input : inputs) {
-            images.push_back(files.Load(input.path, input.szLoadMessage));
-            if (!images.back())
-                return false;
-        }
-        return true;
-    };
-    return RunStage(host, progress, load, nBorder, kernel, [&](std::shared_ptr<const CImage> image) {
-        return files.Save(std::move(image), output, saveFormat);
-    });
 }

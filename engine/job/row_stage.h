@@ -1,13 +1,11 @@
-// The row-stage runner: load a stage's inputs, compute its output row by row for the host, save it.
+// The row-stage runner: get a stage's inputs, compute its output row by row for the host, hand it on.
 #pragma once
 
 #include "engine/base/image.h"
 #include "engine/base/stage_host.h"
-#include "engine/job/stage_files.h"
 
 #include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
 // How a stage shows that it works: the depth-map stages name themselves on
@@ -24,11 +22,6 @@ struct SRowProgress {
 // before each row. False when cancelled.
 bool RunRows(CStageHost& host, const SRowProgress& progress, int nRange, int nFirst, int nEnd,
              const std::function<void(int y)>& row);
-
-struct SStageInput {
-    std::string path;
-    const char* szLoadMessage;
-};
 
 // The loaded inputs of a stage, in the order asked for.
 using TStageImages = std::vector<std::shared_ptr<const CImage>>;
@@ -47,9 +40,3 @@ using TKeepOutput = std::function<bool(std::shared_ptr<const CImage> output)>;
 // whether the output was taken.
 bool RunStage(CStageHost& host, const SRowProgress& progress, const TLoadInputs& load, int nBorder,
               const TRowKernel& kernel, const TKeepOutput& keep);
-
-// A file-level stage: the inputs are loaded in order (the first that fails
-// ends the stage with its message) and the output is saved.
-bool RunRowStage(CStageFiles& files, CStageHost& host, const SRowProgress& progress,
-                 const std::vector<SStageInput>& inputs, const std::string& output, ESaveFormat saveFormat, int nBorder,
-                 const TRowKernel& kernel);

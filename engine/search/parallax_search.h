@@ -25,9 +25,7 @@ struct SSearchResult {
     int nMaxDy = 0;
 };
 
-// The largest settings the search accepts.
-inline constexpr int kMaxFragmentSize = SDepthMapSettings::kMaxFragmentSize;
-inline constexpr int kMaxParallax = SDepthMapSettings::kMaxParallax;
+// Whether the settings are within the job settings' ranges.
 bool IsValidSearch(const SSearchSettings& settings);
 
 // What the search of a job runs with: at a speed factor F above 1 the
