@@ -77,7 +77,11 @@ int UsableCpus()
 int ThreadBudget()
 {
     const int nSet = g_nBudget.load();
-    return nSet > 0 ? nSet : UsableCpus();
+    if (nSet > 0)
+        return nSet;
+    // Asked for by every search, writer and job: the files are read once.
+    static const int nUsable = UsableCpus();
+    return nUsable;
 }
 
 void SetThreadBudget(int nThreads)

@@ -15,8 +15,8 @@ int CpusOfQuota(std::string_view cpuMax);
 
 // What the searches, decoders and encoders of a job use together: set by a
 // front end (tessaly-cli --threads, TESSALY_THREADS for the app, a batch
-// sharing its budget between its jobs), else UsableCpus(). The results never
-// depend on it.
+// sharing its budget between its jobs), else UsableCpus() as the first call
+// finds it. The results never depend on it.
 int ThreadBudget();
 void SetThreadBudget(int nThreads);
 
