@@ -17,6 +17,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 HWY_BEFORE_NAMESPACE();
 namespace fast_search_hwy {
@@ -65,19 +66,54 @@ struct SGroup {
 
 // Hands the candidates whose window sum is nSum, from index nFirst on, to
 // the choice rules in the literal order. nShift drops the index bits of keys.
+// Rows are nLanes wide, a whole number of half vectors; lanes past 2·HP
+// are padding. Flat areas tie hundreds of candidates at every position, so
+// the lanes are compared a half vector at a time. Near the top and bottom
+// whole rows of candidates read only the black border: all their
+// candidates have the same terms in the same order, so the same literal
+// score, and the first of them wins against all the others. Only that one
+// is offered.
 template <typename TSum>
 void OfferEqualLanes(const SStripeTask& task, const SGroup& group, const TSum* pSums, int nShift, std::int32_t nSum,
                      std::ptrdiff_t nFirst, int x, int y, SPixelBest& best)
 {
+    using DH = hn::Half<hn::ScalableTag<std::uint32_t>>;
+    using DHalf = std::conditional_t<kHalves, DH, hn::ScalableTag<std::uint32_t>>;
+    const DHalf d;
+    const hn::RebindToSigned<DHalf> di;
+    const std::ptrdiff_t nStep = static_cast<std::ptrdiff_t>(hn::Lanes(d));
     const SSearchGeometry& g = task.planes.Geometry();
     STieScratch& ties = task.ties;
+    const hn::Vec<DHalf> sum = hn::Set(d, static_cast<std::uint32_t>(nSum));
+    const auto candidates = hn::Set(di, 2 * g.nMaxDx + 1);
+    const auto beforeFirst = hn::Set(di, static_cast<std::int32_t>(nFirst) - 1);
     std::size_t n = 0;
-    for (std::ptrdiff_t nIndex = nFirst; nIndex < group.nRows * g.nLanes; ++nIndex) {
-        const int nLane = static_cast<int>(nIndex % g.nLanes);
-        if (nLane <= 2 * g.nMaxDx && static_cast<std::int32_t>(pSums[nIndex] >> nShift) == nSum) {
-            ++n;
-            ties.dxs[n] = nLane - g.nMaxDx;
-            ties.dys[n] = group.dy0 + static_cast<int>(nIndex / g.nLanes);
+    bool bBorderOffered = false;
+    for (int nRow = static_cast<int>(nFirst / g.nLanes); nRow < group.nRows; ++nRow) {
+        const int dy = group.dy0 + nRow;
+        const bool bBorderRow = y + dy + g.nHalf - 1 < 0 || y + dy - g.nHalf >= g.nHeight;
+        if (bBorderRow && bBorderOffered)
+            continue;
+        const std::ptrdiff_t nRowFirst = static_cast<std::ptrdiff_t>(nRow) * g.nLanes;
+        for (std::ptrdiff_t k = 0; k < g.nLanes; k += nStep) {
+            const hn::Vec<DHalf> keys = hn::LoadU(d, reinterpret_cast<const std::uint32_t*>(pSums + nRowFirst + k));
+            const auto lanes = hn::Iota(di, static_cast<std::int32_t>(k));
+            const auto index = hn::Add(lanes, hn::Set(di, static_cast<std::int32_t>(nRowFirst)));
+            const auto wanted = hn::And(hn::Lt(lanes, candidates), hn::Gt(index, beforeFirst));
+            const auto equal = hn::And(hn::Eq(hn::ShiftRightSame(keys, nShift), sum), hn::RebindMask(d, wanted));
+            if (hn::AllFalse(d, equal))
+                continue;
+            std::uint8_t bits[8] = {};
+            hn::StoreMaskBits(d, equal, bits);
+            for (std::ptrdiff_t nLane = 0; nLane < nStep && !(bBorderRow && bBorderOffered); ++nLane)
+                if ((bits[nLane / 8] >> (nLane % 8)) & 1) {
+                    ++n;
+                    ties.dxs[n] = static_cast<int>(k + nLane) - g.nMaxDx;
+                    ties.dys[n] = dy;
+                    bBorderOffered = bBorderRow;
+                }
+            if (bBorderOffered && bBorderRow)
+                break;
         }
     }
     task.scorer.OfferTies(best, nSum, x, y, n, ties);

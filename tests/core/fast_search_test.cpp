@@ -130,6 +130,8 @@ TEST(FastSearch, MatchesTheLiteralSearchWithEveryInstructionSet)
     const SCase targeted[] = {
         {blues(1, 2, 6, 1), blues(1, 2, 1, 0), {86, 0, 1}},
         {blues(2, 1, 6, 1), blues(2, 1, 1, 0), {86, 1, 0}},
+        // The same tie between a row of candidates wholly in the border and a later row.
+        {blues(2, 1, 6, 0), blues(2, 1, 1, 1), {2, 0, 1}},
         {UniformImage(3, 2, 47, 0, 137), UniformImage(3, 2, 0, 107, 0), {8, 2, 2}},
         {MakeImage(3, 3, 3, random), MakeImage(3, 3, 3, random), {88, 2, 2}},
         {MakeImage(4, 4, 3, random), MakeImage(4, 4, 3, random), {86, 2, 1}},
