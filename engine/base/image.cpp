@@ -9,5 +9,6 @@ CImage::CImage(int nWidth, int nHeight)
         throw std::bad_alloc();
     m_nWidth = nWidth;
     m_nHeight = nHeight;
-    m_bytes.assign(static_cast<std::size_t>(nWidth) * static_cast<std::size_t>(nHeight) * kBytesPerPixel, 0);
+    // Fresh zeroed memory: black without a pass that writes it.
+    m_bytes.resize(static_cast<std::size_t>(nWidth) * static_cast<std::size_t>(nHeight) * kBytesPerPixel);
 }

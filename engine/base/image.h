@@ -1,10 +1,11 @@
 // CImage: a 24-bit colour image held in memory, in the pixel addressing every stage shares.
 #pragma once
 
+#include "engine/base/zeroed_memory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <vector>
 
 // Three bytes per pixel (blue, green, red), rows stored bottom-up: row 0 is
 // the bottom row of the picture, as the image files store it. Rows are packed
@@ -38,5 +39,5 @@ private:
 
     int m_nWidth = 0;
     int m_nHeight = 0;
-    std::vector<std::uint8_t> m_bytes;
+    ZeroedVector<std::uint8_t> m_bytes;
 };

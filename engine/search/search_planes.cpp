@@ -22,7 +22,14 @@ void CSearchPlanes::Reset(const SSearchGeometry& geometry)
 void CSearchPlanes::Allocate(SPlanes& planes, std::ptrdiff_t nStride, std::ptrdiff_t nRows)
 {
     planes.nPlaneSize = static_cast<std::size_t>(nStride * nRows);
-    planes.bytes.assign(3 * planes.nPlaneSize, 0);
+    const std::size_t nBytes = 3 * planes.nPlaneSize;
+    if (planes.bytes.capacity() >= nBytes) {
+        planes.bytes.assign(nBytes, 0);
+        return;
+    }
+    // Fresh memory is black already; the old block goes first.
+    ZeroedVector<std::uint8_t>().swap(planes.bytes);
+    planes.bytes.resize(nBytes);
 }
 
 void CSearchPlanes::Split(const CImage& image, int y, SPlanes& planes, std::ptrdiff_t nStride, std::ptrdiff_t nOrigin,

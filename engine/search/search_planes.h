@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/base/image.h"
+#include "engine/base/zeroed_memory.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +49,7 @@ public:
 
 private:
     struct SPlanes {
-        std::vector<std::uint8_t> bytes;
+        ZeroedVector<std::uint8_t> bytes;
         std::size_t nPlaneSize = 0;
     };
     static const std::uint8_t* Row(const SPlanes& planes, int c, int v, std::ptrdiff_t nStride, std::ptrdiff_t nOrigin)
