@@ -68,7 +68,8 @@ public:
 private:
     TImage Gradient(EStageImage source, EStageImage kind);
     TImage Working(bool bMain, TImage gradient);
-    bool Search(const CImage& main, const CImage& other, SSearchResult& result);
+    // Lets go of main and other as soon as the search has copied them.
+    bool Search(TImage main, TImage other, SSearchResult& result);
     TImage Assemble(const SDepthMap& map);
     TImage Enlarge(TImage map);
 
@@ -116,12 +117,10 @@ std::optional<SDepthMap> CDepthMapMaker::CRun::Make()
     if (!other)
         return std::nullopt;
     SSearchResult result;
-    if (!Search(*main, *other, result)) {
+    if (!Search(std::move(main), std::move(other), result)) {
         m_host.ResetProgress();
         return std::nullopt;
     }
-    main.reset();
-    other.reset();
     SDepthMap map{std::make_shared<const CImage>(std::move(result.xd)),
                   std::make_shared<const CImage>(std::move(result.yd)),
                   nullptr,
@@ -171,14 +170,14 @@ TImage CDepthMapMaker::CRun::Working(bool bMain, TImage gradient)
     return m_images.Take(bMain ? EStageImage::kMainReduced : EStageImage::kOtherReduced, reduced) ? reduced : nullptr;
 }
 
-bool CDepthMapMaker::CRun::Search(const CImage& main, const CImage& other, SSearchResult& result)
+bool CDepthMapMaker::CRun::Search(TImage main, TImage other, SSearchResult& result)
 {
     const SSearchSettings working = WorkingSearchSettings(m_settings);
     if (!m_settings.m_bReferenceSearch)
-        return m_maker.m_pFastSearch->Run(main, other, working, m_host, result);
+        return m_maker.m_pFastSearch->Run(std::move(main), std::move(other), working, m_host, result);
     if (!m_maker.m_pSearch)
         m_maker.m_pSearch = std::make_unique<CParallaxSearch>();
-    return m_maker.m_pSearch->Run(main, other, working, m_host, result);
+    return m_maker.m_pSearch->Run(*main, *other, working, m_host, result);
 }
 
 // At a speed factor above 1 the map at the working scale stays here and only

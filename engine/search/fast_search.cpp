@@ -7,10 +7,14 @@
 #include "engine/search/search_stripes.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 #include <vector>
 
 namespace {
+
+// Working memory of searches up to this many pixels is kept for the next one.
+constexpr std::int64_t kKeptArea = std::int64_t{1} << 20;
 
 SSearchGeometry MakeGeometry(const CImage& main, const CImage& other, const SSearchSettings& settings)
 {
@@ -65,22 +69,49 @@ CFastSearch::~CFastSearch() = default;
 bool CFastSearch::Run(const CImage& main, const CImage& other, const SSearchSettings& settings, CStageHost& host,
                       SSearchResult& result)
 {
+    return CopyPair(main, other, settings, host) && SearchPlanes(host, result);
+}
+
+bool CFastSearch::Run(std::shared_ptr<const CImage> main, std::shared_ptr<const CImage> other,
+                      const SSearchSettings& settings, CStageHost& host, SSearchResult& result)
+{
+    if (!CopyPair(*main, *other, settings, host))
+        return false;
+    main.reset();
+    other.reset();
+    return SearchPlanes(host, result);
+}
+
+bool CFastSearch::CopyPair(const CImage& main, const CImage& other, const SSearchSettings& settings, CStageHost& host)
+{
     if (!IsValidSearch(settings))
         throw std::invalid_argument("parallax search settings out of range");
-    const SSearchGeometry g = MakeGeometry(main, other, settings);
     CSearchPlanes& planes = m_pWorkspace->planes;
-    planes.Reset(g);
-    if (!CopyIntoPlanes(main, other, planes, host))
-        return false;
-    PrepareResult(result, g.nWidth, g.nHeight);
-    host.SetProgressRange(g.nHeight);
-    m_pWorkspace->windows.Reset(planes);
-    const CExactScorer scorer(planes, m_pWorkspace->windows);
-    CSearchStripes stripes(planes, scorer, result, m_options.nThreads, m_pWorkspace->scratch);
-    if (!stripes.Run(host))
-        return false;
-    stripes.MergeRange(result);
-    return true;
+    planes.Reset(MakeGeometry(main, other, settings));
+    return CopyIntoPlanes(main, other, planes, host);
+}
+
+bool CFastSearch::SearchPlanes(CStageHost& host, SSearchResult& result)
+{
+    const CSearchPlanes& planes = m_pWorkspace->planes;
+    const SSearchGeometry g = planes.Geometry();
+    bool bDone = false;
+    {
+        PrepareResult(result, g.nWidth, g.nHeight);
+        host.SetProgressRange(g.nHeight);
+        m_pWorkspace->windows.Reset(planes);
+        const CExactScorer scorer(planes, m_pWorkspace->windows);
+        CSearchStripes stripes(planes, scorer, result, m_options.nThreads, m_pWorkspace->scratch);
+        bDone = stripes.Run(host);
+        if (bDone)
+            stripes.MergeRange(result);
+    }
+    // Photo-size planes and tables are given back: the stages after the
+    // search need the room, and the page faults of a fresh start cost a
+    // search that size next to nothing.
+    if (static_cast<std::int64_t>(g.nWidth) * g.nHeight >= kKeptArea)
+        m_pWorkspace = std::make_unique<SWorkspace>();
+    return bDone;
 }
 
 const char* CFastSearch::TargetName() const

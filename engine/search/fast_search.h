@@ -33,6 +33,11 @@ public:
     // the next run.
     bool Run(const CImage& main, const CImage& other, const SSearchSettings& settings, CStageHost& host,
              SSearchResult& result);
+    // The same, letting go of the images as soon as they are copied into the
+    // search's planes: at photo sizes their memory then serves the search's
+    // own instead of adding to the peak.
+    bool Run(std::shared_ptr<const CImage> main, std::shared_ptr<const CImage> other, const SSearchSettings& settings,
+             CStageHost& host, SSearchResult& result);
 
     // The instruction set Run uses, such as "AVX2" or "EMU128": the best one
     // of this processor among those compiled.
@@ -40,6 +45,9 @@ public:
 
 private:
     struct SWorkspace;
+
+    bool CopyPair(const CImage& main, const CImage& other, const SSearchSettings& settings, CStageHost& host);
+    bool SearchPlanes(CStageHost& host, SSearchResult& result);
 
     SFastSearchOptions m_options;
     std::unique_ptr<SWorkspace> m_pWorkspace;

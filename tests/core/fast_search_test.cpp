@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -265,4 +266,29 @@ TEST(FastSearch, ReportsRowsAsTheyFinishAndStopsWithinARowOfCancelling)
         EXPECT_EQ(std::tuple(bDone, host.m_nSteps, host.m_bInOrder, host.m_nLateCalls <= 1, nRowsAhead, host.Events()),
                   std::tuple(c.nSteps == 40, c.nSteps, true, true, 0, events));
     }
+}
+
+// The pair's memory is free for the search's own before the first row is searched.
+TEST(FastSearch, LetsGoOfThePairOnceItIsCopied)
+{
+    std::mt19937 random(5);
+    auto main = std::make_shared<const CImage>(RandomImage(9, 7, random));
+    auto other = std::make_shared<const CImage>(RandomImage(9, 7, random));
+    struct CCheckingHost : CRecordingHost {
+        std::weak_ptr<const CImage> main, other;
+        bool bReleased = false;
+        void SetProgressRange(int nRows) override
+        {
+            bReleased = main.expired() && other.expired();
+            CRecordingHost::SetProgressRange(nRows);
+        }
+    } host;
+    host.main = main;
+    host.other = other;
+    const CImage mainCopy = *main, otherCopy = *other;
+    SSearchResult result, expected;
+    CFastSearch({1}).Run(mainCopy, otherCopy, {4, 2, 1}, host, expected);
+    EXPECT_TRUE(CFastSearch({1}).Run(std::move(main), std::move(other), {4, 2, 1}, host, result));
+    EXPECT_TRUE(host.bReleased);
+    EXPECT_EQ(std::tie(result.xd, result.yd), std::tie(expected.xd, expected.yd));
 }
