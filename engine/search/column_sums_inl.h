@@ -160,17 +160,17 @@ HWY_INLINE void UpdateColumn(DC dc, DI di, hn::TFromD<DC>* pSums, const SUpdateR
     }
 }
 
-// Adds the costs of row vIn to every column sum of a candidate row, and
-// with kSlide takes off those of row vOut.
+// Adds the costs of row vIn to the column sums of a candidate row, and
+// with kSlide takes off those of row vOut: columns nFirst to nEnd − 1 of
+// the W + S − 1.
 template <typename TColumn, bool kSlide>
-void UpdateColumns(const CSearchPlanes& planes, TColumn* pColumns, int vIn, int vOut, int dy)
+void UpdateColumns(const CSearchPlanes& planes, TColumn* pColumns, int vIn, int vOut, int dy, int nFirst, int nEnd)
 {
     using DC = typename SLanes<TColumn>::DC;
     using DI = typename SLanes<TColumn>::DI;
     const SSearchGeometry& g = planes.Geometry();
     const SUpdateRows rows = UpdateRows(planes, vIn, kSlide ? vOut : vIn, dy);
-    const int nColumns = g.nWidth + g.nFragment - 1;
-    for (int nColumn = 0; nColumn < nColumns; ++nColumn)
+    for (int nColumn = nFirst; nColumn < nEnd; ++nColumn)
         UpdateColumn<kSlide>(DC(), DI(), pColumns + static_cast<std::ptrdiff_t>(nColumn) * g.nLanes, rows, g.nLanes,
                              nColumn - g.nHalf);
 }

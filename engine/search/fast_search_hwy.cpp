@@ -46,7 +46,8 @@ bool StartColumns(const SStripeTask& task, const SGroup& group, TColumn* HWY_RES
         for (int v = task.nFirstRow - g.nHalf; v < task.nFirstRow + g.nHalf; ++v) {
             if (!task.rows.Continue())
                 return false;
-            UpdateColumns<TColumn, false>(task.planes, pColumns + nRow * group.nColumnStride, v, v, group.dy0 + nRow);
+            UpdateColumns<TColumn, false>(task.planes, pColumns + nRow * group.nColumnStride, v, v, group.dy0 + nRow, 0,
+                                          g.nWidth + g.nFragment - 1);
         }
     return true;
 }
@@ -61,6 +62,32 @@ std::span<SPixelBest> RowBest(const SStripeTask& task, int y)
     return task.scratch.best.subspan(static_cast<std::size_t>(nRow) * g.nWidth, g.nWidth);
 }
 
+// Columns slid down a row before the positions that read them are chosen:
+// a block of them stays in the first-level cache from one to the other.
+constexpr int kBlockColumns = 32;
+
+// Slides the column sums of every candidate row of the group down to row y
+// and chooses the best candidates of the row's positions, a block of
+// columns at a time. Position x reads columns x − 1 and x + S − 1.
+template <typename TColumn>
+void SlideAndSelect(const SStripeTask& task, const SGroup& group, TColumn* HWY_RESTRICT pColumns, int y,
+                    SPixelBest* HWY_RESTRICT pBest)
+{
+    const SSearchGeometry& g = task.planes.Geometry();
+    const int nColumns = g.nWidth + g.nFragment - 1;
+    int x = 0;
+    for (int nFirst = 0; nFirst < nColumns; nFirst += kBlockColumns) {
+        const int nEnd = std::min(nFirst + kBlockColumns, nColumns);
+        for (int nRow = 0; nRow < group.nRows; ++nRow)
+            UpdateColumns<TColumn, true>(task.planes, pColumns + nRow * group.nColumnStride, y + g.nHalf - 1,
+                                         y - g.nHalf - 1, group.dy0 + nRow, nFirst, nEnd);
+        const int xEnd = nEnd - g.nFragment + 1;
+        if (xEnd > x)
+            SelectRow(task, group, pColumns, y, pBest, x, xEnd);
+        x = std::max(x, xEnd);
+    }
+}
+
 // One pass of a group of candidate rows over the stripe. False when stopped.
 template <typename TColumn> bool SearchGroup(const SStripeTask& task, const SGroup& group, bool bLastGroup)
 {
@@ -71,13 +98,13 @@ template <typename TColumn> bool SearchGroup(const SStripeTask& task, const SGro
     for (int y = task.nFirstRow; y < task.nEndRow; ++y) {
         if (!task.rows.Continue())
             return false;
-        for (int nRow = 0; nRow < group.nRows && y > task.nFirstRow; ++nRow)
-            UpdateColumns<TColumn, true>(task.planes, pColumns + nRow * group.nColumnStride, y + g.nHalf - 1,
-                                         y - g.nHalf - 1, group.dy0 + nRow);
         const std::span<SPixelBest> best = RowBest(task, y);
         if (OneGroup(g))
             std::fill(best.begin(), best.end(), SPixelBest{});
-        SelectRow(task, group, pColumns, y, best.data());
+        if (y > task.nFirstRow)
+            SlideAndSelect(task, group, pColumns, y, best.data());
+        else
+            SelectRow(task, group, pColumns, y, best.data(), 0, g.nWidth);
         if (bLastGroup)
             task.rows.FinishRow(y, best);
     }

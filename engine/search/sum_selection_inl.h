@@ -229,8 +229,10 @@ HWY_INLINE void StartKey(D d, const SSearchGeometry& g, int nShift, const std::u
     hn::StoreU(hn::Add(hn::ShiftLeftSame(sum, nShift), hn::Iota(d, nIndex)), d, pKey);
 }
 
+// Chooses the best candidates of positions xBegin to xEnd − 1 of row y; the
+// keys of position xBegin − 1 are those the last call left.
 void SelectRow(const SStripeTask& task, const SGroup& group, const std::uint16_t* HWY_RESTRICT pColumns, int y,
-               SPixelBest* HWY_RESTRICT pBest)
+               SPixelBest* HWY_RESTRICT pBest, int xBegin, int xEnd)
 {
     const SSearchGeometry& g = task.planes.Geometry();
     const DU32 d;
@@ -243,19 +245,23 @@ void SelectRow(const SStripeTask& task, const SGroup& group, const std::uint16_t
     const hn::Vec<DU32> padding
         = rows.bHalf ? hn::Zero(d) : Padding(d, rows.nWhole - nStep, nCandidates, std::uint32_t{UINT32_MAX});
     const hn::Vec<DU32Half> paddingHalf = Padding(dh, rows.nWhole, nCandidates, std::uint32_t{UINT32_MAX});
-    for (int nRow = 0; nRow < group.nRows; ++nRow) {
-        const std::uint16_t* pRowColumns = pColumns + nRow * group.nColumnStride;
-        const std::ptrdiff_t nRowFirst = static_cast<std::ptrdiff_t>(nRow) * g.nLanes;
-        for (std::ptrdiff_t k = 0; k < rows.nWhole; k += nStep)
-            StartKey(d, g, nShift, pRowColumns, k, static_cast<std::uint32_t>(nRowFirst + k), pKeys + nRowFirst + k);
-        if (kHalves && rows.bHalf)
-            StartKey(dh, g, nShift, pRowColumns, rows.nWhole, static_cast<std::uint32_t>(nRowFirst + rows.nWhole),
-                     pKeys + nRowFirst + rows.nWhole);
+    if (xBegin == 0) {
+        for (int nRow = 0; nRow < group.nRows; ++nRow) {
+            const std::uint16_t* pRowColumns = pColumns + nRow * group.nColumnStride;
+            const std::ptrdiff_t nRowFirst = static_cast<std::ptrdiff_t>(nRow) * g.nLanes;
+            for (std::ptrdiff_t k = 0; k < rows.nWhole; k += nStep)
+                StartKey(d, g, nShift, pRowColumns, k, static_cast<std::uint32_t>(nRowFirst + k),
+                         pKeys + nRowFirst + k);
+            if (kHalves && rows.bHalf)
+                StartKey(dh, g, nShift, pRowColumns, rows.nWhole, static_cast<std::uint32_t>(nRowFirst + rows.nWhole),
+                         pKeys + nRowFirst + rows.nWhole);
+        }
+        OfferKeyedMinimum(
+            task, group, nShift, pKeys,
+            SlideKeys<false>(rows, group, nShift, pKeys, pColumns, pColumns, g.nLanes, padding, paddingHalf), 0, y,
+            pBest[0]);
     }
-    OfferKeyedMinimum(task, group, nShift, pKeys,
-                      SlideKeys<false>(rows, group, nShift, pKeys, pColumns, pColumns, g.nLanes, padding, paddingHalf),
-                      0, y, pBest[0]);
-    for (int x = 1; x < g.nWidth; ++x) {
+    for (int x = std::max(xBegin, 1); x < xEnd; ++x) {
         const std::uint16_t* pIn = pColumns + static_cast<std::ptrdiff_t>(x + g.nFragment - 1) * g.nLanes;
         const std::uint16_t* pOut = pColumns + static_cast<std::ptrdiff_t>(x - 1) * g.nLanes;
         OfferKeyedMinimum(task, group, nShift, pKeys,
@@ -298,7 +304,7 @@ HWY_INLINE std::int32_t SlideSums(const SRowSums& rows, std::int32_t* pSums, con
 }
 
 void SelectRow(const SStripeTask& task, const SGroup& group, const std::int32_t* HWY_RESTRICT pColumns, int y,
-               SPixelBest* HWY_RESTRICT pBest)
+               SPixelBest* HWY_RESTRICT pBest, int xBegin, int xEnd)
 {
     const SSearchGeometry& g = task.planes.Geometry();
     const D32 d;
@@ -309,13 +315,13 @@ void SelectRow(const SStripeTask& task, const SGroup& group, const std::int32_t*
     std::int32_t* HWY_RESTRICT pSums = task.scratch.sums.data();
     const hn::Vec<D32> padding = rows.bHalf ? hn::Zero(d) : Padding(d, rows.nWhole - nStep, nCandidates, INT32_MAX);
     const hn::Vec<D32Half> paddingHalf = Padding(dh, rows.nWhole, nCandidates, INT32_MAX);
-    for (std::ptrdiff_t k = 0; k < g.nLanes; ++k) {
+    for (std::ptrdiff_t k = 0; k < g.nLanes && xBegin == 0; ++k) {
         std::int32_t nSum = 0;
         for (int nColumn = 0; nColumn < g.nFragment; ++nColumn)
             nSum += pColumns[static_cast<std::ptrdiff_t>(nColumn) * g.nLanes + k];
         pSums[k] = nSum;
     }
-    for (int x = 0; x < g.nWidth; ++x) {
+    for (int x = xBegin; x < xEnd; ++x) {
         const std::int32_t nSum = x == 0
             ? SlideSums<false>(rows, pSums, pColumns, pColumns, padding, paddingHalf)
             : SlideSums<true>(rows, pSums, pColumns + static_cast<std::ptrdiff_t>(x + g.nFragment - 1) * g.nLanes,
