@@ -14,7 +14,7 @@ void CStereoDlg::ConnectHost()
 {
     connect(&m_host, &CDialogStageHost::statusChanged, m_staticStatus, &QLabel::setText);
     connect(&m_host, &CDialogStageHost::progressRangeSet, this,
-            [this](int nRows) { m_progress->setRange(0, std::max(nRows, 1)); });
+            [this](int nRows) { m_progress->setRange(0, nRows); }); // 0: a busy bar
     connect(&m_host, &CDialogStageHost::progressStepped, this, [this] { StepProgress(); });
     connect(&m_host, &CDialogStageHost::progressReset, this, [this] { m_progress->setValue(0); });
 }

@@ -9,7 +9,9 @@
 //
 // Progress protocol of a row-by-row stage: SetProgressRange(n) before the
 // first row (range 0..n, step 1), StepProgress() after each row, and
-// ResetProgress() (position 0) when the stage ends.
+// ResetProgress() (position 0) when the stage ends. SetProgressRange(0)
+// says that work of unknown length is under way (reading the sources): a
+// busy bar, until the next range.
 class CStageHost {
 public:
     virtual ~CStageHost() = default;

@@ -47,6 +47,10 @@ public:
     {
         const SDepthMapSettings& settings = m_job.m_settings;
         const bool bStage = !settings.m_bAnalyzeSource || settings.m_nSpeedFactor != 1;
+        // Decoding a photograph takes a good part of a second: the bar shows
+        // that something is under way until the first stage knows its rows.
+        if (!std::exchange(m_bReadingShown, true))
+            m_job.m_pHost->SetProgressRange(0);
         return m_job.m_files.Load(NameOf(kind), bStage ? kMsgLoadLeftOrRight : kMsgLoadBitmap);
     }
 
@@ -63,6 +67,7 @@ public:
 private:
     CDepthMapJob& m_job;
     const bool m_bRightMap;
+    bool m_bReadingShown = false;
 };
 
 CDepthMapJob::CDepthMapJob(CStageHost& host)

@@ -61,19 +61,19 @@ TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
     } cases[]
         = {{false, 1, 3, kFormatBmp,
             "left-3dmap.bmp left-resize.bmp left-xd.bmp left-yd.bmp left.png right-resize.bmp right.png",
-            "status: Depth map creating|range: 5|steps: 5|reset|status: Depth map creating|range: 5|steps: 5|reset|"
-            "status: Ready"},
+            "status: Depth map creating|range: 0|range: 5|steps: 5|reset|status: Depth map creating|range: 5|steps: 5|"
+            "reset|status: Ready"},
            {true, 0, 1, kFormatPng,
             "left-gradient.png left.png right-3dmap.png right-gradient.png right-xd.png right-yd.png right.png",
-            "status: Gradient image creating|range: 16|steps: 14|reset|status: Gradient image creating|range: 16|"
-            "steps: 14|reset|status: Depth map creating|range: 16|steps: 16|reset|status: Depth map creating|range: 16|"
-            "steps: 16|reset|status: Ready"},
+            "status: Gradient image creating|range: 0|range: 16|steps: 14|reset|status: Gradient image creating|"
+            "range: 16|steps: 14|reset|status: Depth map creating|range: 16|steps: 16|reset|status: Depth map creating|"
+            "range: 16|steps: 16|reset|status: Ready"},
            {false, 0, 2, kFormatTiff,
             "left-3dmap.tif left-gradient.tif left-resize.tif left-xd.tif left-yd.tif left.png right-gradient.tif "
             "right-resize.tif right.png",
-            "status: Gradient image creating|range: 16|steps: 14|reset|status: Gradient image creating|range: 16|"
-            "steps: 14|reset|status: Depth map creating|range: 8|steps: 8|reset|status: Depth map creating|range: 8|"
-            "steps: 8|reset|status: Ready"}};
+            "status: Gradient image creating|range: 0|range: 16|steps: 14|reset|status: Gradient image creating|"
+            "range: 16|steps: 14|reset|status: Depth map creating|range: 8|steps: 8|reset|status: Depth map creating|"
+            "range: 8|steps: 8|reset|status: Ready"}};
     const auto join = [](const Names& names, char cSeparator) {
         std::string text;
         for (const std::string& name : names)
