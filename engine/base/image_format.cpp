@@ -8,9 +8,10 @@
 
 namespace {
 
-// BMP and TIFF (LZW) are written by the library with its defaults. PNG is
-// written by our own writer (engine/io/png_writer.h), about twice as fast:
-// its codec names the format to the library, its options are unused.
+// TIFF (LZW) is written by the library with its defaults. PNG and BMP are
+// written by our own writers (engine/io/png_writer.h, bmp_writer.h), without
+// the library's cleared copy of the image: their codecs name the format to
+// the library, their options are unused.
 constexpr std::array<SSaveFormatInfo, 3> kFormats = {{
     {kFormatBmp, "BMP", "bmp", FIF_BMP, 0},
     {kFormatPng, "PNG", "png", FIF_PNG, 0},

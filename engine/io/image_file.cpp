@@ -1,6 +1,7 @@
 // Image files: the only place that talks to the image library.
 #include "engine/io/image_file.h"
 
+#include "engine/io/bmp_writer.h"
 #include "engine/io/file_names.h"
 #include "engine/io/file_size_check.h"
 #include "engine/io/png_reader.h"
@@ -407,6 +408,8 @@ bool EncodeImage(const CImage& image, ESaveFormat format, std::FILE* pFile)
     // The library's PNG path (libpng over zlib) takes about twice as long for files of about the same size.
     if (format == kFormatPng)
         return WritePng(image, pFile);
+    if (format == kFormatBmp)
+        return WriteBmp(image, pFile);
     InitialiseLibrary();
     const BitmapPtr bitmap = ToBitmap(image);
     return bitmap && WriteToStream(bitmap.get(), format, pFile);
