@@ -1,6 +1,9 @@
 // PNG files: signature, header, the filtered rows compressed at once, end.
 #include "engine/io/png_writer.h"
 
+#include "engine/base/zeroed_memory.h"
+#include "engine/io/png_filter.h"
+
 #include <libdeflate.h>
 
 #include <algorithm>
@@ -42,15 +45,15 @@ using CompressorPtr = std::unique_ptr<libdeflate_compressor, SCompressorDeleter>
 
 // Bytes whose pages are not touched before they are written: the bound of
 // the compressed stream is about the size of the rows, of which the stream
-// fills a fifth to a third.
+// fills a fifth to a third. Fresh pages, in huge pages at these sizes.
 struct SBuffer {
     explicit SBuffer(std::size_t nBytes)
-        : bytes(std::make_unique_for_overwrite<std::uint8_t[]>(nBytes))
+        : bytes(nBytes)
         , nSize(nBytes)
     { }
-    std::span<const std::uint8_t> Bytes() const { return {bytes.get(), nSize}; }
+    std::span<const std::uint8_t> Bytes() const { return {bytes.data(), nSize}; }
 
-    std::unique_ptr<std::uint8_t[]> bytes;
+    ZeroedVector<std::uint8_t> bytes;
     std::size_t nSize;
 };
 
@@ -91,18 +94,6 @@ bool WriteHeader(std::FILE* pFile, const CImage& image)
     return WriteChunk(pFile, "IHDR", header);
 }
 
-// Red, green, blue from our blue, green, red, each byte less the same byte
-// of the row above (the Up filter).
-void PutUpRow(std::span<const std::uint8_t> row, std::span<const std::uint8_t> above, std::uint8_t* pOut)
-{
-    pOut[0] = kFilterUp;
-    for (std::size_t i = 0; i < row.size(); i += 3) {
-        pOut[i + 1] = static_cast<std::uint8_t>(row[i + 2] - above[i + 2]);
-        pOut[i + 2] = static_cast<std::uint8_t>(row[i + 1] - above[i + 1]);
-        pOut[i + 3] = static_cast<std::uint8_t>(row[i] - above[i]);
-    }
-}
-
 // The PNG rows, top to bottom, each after its filter's type; the top row's
 // row above is zeros.
 SBuffer FilteredRows(const CImage& image)
@@ -110,9 +101,12 @@ SBuffer FilteredRows(const CImage& image)
     const std::size_t nRowBytes = image.Pitch() + 1;
     SBuffer filtered(nRowBytes * static_cast<std::size_t>(image.Height()));
     const std::vector<std::uint8_t> zeros(image.Pitch());
-    std::uint8_t* pOut = filtered.bytes.get();
-    for (int y = image.Height() - 1; y >= 0; --y, pOut += nRowBytes)
-        PutUpRow(image.Row(y), y + 1 < image.Height() ? image.Row(y + 1) : zeros, pOut);
+    std::uint8_t* pOut = filtered.bytes.data();
+    for (int y = image.Height() - 1; y >= 0; --y, pOut += nRowBytes) {
+        pOut[0] = kFilterUp;
+        FilterUp(image.Row(y).data(), y + 1 < image.Height() ? image.Row(y + 1).data() : zeros.data(),
+                 static_cast<std::size_t>(image.Width()), pOut + 1);
+    }
     return filtered;
 }
 
@@ -124,7 +118,7 @@ SBuffer Compress(const SBuffer& rows)
         return SBuffer(0);
     SBuffer stream(libdeflate_zlib_compress_bound(compressor.get(), rows.nSize));
     stream.nSize
-        = libdeflate_zlib_compress(compressor.get(), rows.bytes.get(), rows.nSize, stream.bytes.get(), stream.nSize);
+        = libdeflate_zlib_compress(compressor.get(), rows.bytes.data(), rows.nSize, stream.bytes.data(), stream.nSize);
     return stream;
 }
 
