@@ -4,6 +4,7 @@
 #include "engine/io/bmp_writer.h"
 #include "engine/io/file_names.h"
 #include "engine/io/file_size_check.h"
+#include "engine/io/jpeg_reader.h"
 #include "engine/io/png_reader.h"
 #include "engine/io/png_writer.h"
 #include "engine/io/safe_file.h"
@@ -270,15 +271,13 @@ bool IsDecodedFormat(FREE_IMAGE_FORMAT fif)
     return fif == FIF_BMP || fif == FIF_PNG || fif == FIF_TIFF || fif == FIF_JPEG;
 }
 
-// A 24-bit PNG's pixels go straight from libpng into the image rather than
-// into a bitmap of the library's that it clears and we copy: the first load
-// of a 3600 x 3000 photo took 230 ms through the library, 145 ms this way.
-// The reader's error is a complaint like the library's.
-ELoadStatus DecodePng(std::FILE* pFile, const CComplaints& complaints, SLoadResult& result)
+// A reader's pixels, or its error as a complaint like the library's.
+template <typename Read>
+ELoadStatus DecodeWith(Read readImage, std::FILE* pFile, const CComplaints& complaints, SLoadResult& result)
 {
-    SPngRead read;
+    decltype(readImage(pFile, 0, 0)) read;
     try {
-        read = ReadRgbPng(pFile, result.nWidth, result.nHeight);
+        read = readImage(pFile, result.nWidth, result.nHeight);
     } catch (const std::bad_alloc&) {
         return ELoadStatus::kNoMemory;
     }
@@ -290,6 +289,22 @@ ELoadStatus DecodePng(std::FILE* pFile, const CComplaints& complaints, SLoadResu
     }
     result.image = std::move(read.image);
     return ELoadStatus::kOk;
+}
+
+// A 24-bit PNG's pixels go straight from libpng into the image rather than
+// into a bitmap of the library's that it clears and we copy: the first load
+// of a 3600 x 3000 photo took 230 ms through the library, 145 ms this way.
+ELoadStatus DecodePng(std::FILE* pFile, const CComplaints& complaints, SLoadResult& result)
+{
+    return DecodeWith(ReadRgbPng, pFile, complaints, result);
+}
+
+// So do a 24-bit JPEG's from libjpeg, decoded as the library decodes them:
+// the first load of a 4000 x 3000 photo (quality 92) took 126 ms through the
+// library, 34 ms this way.
+ELoadStatus DecodeJpeg(std::FILE* pFile, const CComplaints& complaints, SLoadResult& result)
+{
+    return DecodeWith(ReadRgbJpeg, pFile, complaints, result);
 }
 
 // The header alone (all four decoded formats support it), then the pixels
@@ -309,6 +324,8 @@ ELoadStatus Decode(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, SLoadResult& 
         return ELoadStatus::kUnreadable;
     if (fif == FIF_PNG)
         return DecodePng(pFile, complaints, result);
+    if (fif == FIF_JPEG)
+        return DecodeJpeg(pFile, complaints, result);
     BitmapPtr bitmap(FreeImage_LoadFromHandle(fif, &io, pFile, 0));
     if (!bitmap || !FreeImage_HasPixels(bitmap.get()) || !complaints.Text().empty()) {
         result.strReason = complaints.Text();

@@ -1,0 +1,131 @@
+// JPEG files: libjpeg's rows read into the image, with the image library's default decoding settings and its
+// refusal of any file libjpeg complains of, so that a file gives the same bytes or the same refusal as it did
+// through the library.
+#include "engine/io/jpeg_reader.h"
+
+#include <array>
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <utility>
+
+// After <cstddef> and <cstdio>, which it needs.
+#include <jpeglib.h>
+
+namespace {
+
+// libjpeg's error leaves by longjmp, which skips destructors: the message goes
+// to a fixed buffer, and the functions that call setjmp own nothing.
+struct SErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    std::array<char, JMSG_LENGTH_MAX> text;
+};
+
+[[noreturn]] void OnError(j_common_ptr pInfo)
+{
+    auto* pError = static_cast<SErrorManager*>(pInfo->client_data);
+    (*pInfo->err->format_message)(pInfo, pError->text.data());
+    std::longjmp(pError->jump, 1);
+}
+
+// The library complains of libjpeg's first warning (corrupt data, a file
+// that ends early), and a complaint fails the load: the decode stops there.
+void OnMessage(j_common_ptr pInfo, int nLevel)
+{
+    if (nLevel < 0)
+        OnError(pInfo);
+}
+
+// The decompressor of one decode and its error manager; libjpeg's own
+// structures are created by Start, under its setjmp.
+class CJpegDecompress {
+public:
+    CJpegDecompress()
+    {
+        m_info.err = jpeg_std_error(&m_error.base);
+        m_error.base.error_exit = OnError;
+        m_error.base.emit_message = OnMessage;
+        m_info.client_data = &m_error;
+    }
+    ~CJpegDecompress() { jpeg_destroy_decompress(&m_info); }
+    CJpegDecompress(const CJpegDecompress&) = delete;
+    CJpegDecompress& operator=(const CJpegDecompress&) = delete;
+
+    j_decompress_ptr Info() { return &m_info; }
+    std::jmp_buf& Jump() { return m_error.jump; }
+    const char* Error() const { return m_error.text.data(); }
+
+private:
+    SErrorManager m_error{};
+    jpeg_decompress_struct m_info{};
+};
+
+// Three components: libjpeg takes only those for YCbCr or RGB.
+bool IsExpected(const jpeg_decompress_struct& info, int nWidth, int nHeight)
+{
+    return info.image_width == static_cast<JDIMENSION>(nWidth) && info.image_height == static_cast<JDIMENSION>(nHeight)
+        && (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB);
+}
+
+// The library's default load: the fast integer DCT and plain upsampling of
+// the chroma; libjpeg's block smoothing of sparse progressive files stays on.
+void UseLibraryDefaults(jpeg_decompress_struct& info)
+{
+    info.out_color_space = JCS_EXT_BGR;
+    info.dct_method = JDCT_IFAST;
+    info.do_fancy_upsampling = FALSE;
+}
+
+// Reads the markers up to the first scan (a progressive file's scans all)
+// and starts the decode; false for a complaint or another picture.
+bool Start(CJpegDecompress& jpeg, std::FILE* pFile, int nWidth, int nHeight)
+{
+    const j_decompress_ptr pInfo = jpeg.Info();
+    if (setjmp(jpeg.Jump()) != 0)
+        return false;
+    jpeg_create_decompress(pInfo);
+    jpeg_stdio_src(pInfo, pFile);
+    if (jpeg_read_header(pInfo, TRUE) != JPEG_HEADER_OK || !IsExpected(*pInfo, nWidth, nHeight))
+        return false;
+    UseLibraryDefaults(*pInfo);
+    return jpeg_start_decompress(pInfo) != FALSE;
+}
+
+// The file's first row is the image's top one.
+bool ReadRows(j_decompress_ptr pInfo, CImage& image)
+{
+    for (int y = image.Height() - 1; y >= 0; --y) {
+        JSAMPROW pRow = image.Row(y).data();
+        if (jpeg_read_scanlines(pInfo, &pRow, 1) != 1)
+            return false;
+    }
+    return true;
+}
+
+// The markers after the pixels are read too, as the library does: a file cut
+// before its end marker is refused.
+bool ReadPixels(CJpegDecompress& jpeg, CImage& image)
+{
+    if (setjmp(jpeg.Jump()) != 0)
+        return false;
+    if (!ReadRows(jpeg.Info(), image))
+        return false;
+    jpeg_finish_decompress(jpeg.Info());
+    return true;
+}
+
+} // namespace
+
+SJpegRead ReadRgbJpeg(std::FILE* pFile, int nWidth, int nHeight)
+{
+    SJpegRead read;
+    CJpegDecompress jpeg;
+    if (Start(jpeg, pFile, nWidth, nHeight)) {
+        CImage image(nWidth, nHeight);
+        if (ReadPixels(jpeg, image))
+            read.image = std::move(image);
+    }
+    read.strError = jpeg.Error();
+    return read;
+}
