@@ -133,15 +133,21 @@ bool IsRgb24(FIBITMAP* pBitmap)
     return FreeImage_GetImageType(pBitmap) == FIT_BITMAP && FreeImage_GetBPP(pBitmap) == 24;
 }
 
-// What a bitmap's header or pixels say about it, the size checked first.
-ELoadStatus Classify(FIBITMAP* pBitmap, SLoadResult& result)
+// What the noted size and depth say, the size checked first.
+ELoadStatus ClassifyNoted(bool bRgb24, const SLoadResult& result)
 {
-    NoteSize(pBitmap, result);
     if (result.nWidth <= 0 || result.nHeight <= 0)
         return ELoadStatus::kUnreadable;
     if (!WithinLimits(result.nWidth, result.nHeight))
         return ELoadStatus::kTooLarge;
-    return IsRgb24(pBitmap) ? ELoadStatus::kOk : ELoadStatus::kNotRgb;
+    return bRgb24 ? ELoadStatus::kOk : ELoadStatus::kNotRgb;
+}
+
+// What a bitmap's header or pixels say about it.
+ELoadStatus Classify(FIBITMAP* pBitmap, SLoadResult& result)
+{
+    NoteSize(pBitmap, result);
+    return ClassifyNoted(IsRgb24(pBitmap), result);
 }
 
 CImage CopyPixels(FIBITMAP* pBitmap)
@@ -307,6 +313,30 @@ ELoadStatus DecodeJpeg(std::FILE* pFile, const CComplaints& complaints, SLoadRes
     return DecodeWith(ReadRgbJpeg, pFile, complaints, result);
 }
 
+// A JPEG's header is libjpeg's: the library's header pass parsed EXIF blocks
+// without bounds checks (a hostile count or offset crashed it) and decoded
+// a progressive file whole.
+ELoadStatus ClassifyJpegHeader(std::FILE* pFile, SLoadResult& result)
+{
+    const SJpegHeader header = ReadJpegHeader(pFile);
+    if (header.nBitsPerPixel == 0)
+        return ELoadStatus::kUnreadable;
+    result.nWidth = header.nWidth;
+    result.nHeight = header.nHeight;
+    result.nBitsPerPixel = header.nBitsPerPixel;
+    return ClassifyNoted(header.nBitsPerPixel == 24, result);
+}
+
+// The header alone: the size and depth noted, and classified.
+ELoadStatus ClassifyHeader(FREE_IMAGE_FORMAT fif, std::FILE* pFile, SLoadResult& result)
+{
+    if (fif == FIF_JPEG)
+        return ClassifyJpegHeader(pFile, result);
+    FreeImageIO io = StreamIo();
+    const BitmapPtr header(FreeImage_LoadFromHandle(fif, &io, pFile, FIF_LOAD_NOPIXELS));
+    return header ? Classify(header.get(), result) : ELoadStatus::kUnreadable;
+}
+
 // The header alone (all four decoded formats support it), then the pixels
 // only when the header is acceptable and the file long enough for them.
 ELoadStatus Decode(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, SLoadResult& result)
@@ -314,10 +344,7 @@ ELoadStatus Decode(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, SLoadResult& 
     std::FILE* pFile = opened.file.get();
     FreeImageIO io = StreamIo();
     const CComplaints complaints;
-    BitmapPtr header(FreeImage_LoadFromHandle(fif, &io, pFile, FIF_LOAD_NOPIXELS));
-    if (!header)
-        return ELoadStatus::kUnreadable;
-    const ELoadStatus headerStatus = Classify(header.get(), result);
+    const ELoadStatus headerStatus = ClassifyHeader(fif, pFile, result);
     if (headerStatus != ELoadStatus::kOk)
         return headerStatus;
     if (!IsLongEnough(fif, opened, result) || std::fseek(pFile, 0, SEEK_SET) != 0)

@@ -1,5 +1,5 @@
-// JPEG files: libjpeg's rows read into the image, with the image library's default decoding settings and its
-// refusal of any file libjpeg complains of, so that a file gives the same bytes or the same refusal as it did
+// JPEG files: libjpeg's header, and its rows read into the image with the image library's default decoding settings
+// and its refusal of any file libjpeg complains of, so that a file gives the same bytes or the same refusal as it did
 // through the library.
 #include "engine/io/jpeg_reader.h"
 
@@ -11,6 +11,8 @@
 
 // After <cstddef> and <cstdio>, which it needs.
 #include <jpeglib.h>
+
+#include <jerror.h>
 
 namespace {
 
@@ -37,15 +39,30 @@ void OnMessage(j_common_ptr pInfo, int nLevel)
         OnError(pInfo);
 }
 
+// The library's header pass read on past a warning and past a marker
+// libjpeg does not know (libjpeg skips it when its error returns): both
+// failed the load only at the decode, after the size checks.
+void OnHeaderError(j_common_ptr pInfo)
+{
+    if (pInfo->err->msg_code != JERR_UNKNOWN_MARKER)
+        OnError(pInfo);
+}
+
+void IgnoreMessage(j_common_ptr, int)
+{ }
+
+enum class EComplaints { kFail, kReadOn };
+
 // The decompressor of one decode and its error manager; libjpeg's own
-// structures are created by Start, under its setjmp.
+// structures are created under the caller's setjmp.
 class CJpegDecompress {
 public:
-    CJpegDecompress()
+    explicit CJpegDecompress(EComplaints complaints)
     {
+        const bool bFail = complaints == EComplaints::kFail;
         m_info.err = jpeg_std_error(&m_error.base);
-        m_error.base.error_exit = OnError;
-        m_error.base.emit_message = OnMessage;
+        m_error.base.error_exit = bFail ? OnError : OnHeaderError;
+        m_error.base.emit_message = bFail ? OnMessage : IgnoreMessage;
         m_info.client_data = &m_error;
     }
     ~CJpegDecompress() { jpeg_destroy_decompress(&m_info); }
@@ -77,6 +94,30 @@ void UseLibraryDefaults(jpeg_decompress_struct& info)
     info.do_fancy_upsampling = FALSE;
 }
 
+// Under the caller's setjmp: the markers up to the first scan.
+bool OpenAndReadHeader(j_decompress_ptr pInfo, std::FILE* pFile)
+{
+    jpeg_create_decompress(pInfo);
+    jpeg_stdio_src(pInfo, pFile);
+    return jpeg_read_header(pInfo, TRUE) == JPEG_HEADER_OK;
+}
+
+bool ReadHeader(CJpegDecompress& jpeg, std::FILE* pFile)
+{
+    if (setjmp(jpeg.Jump()) != 0)
+        return false;
+    return OpenAndReadHeader(jpeg.Info(), pFile);
+}
+
+// The bitmap the library made: 8 bits a component, CMYK and YCCK converted
+// to 24-bit colour, and 8 bits for the rare files of more components.
+int LibraryBitsPerPixel(const jpeg_decompress_struct& info)
+{
+    if (info.out_color_space == JCS_CMYK)
+        return 24;
+    return info.num_components <= 3 ? 8 * info.num_components : 8;
+}
+
 // Reads the markers up to the first scan (a progressive file's scans all)
 // and starts the decode; false for a complaint or another picture.
 bool Start(CJpegDecompress& jpeg, std::FILE* pFile, int nWidth, int nHeight)
@@ -84,9 +125,7 @@ bool Start(CJpegDecompress& jpeg, std::FILE* pFile, int nWidth, int nHeight)
     const j_decompress_ptr pInfo = jpeg.Info();
     if (setjmp(jpeg.Jump()) != 0)
         return false;
-    jpeg_create_decompress(pInfo);
-    jpeg_stdio_src(pInfo, pFile);
-    if (jpeg_read_header(pInfo, TRUE) != JPEG_HEADER_OK || !IsExpected(*pInfo, nWidth, nHeight))
+    if (!OpenAndReadHeader(pInfo, pFile) || !IsExpected(*pInfo, nWidth, nHeight))
         return false;
     UseLibraryDefaults(*pInfo);
     return jpeg_start_decompress(pInfo) != FALSE;
@@ -117,10 +156,20 @@ bool ReadPixels(CJpegDecompress& jpeg, CImage& image)
 
 } // namespace
 
+// libjpeg refuses sides beyond 65500 before its header read returns.
+SJpegHeader ReadJpegHeader(std::FILE* pFile)
+{
+    CJpegDecompress jpeg(EComplaints::kReadOn);
+    if (!ReadHeader(jpeg, pFile))
+        return {};
+    const jpeg_decompress_struct& info = *jpeg.Info();
+    return {static_cast<int>(info.image_width), static_cast<int>(info.image_height), LibraryBitsPerPixel(info)};
+}
+
 SJpegRead ReadRgbJpeg(std::FILE* pFile, int nWidth, int nHeight)
 {
     SJpegRead read;
-    CJpegDecompress jpeg;
+    CJpegDecompress jpeg(EComplaints::kFail);
     if (Start(jpeg, pFile, nWidth, nHeight)) {
         CImage image(nWidth, nHeight);
         if (ReadPixels(jpeg, image))

@@ -29,9 +29,10 @@ struct SLayout {
     J_COLOR_SPACE space = JCS_YCbCr;
 };
 
-// libjpeg's writer makes what the library's cannot: restart markers, sparse scans, RGB, grey. Fails by aborting.
+// libjpeg's writer makes what the library's cannot: restart markers, sparse scans, RGB, grey, CMYK. Fails by aborting.
 void SaveJpeg(const CImage& image, const std::string& path, const SLayout& layout)
 {
+    const int nComponents = layout.space == JCS_CMYK ? 4 : 3; // CMYK of the image's bytes four at a time
     static jpeg_scan_info sparse[]
         = {{3, {0, 1, 2}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 2}, {1, {1}, 1, 63, 0, 2}, {1, {2}, 1, 63, 0, 2}};
     const FilePtr file(std::fopen(path.c_str(), "wb"), std::fclose);
@@ -40,8 +41,8 @@ void SaveJpeg(const CImage& image, const std::string& path, const SLayout& layou
     info.err = jpeg_std_error(&error);
     jpeg_create_compress(&info);
     jpeg_stdio_dest(&info, file.get());
-    std::tie(info.image_width, info.image_height, info.input_components, info.in_color_space)
-        = std::tuple(image.Width(), image.Height(), 3, JCS_EXT_BGR);
+    std::tie(info.image_width, info.image_height, info.input_components, info.in_color_space) = std::tuple(
+        image.Width() * 3 / nComponents, image.Height(), nComponents, nComponents == 4 ? JCS_CMYK : JCS_EXT_BGR);
     jpeg_set_defaults(&info);
     jpeg_set_colorspace(&info, layout.space);
     jpeg_set_quality(&info, 92, TRUE);
@@ -136,5 +137,33 @@ TEST(JpegReader, RefusesAFileUnlikeTheHeaderThatWasChecked)
         SaveJpeg(UniformImage(4, 3, 1, 2, 3), path, {.space = space});
         const FilePtr file(std::fopen(path.c_str(), "rb"), std::fclose);
         EXPECT_EQ(ReadRgbJpeg(file.get(), nWidth, 3).image.IsEmpty(), !bRead) << space << nWidth;
+    }
+}
+
+// Headers are libjpeg's: one cut in its frame or with no start marker is refused with no reason, as the library's
+// was; grey and CMYK keep the library's depths (it made CMYK colour) and refusals; EXIF blocks it read beyond (an
+// entry count past the block, an offset at its end read after the file without it) are skipped.
+TEST(JpegReader, ReadsHeadersAsTheLibraryDidButNotTheirExif)
+{
+    using enum ELoadStatus;
+    CTempFolder folder;
+    const std::string path = folder.File("x.jpg"), kept = TESSALY_SOURCE_DIR "/fuzz/regressions/image_load/jpeg-exif-";
+    const std::string exif = ReadBytes(kept + "offset-at-its-block-end").substr(1);
+    const std::string plain = exif.substr(0, 2) + exif.substr(20); // without its EXIF block
+    const std::tuple<std::string, J_COLOR_SPACE, ELoadStatus, int> cases[]
+        = {{plain.substr(0, plain.find("\xFF\xC0") + 7), {}, kUnreadable, 0},
+           {plain.substr(2), {}, kUnreadable, 0},
+           {{}, JCS_GRAYSCALE, kNotRgb, 8},
+           {{}, JCS_CMYK, kUnreadable, 24},
+           {plain, {}, kOk, 24},
+           {exif, {}, kOk, 24},
+           {ReadBytes(kept + "entry-count-past-its-block").substr(1), {}, kOk, 24}};
+    for (const auto& [file, space, status, nBits] : cases) {
+        if (file.empty())
+            SaveJpeg(UniformImage(8, 3, 1, 2, 3), path, {.space = space});
+        else
+            WriteBytes(path, file);
+        const SLoadResult loaded = LoadImageFile(path);
+        EXPECT_EQ(std::tuple(loaded.status, loaded.nBitsPerPixel, loaded.strReason), std::tuple(status, nBits, ""));
     }
 }
