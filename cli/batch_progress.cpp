@@ -33,7 +33,7 @@ std::string Duration(double dSeconds)
 } // namespace
 
 CBatchProgress::CBatchProgress(std::size_t nPairs)
-    : m_bTerminal(::isatty(STDOUT_FILENO) != 0)
+    : m_bTerminal(::isatty(STDERR_FILENO) != 0)
     , m_start(std::chrono::steady_clock::now())
     , m_nPairs(nPairs)
 {
@@ -84,7 +84,7 @@ int CBatchProgress::Finish(bool bInterrupted)
 void CBatchProgress::ClearLine()
 {
     if (m_bLineOpen)
-        std::fputs("\r\033[K", stdout);
+        std::fputs("\r\033[K", stderr);
     std::fflush(stdout);
     m_bLineOpen = false;
 }
@@ -111,8 +111,8 @@ void CBatchProgress::Draw()
     const std::size_t nFilled = m_nPairs > 0 ? nFinished * kBarWidth / m_nPairs : kBarWidth;
     std::string bar(nFilled, '#');
     bar.resize(kBarWidth, '.');
-    std::printf("\r\033[K[%s] %zu/%zu pairs: %zu done, %zu failed, %zu left%s", bar.c_str(), nFinished, m_nPairs,
-                m_nDone + m_nSkipped, m_nFailed, m_nPairs - nFinished, Remaining().c_str());
+    std::fprintf(stderr, "\r\033[K[%s] %zu/%zu pairs: %zu done, %zu failed, %zu left%s", bar.c_str(), nFinished,
+                 m_nPairs, m_nDone + m_nSkipped, m_nFailed, m_nPairs - nFinished, Remaining().c_str());
     std::fflush(stdout);
     m_bLineOpen = true;
 }

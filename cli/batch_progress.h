@@ -9,10 +9,10 @@
 
 enum class EPairResult { kDone, kFailed, kSkipped, kInterrupted };
 
-// Called from the batch's worker threads. On a terminal (stdout a tty) one
-// line of stdout shows a bar with the pairs done, failed and left and an
-// estimate of the time remaining; elsewhere stdout holds only the paths of
-// the maps made.
+// Called from the batch's worker threads. When stderr is a terminal one
+// line of it shows a bar with the pairs done, failed and left and an
+// estimate of the time remaining; stdout holds only the paths of the maps
+// made, wherever it goes.
 class CBatchProgress {
 public:
     explicit CBatchProgress(std::size_t nPairs);

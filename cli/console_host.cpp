@@ -29,7 +29,7 @@ void InstallInterruptHandlers()
 }
 
 CConsoleHost::CConsoleHost()
-    : m_bTerminal(::isatty(STDOUT_FILENO) != 0)
+    : m_bTerminal(::isatty(STDERR_FILENO) != 0)
 {
     InstallInterruptHandlers();
 }
@@ -42,7 +42,7 @@ CConsoleHost::~CConsoleHost()
 void CConsoleHost::FinishLine()
 {
     if (m_bLineOpen)
-        std::fputs("\r\033[K", stdout);
+        std::fputs("\r\033[K", stderr);
     std::fflush(stdout);
     m_bLineOpen = false;
     m_nDrawn = -1;
@@ -104,7 +104,7 @@ void CConsoleHost::Draw()
     m_nDrawn = nFilled;
     std::string bar(static_cast<std::size_t>(nFilled), '#');
     bar.resize(kBarWidth, '.');
-    std::printf("\r\033[K%-26s [%s]", m_strStatus.c_str(), bar.c_str());
+    std::fprintf(stderr, "\r\033[K%-26s [%s]", m_strStatus.c_str(), bar.c_str());
     std::fflush(stdout);
     m_bLineOpen = true;
 }

@@ -6,9 +6,9 @@
 #include <atomic>
 #include <string>
 
-// Messages go to stderr, one a line. On a terminal the status text and a
-// progress bar are drawn on one line of stdout; when stdout is not a
-// terminal nothing but the tool's results is printed there.
+// Messages go to stderr, one a line. When stderr is a terminal the status
+// text and a progress bar are drawn on one line of it, so that the results
+// on stdout can go to a file or a pipe while the user watches the bar.
 class CConsoleHost : public CStageHost {
 public:
     CConsoleHost();
