@@ -194,9 +194,10 @@ int RunBatchCommand(const std::vector<std::string>& args)
     try {
         options = ParseBatchOptions(args);
     } catch (const SUsageError& error) {
-        std::fprintf(stderr, "tessaly-cli batch: %s\n\nUsage:\n%s", error.what(), kBatchUsage.c_str());
-        return kExitUsage;
+        return ReportUsageError("batch", error.what());
     }
+    if (const std::string notice = FlatMapNotice(options.settings); !notice.empty())
+        std::fprintf(stderr, "%s\n", notice.c_str());
     InstallInterruptHandlers();
     CBatchProgress progress(options.pairs.size());
     RunPairs(options, progress);

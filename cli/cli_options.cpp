@@ -1,11 +1,13 @@
 // Command-line option parsing.
 #include "cli/cli_options.h"
 
+#include "cli/commands.h"
 #include "engine/base/thread_budget.h"
 #include "engine/io/file_names.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -17,11 +19,40 @@ bool Contains(const std::vector<std::string>& list, const std::string& name)
 
 } // namespace
 
+int ReportUsageError(const std::string& command, const std::string& problem)
+{
+    std::fprintf(stderr, "tessaly-cli %s: %s\nTry 'tessaly-cli %s --help'.\n", command.c_str(), problem.c_str(),
+                 command.c_str());
+    return kExitUsage;
+}
+
+std::vector<std::string> SplitOptionValues(const std::vector<std::string>& args)
+{
+    std::vector<std::string> split;
+    bool bOptions = true;
+    for (const std::string& arg : args) {
+        const std::size_t nEquals = arg.find('=');
+        bOptions = bOptions && arg != "--";
+        if (bOptions && arg.rfind("--", 0) == 0 && nEquals != std::string::npos) {
+            split.push_back(arg.substr(0, nEquals));
+            split.push_back(arg.substr(nEquals + 1));
+        } else {
+            split.push_back(arg);
+        }
+    }
+    return split;
+}
+
 CCommandLine::CCommandLine(const std::vector<std::string>& args, const std::vector<std::string>& valueOptions,
                            const std::vector<std::string>& flags)
 {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (arg == "--") {
+            if (i + 1 < args.size())
+                throw SUsageError("unexpected argument: " + args[i + 1]);
+            break;
+        }
         // A second value would silently win over the first (a script that
         // appends "--side right" to its defaults), so neither is taken.
         if (Has(arg))
@@ -77,6 +108,10 @@ std::vector<std::string> TakeOperands(std::vector<std::string>& args, const std:
     std::vector<std::string> operands;
     std::vector<std::string> options;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") {
+            operands.insert(operands.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        }
         if (args[i].rfind("-", 0) != 0) {
             operands.push_back(args[i]);
             continue;
@@ -92,7 +127,7 @@ std::vector<std::string> TakeOperands(std::vector<std::string>& args, const std:
 std::optional<int> TakeThreadsOption(std::vector<std::string>& args)
 {
     std::vector<std::string> taken;
-    for (auto arg = args.begin(); arg != args.end();) {
+    for (auto arg = args.begin(); arg != args.end() && *arg != "--";) {
         if (*arg != "--threads") {
             ++arg;
             continue;

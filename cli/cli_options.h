@@ -14,7 +14,16 @@ struct SUsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Options of one command: "--name value" pairs and "--flag" switches.
+// Prints "tessaly-cli COMMAND: problem" and the hint to the command's help on
+// stderr, and returns the exit code of a usage error.
+int ReportUsageError(const std::string& command, const std::string& problem);
+
+// The arguments with every "--name=value" before a "--" split into "--name"
+// and "value", as most tools accept both spellings.
+std::vector<std::string> SplitOptionValues(const std::vector<std::string>& args);
+
+// Options of one command: "--name value" pairs and "--flag" switches. A "--"
+// ends the options; only operands may follow it (see TakeOperands).
 class CCommandLine {
 public:
     // Throws SUsageError for an unknown option, a missing value or an option
@@ -37,7 +46,8 @@ private:
 ESaveFormat ParseFormat(const std::string& text);
 
 // Removes the operands (arguments that are neither options nor the value of
-// one of `valueOptions`) from `args` and returns them in order.
+// one of `valueOptions`, and every argument after a "--") from `args` and
+// returns them in order.
 std::vector<std::string> TakeOperands(std::vector<std::string>& args, const std::vector<std::string>& valueOptions);
 
 // Takes "--threads N" out of a command's arguments and returns N (1 to the

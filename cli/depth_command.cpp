@@ -64,9 +64,10 @@ int RunDepthCommand(const std::vector<std::string>& args)
         settings = ParseDepthSettings(line);
         settings.ApplyTo(job);
     } catch (const SUsageError& error) {
-        std::fprintf(stderr, "tessaly-cli depth: %s\n\nUsage:\n%s", error.what(), kDepthUsage.c_str());
-        return kExitUsage;
+        return ReportUsageError("depth", error.what());
     }
+    if (const std::string notice = FlatMapNotice(settings); !notice.empty())
+        host.ShowNotice(notice);
     if (pair && !SplitIntoJob(*pair, job, host))
         return g_bInterrupted ? kExitInterrupted : kExitFailed;
     const SCommandOutcome outcome = job.RunJob(settings.bRightMap);

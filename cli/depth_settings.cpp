@@ -54,3 +54,11 @@ void SDepthSettings::ApplyTo(CDepthMapJob& job) const
 {
     job.m_settings = *this;
 }
+
+std::string FlatMapNotice(const SDepthMapSettings& settings)
+{
+    if (settings.m_nMaxParallaxX != 0 || settings.m_nMaxParallaxY != 0)
+        return {};
+    return "Both parallax limits are 0, so only the displacement (0, 0) is tried and the depth map is flat: "
+           "give --max-parallax-x (and --max-parallax-y) the largest parallax of the pair, in pixels.";
+}

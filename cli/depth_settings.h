@@ -24,3 +24,8 @@ std::vector<std::string> DepthSettingFlags(const std::vector<std::string>& own);
 // The settings given, with the desktop app's start values for the others;
 // SUsageError for a value out of range.
 SDepthSettings ParseDepthSettings(const CCommandLine& line);
+
+// With both parallax limits 0 only the displacement (0, 0) is tried and the
+// map comes out flat: the notice that says so and what to give instead;
+// empty for other settings.
+std::string FlatMapNotice(const SDepthMapSettings& settings);

@@ -30,7 +30,10 @@ const SCommand kCommands[] = {
 
 std::string UsageText()
 {
-    std::string text = "Usage: tessaly-cli COMMAND [OPTIONS] [--threads N]\n\n"
+    std::string text = "Usage: tessaly-cli COMMAND [OPTIONS] [--threads N]\n"
+                       "       tessaly-cli --version\n\n"
+                       "Options take their value as the next argument or after \"=\" (--fragment=16); \"--\"\n"
+                       "ends the options.\n\n"
                        "--threads N: the threads a command keeps busy at most (default: the CPUs the process\n"
                        "may use, from its CPU affinity and cgroup quota, or TESSALY_THREADS). Results never\n"
                        "depend on it.\n\n"
@@ -59,6 +62,8 @@ void KeepStandardStreamsOpen()
 
 int RunCommandLine(const std::vector<std::string>& args)
 {
+    if (!args.empty() && args[0] == "--version")
+        return PrintText("tessaly-cli " TESSALY_VERSION "\n") ? kExitDone : kExitFailed;
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         if (args.empty()) {
             std::fputs(UsageText().c_str(), stderr);
@@ -69,7 +74,7 @@ int RunCommandLine(const std::vector<std::string>& args)
     for (const SCommand& command : kCommands) {
         if (args[0] != command.szName)
             continue;
-        std::vector<std::string> rest(args.begin() + 1, args.end());
+        std::vector<std::string> rest = SplitOptionValues({args.begin() + 1, args.end()});
         if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h"))
             return PrintText(*command.pUsage) ? kExitDone : kExitFailed;
         if (const std::string problem = ApplyThreadsEnvironment(); !problem.empty())
@@ -78,13 +83,11 @@ int RunCommandLine(const std::vector<std::string>& args)
             if (const std::optional<int> nThreads = TakeThreadsOption(rest))
                 SetThreadBudget(*nThreads);
         } catch (const SUsageError& error) {
-            std::fprintf(stderr, "tessaly-cli %s: %s\n\nUsage:\n%s", command.szName, error.what(),
-                         command.pUsage->c_str());
-            return kExitUsage;
+            return ReportUsageError(command.szName, error.what());
         }
         return command.pRun(rest);
     }
-    std::fprintf(stderr, "tessaly-cli: unknown command \"%s\"\n\n%s", args[0].c_str(), UsageText().c_str());
+    std::fprintf(stderr, "tessaly-cli: unknown command \"%s\"\nTry 'tessaly-cli --help'.\n", args[0].c_str());
     return kExitUsage;
 }
 

@@ -37,8 +37,7 @@ int RunOutlineCommand(const std::vector<std::string>& args)
         const CCommandLine line(args, {"--left", "--right", "--level", "--format"}, {});
         Configure(line, inputs, commands);
     } catch (const SUsageError& error) {
-        std::fprintf(stderr, "tessaly-cli outline: %s\n\nUsage:\n%s", error.what(), kOutlineUsage.c_str());
-        return kExitUsage;
+        return ReportUsageError("outline", error.what());
     }
     return ReportOutcome(commands.CreateOutlineImages(inputs), host);
 }

@@ -47,8 +47,7 @@ int RunSmoothCommand(const std::vector<std::string>& args)
         const CCommandLine line(args, {"--side", "--left", "--right", "--degree", "--format"}, {});
         bRight = Configure(line, inputs, commands);
     } catch (const SUsageError& error) {
-        std::fprintf(stderr, "tessaly-cli smooth: %s\n\nUsage:\n%s", error.what(), kSmoothUsage.c_str());
-        return kExitUsage;
+        return ReportUsageError("smooth", error.what());
     }
     return ReportOutcome(bRight ? commands.SmoothRight(inputs) : commands.SmoothLeft(inputs), host);
 }

@@ -30,8 +30,7 @@ int RunSplitCommand(const std::vector<std::string>& arguments)
         input = {files[0], ParseStereoLayout(line, files[0])};
         saveFormat = ParseFormat(line.Text("--format", "png"));
     } catch (const SUsageError& error) {
-        std::fprintf(stderr, "tessaly-cli split: %s\n\nUsage:\n%s", error.what(), kSplitUsage.c_str());
-        return kExitUsage;
+        return ReportUsageError("split", error.what());
     }
     const std::optional<CStereoPair> views = SplitStereoFile(input.strPath, input.layout, saveFormat, host);
     host.FinishLine();

@@ -68,11 +68,40 @@ TEST_F(CliTest, BadOptionsAreUsageErrorsThatTouchNoFile)
         bad.push_back("depth" + Pair() + " " + option);
     for (const std::string& args : bad) {
         const SRun run = Run(args);
-        EXPECT_EQ(std::tuple(run.nExit, run.err.find("Usage") != std::string::npos, run.out),
+        // Without a command the whole usage; else the problem and where help is.
+        const char* szHint = args.empty() ? "Usage:" : "Try 'tessaly-cli ";
+        EXPECT_EQ(std::tuple(run.nExit, run.err.find(szHint) != std::string::npos, run.out),
                   std::tuple(kExitUsage, true, ""))
             << args;
     }
     EXPECT_EQ(m_folder.Files(), (std::vector<std::string>{"l.png", "r.png"}));
+}
+
+// --version; "--name=value" and a closing "--"; a usage error as its problem
+// and a hint on two lines; the notice of a map that can only be flat.
+TEST_F(CliTest, FollowsTheCommandLineConventions)
+{
+    const std::string flat = "Both parallax limits are 0";
+    const struct {
+        std::string args;
+        int nExit;
+        std::string out, err; // the start of stdout, and a part of stderr
+    } cases[]
+        = {{"--version", kExitDone, "tessaly-cli 1.", ""},
+           {"depth --fragment=4 --max-parallax-x=2" + Pair() + " --", kExitDone, m_folder.File("l-3dmap.bmp"), ""},
+           {"depth" + Pair(), kExitDone, m_folder.File("l-3dmap.bmp"), flat},
+           {"depth --max-parallax-y=1" + Pair(), kExitDone, m_folder.File("l-3dmap.bmp"), ""},
+           {"depth --fragment=3" + Pair(), kExitUsage, "", "tessaly-cli depth: option --fragment takes an even number"},
+           {"depth" + Pair() + " -- extra", kExitUsage, "",
+            "tessaly-cli depth: unexpected argument: extra\nTry 'tessaly-cli depth --help'.\n"},
+           {"paint", kExitUsage, "", "tessaly-cli: unknown command \"paint\"\nTry 'tessaly-cli --help'.\n"}};
+    for (const auto& c : cases) {
+        const SRun run = Run(c.args);
+        EXPECT_EQ(std::tuple(run.nExit, run.out.substr(0, c.out.size()), run.err.find(c.err) != std::string::npos,
+                             run.err.find(flat) != std::string::npos),
+                  std::tuple(c.nExit, c.out, true, c.err == flat))
+            << c.args << ": " << run.err;
+    }
 }
 
 // The limits themselves are accepted: each option at its first and last
@@ -82,7 +111,7 @@ TEST_F(CliTest, OptionsAtTheirLimitsAreAccepted)
     for (const char* limit : {"--fragment 2", "--fragment 128", "--max-parallax-x 128 --max-parallax-y 128",
                               "--speed 1", "--speed 10", "--max-parallax-x 0 --max-parallax-y 0", "--format tiff"}) {
         const SRun run = Run("depth " + Pair() + " " + limit);
-        EXPECT_TRUE(run.nExit != kExitUsage && run.err.find("Usage:") == std::string::npos) << limit << ": " << run.err;
+        EXPECT_TRUE(run.nExit != kExitUsage && run.err.find("Try '") == std::string::npos) << limit << ": " << run.err;
     }
     const std::string outlines = m_folder.File("l-outline.bmp") + "\n" + m_folder.File("r-outline.bmp") + "\n";
     const std::string smoothLeft = "smooth --side left --left " + m_folder.File("l.png");
@@ -105,7 +134,8 @@ TEST_F(CliTest, AJobPrintsOnlyTheMapPathOrItsFailureAndExitsWithItsCode)
               std::tuple(0, m_folder.File("r-3dmap.png") + "\n", "",
                          std::vector<std::string>{"l.png", "r-3dmap.png", "r-xd.png", "r-yd.png", "r.png"}));
     EXPECT_EQ(Run("depth --help").nExit, 0);
-    const SRun failed = Run("depth --left " + m_folder.File("l.png") + " --right " + m_folder.File("none.png"));
+    const SRun failed
+        = Run("depth --max-parallax-x 1 --left " + m_folder.File("l.png") + " --right " + m_folder.File("none.png"));
     EXPECT_EQ(
         std::tuple(failed.nExit, failed.err, failed.out),
         std::tuple(1, "Couldn't load bitmap!\n" + m_folder.File("none.png") + ": No such file or directory\n", ""));
