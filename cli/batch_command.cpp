@@ -18,12 +18,13 @@
 #include <thread>
 
 const std::string kBatchUsage
-    = "tessaly-cli batch (FOLDER | --list FILE) [depth settings] [--jobs N] [--shard K/N] [--skip-done]\n"
+    = "tessaly-cli batch (FOLDER | --list FILE|-) [depth settings] [--jobs N] [--shard K/N] [--skip-done]\n"
       "  Makes the depth map of every pair, with the settings of \"depth\" (--side, --fragment, ...,\n"
       "  --format), and prints the path of each map made. A FOLDER pairs NAME_L/NAME_R, NAME-left/\n"
       "  NAME-right (any letter case, any image type) and splits each .mpo and .jps file first; a list\n"
       "  FILE holds one pair a line: two paths separated by a tab (or spaces), or one .mpo or .jps path,\n"
-      "  relative to the list's folder; blank lines and # comments are skipped. Names that pair with\n"
+      "  relative to the list's folder (--list - reads standard input, relative to the current folder);\n"
+      "  blank lines and # comments are skipped. Names that pair with\n"
       "  nothing or twice, and bad lines, are reported and count as failed.\n"
       "  --jobs N runs N pairs at once (pairs in one folder still take turns), never more than the\n"
       "  threads (--threads), which the jobs share. --shard K/N runs only the K-th of N equal slices of\n"

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace {
@@ -45,6 +46,39 @@ SBatchPair ListEntry(const std::string& where, const std::string& folder, const 
     return {paths[0], paths.size() == 2 ? paths[1] : std::string(), {}};
 }
 
+// One line of at most kMaxLineBytes, without its end; false at the end of
+// the stream or for a longer line (a list piped from a device or a binary).
+constexpr std::size_t kMaxLineBytes = 64 * 1024;
+bool ReadLine(std::istream& stream, std::string& line)
+{
+    line.clear();
+    for (int c = stream.get(); c != std::char_traits<char>::eof(); c = stream.get()) {
+        if (c == '\n')
+            return true;
+        if (line.size() == kMaxLineBytes)
+            return false;
+        line.push_back(static_cast<char>(c));
+    }
+    return !line.empty();
+}
+
+// The pairs of a list's lines; `name` labels the lines of problems.
+bool ReadPairLines(std::istream& list, const std::string& name, const std::string& folder,
+                   std::vector<SBatchPair>& pairs)
+{
+    int nLine = 0;
+    std::string line;
+    while (ReadLine(list, line)) {
+        // Editors on some systems start a UTF-8 text with a byte-order mark.
+        if (++nLine == 1 && line.starts_with("\xEF\xBB\xBF"))
+            line.erase(0, 3);
+        const std::string text = Trimmed(line);
+        if (!text.empty() && text.front() != '#')
+            pairs.push_back(ListEntry(name + ":" + std::to_string(nLine), folder, Fields(text)));
+    }
+    return list.eof() && !list.bad();
+}
+
 } // namespace
 
 std::string SBatchPair::Label() const
@@ -54,20 +88,17 @@ std::string SBatchPair::Label() const
 
 bool ReadPairList(const std::string& listPath, std::vector<SBatchPair>& pairs)
 {
+    if (listPath == "-")
+        return ReadPairLines(std::cin, "stdin", {}, pairs);
     std::error_code error;
-    std::ifstream list(listPath);
-    if (!list || !std::filesystem::is_regular_file(listPath, error))
-        return false;
-    int nLine = 0;
-    for (std::string line; std::getline(list, line);) {
-        // Editors on some systems start a UTF-8 text with a byte-order mark.
-        if (++nLine == 1 && line.starts_with("\xEF\xBB\xBF"))
-            line.erase(0, 3);
-        const std::string text = Trimmed(line);
-        if (!text.empty() && text.front() != '#')
-            pairs.push_back(ListEntry(listPath + ":" + std::to_string(nLine), GetDirectory(listPath), Fields(text)));
-    }
-    return !list.bad();
+    const std::filesystem::file_status status = std::filesystem::status(listPath, error);
+    const bool bRegular = std::filesystem::is_regular_file(status);
+    std::ifstream list;
+    if (bRegular || std::filesystem::is_fifo(status))
+        list.open(listPath);
+    // A pipe (/dev/stdin, a shell's <(find ...)) has no folder of its own:
+    // its relative paths start at the current one, as with "-".
+    return list.is_open() && ReadPairLines(list, listPath, bRegular ? GetDirectory(listPath) : std::string(), pairs);
 }
 
 SShard ParseShard(const std::string& text)

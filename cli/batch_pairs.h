@@ -46,8 +46,10 @@ bool PairFolder(const std::string& folder, ESaveFormat saveFormat, std::vector<S
 // (or by spaces, when neither path holds one), or one .mpo or .jps path.
 // Relative paths start at the list's folder; blank lines, lines starting
 // with # and a byte-order mark at the start are skipped. A line of another
-// shape, or naming a file that does not exist, is a problem. Returns false
-// when the list cannot be read.
+// shape, or naming a file that does not exist, is a problem. The list "-" is
+// standard input, and a pipe may be named too (/dev/stdin, <(find ...));
+// relative paths of those start at the current folder. Returns false when
+// the list cannot be read or holds a line over 64 KiB.
 bool ReadPairList(const std::string& listPath, std::vector<SBatchPair>& pairs);
 
 struct SShard {

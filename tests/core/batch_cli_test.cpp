@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <iostream>
 #include <sstream>
 #include <thread>
 
@@ -163,6 +164,25 @@ TEST(BatchCli, ShardsOfAListRunEveryLineOnce)
     EXPECT_EQ(failed,
               (TArgs{folder.File("pairs.txt:7: needs a left and a right image, or one .mpo or .jps file"),
                      folder.File("pairs.txt:8: no such file: ") + folder.File("x_L.png")}));
+}
+
+// "--list -" reads standard input, whose relative paths start at the current
+// folder; a line longer than any list needs (a device piped in) is no list.
+TEST(BatchCli, ReadsAListFromStandardInput)
+{
+    CTempFolder folder;
+    WritePairs(folder);
+    const std::string list = folder.File("a_L.png") + "\t" + folder.File("a_r.bmp") + "\nnone_L.png none_R.png\n";
+    for (const auto& [input, nExit, out, err] :
+         {std::tuple(list, kExitFailed, folder.File("a_r-3dmap.png") + "\n", "stdin:2: no such file: none_L.png"),
+          {std::string(70000, 'x'), kExitUsage, std::string(), "cannot read the list -"}}) {
+        std::istringstream stream(input);
+        std::streambuf* pStdin = std::cin.rdbuf(stream.rdbuf());
+        const SRun run = RunCommand(RunBatchCommand, With({"--list", "-"}));
+        std::cin.rdbuf(pStdin);
+        EXPECT_EQ(std::tuple(run.nExit, run.out, run.err.find(err) != std::string::npos), std::tuple(nExit, out, true))
+            << run.err;
+    }
 }
 
 TEST(BatchCli, UsageErrorsTouchNoFileAndSplitPrintsBothViews)
