@@ -27,16 +27,19 @@ JOB_GOALS = {"png": ("PNG", 0.7), "bmp": ("BMP", 0.5), "gradient, speed 2, png":
 THREADS_GOAL, MEMORY_GOAL, SEARCH_GOAL = 0.6, 24.0, 0.5
 SEARCH_ROUNDS = 3
 
-def pair(shared, work, factor):
-    """The cones pair enlarged FACTOR times (bicubic), made once in WORK/xFACTOR as photo_jobs.py makes it."""
-    folder = os.path.join(work, f"x{factor}")
+def cones_pair(shared, folder, resize):
+    """The cones pair passed through RESIZE (an image to an image), made once in FOLDER as left.png and right.png."""
     os.makedirs(folder, exist_ok=True)
     paths = [os.path.join(folder, name) for name in ("left.png", "right.png")]
     for source, path in zip(("im2.png", "im6.png"), paths):
         if not os.path.exists(path):
-            image = cv2.imread(os.path.join(shared, "data", "cones", source), cv2.IMREAD_COLOR)
-            cv2.imwrite(path, cv2.resize(image, None, fx=factor, fy=factor, interpolation=cv2.INTER_CUBIC))
+            cv2.imwrite(path, resize(cv2.imread(os.path.join(shared, "data", "cones", source), cv2.IMREAD_COLOR)))
     return paths
+
+def pair(shared, work, factor):
+    """The cones pair enlarged FACTOR times (bicubic), made once in WORK/xFACTOR; photo_jobs.py uses it too."""
+    return cones_pair(shared, os.path.join(work, f"x{factor}"),
+                      lambda image: cv2.resize(image, None, fx=factor, fy=factor, interpolation=cv2.INTER_CUBIC))
 
 def noisy_pair(left, right, folder):
     """LEFT and RIGHT with Gaussian noise of NOISE_SIGMA on every channel (one generator of NOISE_SEED for
@@ -53,13 +56,7 @@ def noisy_pair(left, right, folder):
 
 def sized_pair(shared, folder, size):
     """The cones pair resized (bicubic) to exactly SIZE = (width, height), made once in FOLDER."""
-    os.makedirs(folder, exist_ok=True)
-    paths = [os.path.join(folder, name) for name in ("left.png", "right.png")]
-    for source, path in zip(("im2.png", "im6.png"), paths):
-        if not os.path.exists(path):
-            image = cv2.imread(os.path.join(shared, "data", "cones", source), cv2.IMREAD_COLOR)
-            cv2.imwrite(path, cv2.resize(image, size, interpolation=cv2.INTER_CUBIC))
-    return paths
+    return cones_pair(shared, folder, lambda image: cv2.resize(image, size, interpolation=cv2.INTER_CUBIC))
 
 def size_of(path):
     height, width = cv2.imread(path, cv2.IMREAD_UNCHANGED).shape[:2]
