@@ -7,7 +7,6 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -61,16 +60,6 @@ void SaveJpeg(const CImage& image, const std::string& path, const SLayout& layou
     jpeg_destroy_compress(&info);
 }
 
-CImage LoadWithLibrary(const std::string& path)
-{
-    FIBITMAP* pBitmap = FreeImage_Load(FIF_JPEG, path.c_str(), 0);
-    CImage image(static_cast<int>(FreeImage_GetWidth(pBitmap)), static_cast<int>(FreeImage_GetHeight(pBitmap)));
-    for (int y = 0; y < image.Height(); ++y)
-        std::copy_n(FreeImage_GetScanLine(pBitmap, y), image.Pitch(), image.Row(y).data());
-    FreeImage_Unload(pBitmap);
-    return image;
-}
-
 } // namespace
 
 // From one pixel to tall and wide strips, every sampling and scan layout
@@ -92,7 +81,7 @@ TEST(JpegReader, LoadsEveryLayoutAsTheLibraryDecodesIt)
         for (const SLayout& layout : layouts) {
             SCOPED_TRACE(std::to_string(&layout - layouts) + " at " + std::to_string(nWidth));
             SaveJpeg(RandomImage(nWidth, nHeight, random), path, layout);
-            const CImage library = LoadWithLibrary(path);
+            const CImage library = LoadWithLibrary(path, FIF_JPEG);
             EXPECT_EQ(LoadImageFile(path, EImageCodec::kJpeg).image, library);
             EXPECT_EQ(library.Width(), nWidth);
         }

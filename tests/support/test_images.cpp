@@ -85,11 +85,39 @@ void SaveWithDepth(const std::string& path, int nWidth, int nHeight, int nBitsPe
     FreeImage_Unload(pBitmap);
 }
 
-std::string EncodeJpeg(const CImage& image)
+namespace {
+
+// The image as a 24-bit bitmap of the library's, rows as they are.
+FIBITMAP* LibraryBitmap(const CImage& image)
 {
     FIBITMAP* pBitmap = FreeImage_Allocate(image.Width(), image.Height(), 24);
     for (int y = 0; y < image.Height(); ++y)
         std::copy_n(image.Row(y).data(), image.Pitch(), FreeImage_GetScanLine(pBitmap, y));
+    return pBitmap;
+}
+
+} // namespace
+
+void SaveWithLibrary(const CImage& image, const std::string& path, int nFormat, int nFlags)
+{
+    FIBITMAP* pBitmap = LibraryBitmap(image);
+    FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(nFormat), pBitmap, path.c_str(), nFlags);
+    FreeImage_Unload(pBitmap);
+}
+
+CImage LoadWithLibrary(const std::string& path, int nFormat)
+{
+    FIBITMAP* pBitmap = FreeImage_Load(static_cast<FREE_IMAGE_FORMAT>(nFormat), path.c_str(), 0);
+    CImage image(static_cast<int>(FreeImage_GetWidth(pBitmap)), static_cast<int>(FreeImage_GetHeight(pBitmap)));
+    for (int y = 0; y < image.Height(); ++y)
+        std::copy_n(FreeImage_GetScanLine(pBitmap, y), image.Pitch(), image.Row(y).data());
+    FreeImage_Unload(pBitmap);
+    return image;
+}
+
+std::string EncodeJpeg(const CImage& image)
+{
+    FIBITMAP* pBitmap = LibraryBitmap(image);
     FIMEMORY* pMemory = FreeImage_OpenMemory();
     FreeImage_SaveToMemory(FIF_JPEG, pBitmap, pMemory, 0);
     BYTE* pData = nullptr;

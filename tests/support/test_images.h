@@ -40,6 +40,11 @@ CImage UniformImage(int nWidth, int nHeight, std::uint8_t blue, std::uint8_t gre
 // Saves an image with the library at another bit depth (8, 32 or 48 bits
 // per pixel) to check that the stages refuse it.
 void SaveWithDepth(const std::string& path, int nWidth, int nHeight, int nBitsPerPixel);
+// Saves the image, or loads a 24-bit one, through the image library in its
+// format nFormat (a FREE_IMAGE_FORMAT) with its flags: the former path of
+// our files, against which our own readers and writers are checked.
+void SaveWithLibrary(const CImage& image, const std::string& path, int nFormat, int nFlags = 0);
+CImage LoadWithLibrary(const std::string& path, int nFormat);
 // The image as a JPEG stream (the library's default quality), as cameras and stereo files hold them.
 std::string EncodeJpeg(const CImage& image);
 // A 24-bit BMP whose header claims the size, and no pixels.
