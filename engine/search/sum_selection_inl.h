@@ -17,7 +17,6 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <type_traits>
 
 HWY_BEFORE_NAMESPACE();
 namespace fast_search_hwy {
@@ -77,14 +76,12 @@ template <typename TSum>
 void OfferEqualLanes(const SStripeTask& task, const SGroup& group, const TSum* pSums, int nShift, std::int32_t nSum,
                      std::ptrdiff_t nFirst, int x, int y, SPixelBest& best)
 {
-    using DH = hn::Half<hn::ScalableTag<std::uint32_t>>;
-    using DHalf = std::conditional_t<kHalves, DH, hn::ScalableTag<std::uint32_t>>;
-    const DHalf d;
-    const hn::RebindToSigned<DHalf> di;
+    const DU32Half d;
+    const hn::RebindToSigned<DU32Half> di;
     const std::ptrdiff_t nStep = static_cast<std::ptrdiff_t>(hn::Lanes(d));
     const SSearchGeometry& g = task.planes.Geometry();
     STieScratch& ties = task.ties;
-    const hn::Vec<DHalf> sum = hn::Set(d, static_cast<std::uint32_t>(nSum));
+    const hn::Vec<DU32Half> sum = hn::Set(d, static_cast<std::uint32_t>(nSum));
     const auto candidates = hn::Set(di, 2 * g.nMaxDx + 1);
     const auto beforeFirst = hn::Set(di, static_cast<std::int32_t>(nFirst) - 1);
     std::size_t n = 0;
@@ -96,7 +93,7 @@ void OfferEqualLanes(const SStripeTask& task, const SGroup& group, const TSum* p
             continue;
         const std::ptrdiff_t nRowFirst = static_cast<std::ptrdiff_t>(nRow) * g.nLanes;
         for (std::ptrdiff_t k = 0; k < g.nLanes; k += nStep) {
-            const hn::Vec<DHalf> keys = hn::LoadU(d, reinterpret_cast<const std::uint32_t*>(pSums + nRowFirst + k));
+            const hn::Vec<DU32Half> keys = hn::LoadU(d, reinterpret_cast<const std::uint32_t*>(pSums + nRowFirst + k));
             const auto lanes = hn::Iota(di, static_cast<std::int32_t>(k));
             const auto index = hn::Add(lanes, hn::Set(di, static_cast<std::int32_t>(nRowFirst)));
             const auto wanted = hn::And(hn::Lt(lanes, candidates), hn::Gt(index, beforeFirst));
