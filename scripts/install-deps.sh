@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build make g++ clang-14 libclang-rt-14-dev
           libfreeimage-dev libtiff-dev libpng-dev libjpeg-dev libdeflate-dev pkg-config libgtest-dev libgmock-dev
-          libbenchmark-dev libhwy-dev qt6-base-dev fonts-dejavu-core xvfb xauth)
+          libbenchmark-dev libhwy-dev libexif-dev nlohmann-json3-dev qt6-base-dev fonts-dejavu-core xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
