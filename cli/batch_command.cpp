@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/console_host.h"
 #include "cli/depth_settings.h"
+#include "cli/output_folder.h"
 #include "cli/stereo_input.h"
 #include "engine/base/thread_budget.h"
 #include "engine/io/file_names.h"
@@ -19,6 +20,7 @@
 
 const std::string kBatchUsage
     = "tessaly-cli batch (FOLDER | --list FILE|-) [depth settings] [--jobs N] [--shard K/N] [--skip-done]\n"
+      "    [--output-dir DIR]\n"
       "  Makes the depth map of every pair, with the settings of \"depth\" (--side, --fragment, ...,\n"
       "  --format), and prints the path of each map made. A FOLDER pairs NAME_L/NAME_R, NAME-left/\n"
       "  NAME-right (any letter case, any image type) and splits each .mpo and .jps file first; a list\n"
@@ -29,7 +31,8 @@ const std::string kBatchUsage
       "  --jobs N runs N pairs at once (pairs in one folder still take turns), never more than the\n"
       "  threads (--threads), which the jobs share. --shard K/N runs only the K-th of N equal slices of\n"
       "  the sorted pairs. --skip-done skips pairs whose map is newer than their images. Exit code 0\n"
-      "  when every pair is done or skipped, 1 when any failed.\n";
+      "  when every pair is done or skipped, 1 when any failed.\n"
+      "  --output-dir DIR writes a pair's files into DIR + its folder's path from FOLDER or the list's.\n";
 
 namespace {
 
@@ -62,11 +65,14 @@ struct SBatchOptions {
     SDepthSettings settings;
     int nJobs = 1;
     bool bSkipDone = false;
+    // --output-dir, and the folder whose subfolders it mirrors: FOLDER, or the list's.
+    std::string outputFolder;
+    std::string base;
 };
 
 SBatchOptions ParseBatchOptions(std::vector<std::string> args)
 {
-    const std::vector<std::string> valueOptions = DepthSettingOptions({"--list", "--jobs", "--shard"});
+    const std::vector<std::string> valueOptions = DepthSettingOptions({"--list", "--jobs", "--shard", "--output-dir"});
     const std::vector<std::string> folders = TakeOperands(args, valueOptions);
     const CCommandLine line(args, valueOptions, DepthSettingFlags({"--skip-done"}));
     if (folders.size() + (line.Has("--list") ? 1 : 0) != 1)
@@ -76,6 +82,8 @@ SBatchOptions ParseBatchOptions(std::vector<std::string> args)
     options.nJobs = line.Number("--jobs", 1, 1, kMaxJobs);
     const SShard shard = ParseShard(line.Text("--shard", "1/1"));
     options.bSkipDone = line.Flag("--skip-done");
+    options.outputFolder = ParseOutputFolder(line);
+    options.base = line.Has("--list") ? ListFolder(line.Text("--list")) : folders[0];
     std::vector<SBatchPair> pairs;
     if (line.Has("--list") && !ReadPairList(line.Text("--list"), pairs))
         throw SUsageError("cannot read the list " + line.Text("--list"));
@@ -92,21 +100,29 @@ std::filesystem::file_time_type WriteTime(const std::string& path)
     return error ? std::filesystem::file_time_type::min() : time;
 }
 
-// The side's depth map of a pair, where the job writes it.
-std::string MapPath(const SBatchPair& pair, const SDepthSettings& settings)
+// The folder of every file of the pair's job, "" for beside its images.
+std::string OutputFolderOf(const SBatchPair& pair, const SBatchOptions& options)
 {
+    return PairOutputFolder(options.outputFolder, options.base, pair.strLeft);
+}
+
+// The side's depth map of a pair, where the job writes it.
+std::string MapPath(const SBatchPair& pair, const SBatchOptions& options)
+{
+    const SDepthSettings& settings = options.settings;
     const bool bRight = settings.bRightMap;
+    const std::string folder = OutputFolderOf(pair, options);
     const std::string image = !pair.IsStereoFile()
         ? (bRight ? pair.strRight : pair.strLeft)
-        : StereoViewName(pair.strLeft, StereoLayoutOf(pair.strLeft), settings.m_saveFormat, bRight);
-    return MakeDerivedName(MakeBase(image), kSuffixDepthMap, settings.m_saveFormat);
+        : StereoViewName(pair.strLeft, StereoLayoutOf(pair.strLeft), settings.m_saveFormat, bRight, folder);
+    return MakeDerivedName(InOutputFolder(MakeBase(image), folder), kSuffixDepthMap, settings.m_saveFormat);
 }
 
 // Whether the map is newer than the pair's images (a stereo file's views are
 // made from it, so the file itself counts, and so do views found beside it).
-bool IsDone(const SBatchPair& pair, const SDepthSettings& settings)
+bool IsDone(const SBatchPair& pair, const SBatchOptions& options)
 {
-    const auto mapTime = WriteTime(MapPath(pair, settings));
+    const auto mapTime = WriteTime(MapPath(pair, options));
     if (mapTime == std::filesystem::file_time_type::min())
         return false;
     for (const std::string& image : {pair.strLeft, pair.strRight, pair.strViewsLeft, pair.strViewsRight})
@@ -133,19 +149,24 @@ EPairResult RunPair(const SBatchPair& pair, const SBatchOptions& options, CStage
     }
     // A stereo file's map is its views' map; when images already stand under
     // the views' names, only its split tells whether they are its views.
-    if (options.bSkipDone && !pair.HasViews() && IsDone(pair, options.settings))
+    if (options.bSkipDone && !pair.HasViews() && IsDone(pair, options))
         return EPairResult::kSkipped;
+    const std::string folder = OutputFolderOf(pair, options);
+    if (const std::string problem = OutputFolderProblem(folder); !problem.empty()) {
+        host.ShowMessage(problem);
+        return EPairResult::kFailed;
+    }
     CDepthMapJob job(host);
     options.settings.ApplyTo(job);
     if (!pair.IsStereoFile()) {
-        job.m_pair = CStereoPair(pair.strLeft, pair.strRight);
+        job.m_pair = CStereoPair(pair.strLeft, pair.strRight).WithOutputFolder(folder);
         return RunJob(job, options.settings);
     }
-    if (!SplitIntoJob({pair.strLeft, StereoLayoutOf(pair.strLeft)}, job, host)) {
+    if (!SplitIntoJob({pair.strLeft, StereoLayoutOf(pair.strLeft)}, job, host, folder)) {
         bViewsOnTheirOwn = pair.HasViews() && !g_bInterrupted;
         return g_bInterrupted ? EPairResult::kInterrupted : EPairResult::kFailed;
     }
-    if (options.bSkipDone && IsDone(pair, options.settings))
+    if (options.bSkipDone && IsDone(pair, options))
         return EPairResult::kSkipped;
     return RunJob(job, options.settings);
 }
@@ -160,7 +181,7 @@ void RunAndReport(const SBatchPair& pair, const SBatchOptions& options, CBatchPr
     } catch (const std::exception& error) {
         host.ShowMessage(std::string("stopped by an error: ") + error.what());
     }
-    progress.Report(result, MapPath(pair, options.settings));
+    progress.Report(result, MapPath(pair, options));
     if (bViewsOnTheirOwn) {
         progress.AddPair();
         RunAndReport({pair.strViewsLeft, pair.strViewsRight, {}}, options, progress);
@@ -199,6 +220,10 @@ int RunBatchCommand(const std::vector<std::string>& args)
     }
     if (const std::string notice = FlatMapNotice(options.settings); !notice.empty())
         std::fprintf(stderr, "%s\n", notice.c_str());
+    if (const std::string problem = OutputFolderProblem(options.outputFolder); !problem.empty()) {
+        std::fprintf(stderr, "tessaly-cli: %s\n", problem.c_str());
+        return kExitFailed;
+    }
     InstallInterruptHandlers();
     CBatchProgress progress(options.pairs.size());
     RunPairs(options, progress);

@@ -98,7 +98,14 @@ bool ReadPairList(const std::string& listPath, std::vector<SBatchPair>& pairs)
         list.open(listPath);
     // A pipe (/dev/stdin, a shell's <(find ...)) has no folder of its own:
     // its relative paths start at the current one, as with "-".
-    return list.is_open() && ReadPairLines(list, listPath, bRegular ? GetDirectory(listPath) : std::string(), pairs);
+    return list.is_open() && ReadPairLines(list, listPath, ListFolder(listPath), pairs);
+}
+
+std::string ListFolder(const std::string& listPath)
+{
+    std::error_code error;
+    const bool bRegular = listPath != "-" && std::filesystem::is_regular_file(listPath, error);
+    return bRegular ? GetDirectory(listPath) : std::string();
 }
 
 SShard ParseShard(const std::string& text)

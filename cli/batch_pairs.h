@@ -51,6 +51,9 @@ bool PairFolder(const std::string& folder, ESaveFormat saveFormat, std::vector<S
 // relative paths of those start at the current folder. Returns false when
 // the list cannot be read or holds a line over 64 KiB.
 bool ReadPairList(const std::string& listPath, std::vector<SBatchPair>& pairs);
+// The folder a list's relative paths start at: the list's own, or "" (the
+// current one) for standard input and pipes.
+std::string ListFolder(const std::string& listPath);
 
 struct SShard {
     int nIndex = 1; // 1-based

@@ -2,6 +2,7 @@
 #include "cli/cli_options.h"
 
 #include "cli/commands.h"
+#include "cli/json_report.h"
 #include "engine/base/thread_budget.h"
 #include "engine/io/file_names.h"
 
@@ -23,6 +24,8 @@ int ReportUsageError(const std::string& command, const std::string& problem)
 {
     std::fprintf(stderr, "tessaly-cli %s: %s\nTry 'tessaly-cli %s --help'.\n", command.c_str(), problem.c_str(),
                  command.c_str());
+    if (IsJsonOutput())
+        PrintJson(CJsonReport(command).Finished(kExitUsage, {}, {problem}));
     return kExitUsage;
 }
 

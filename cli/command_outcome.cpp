@@ -2,6 +2,7 @@
 #include "cli/command_outcome.h"
 
 #include "cli/commands.h"
+#include "cli/json_report.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -40,14 +41,24 @@ bool FlushLocked()
 
 } // namespace
 
-int ReportOutcome(const SCommandOutcome& outcome, CConsoleHost& host)
+int ReportOutcome(const SCommandOutcome& outcome, CConsoleHost& host, const CJsonReport& report)
+{
+    const bool bInterrupted = outcome.bCancelled || g_bInterrupted;
+    return FinishCommand(bInterrupted        ? kExitInterrupted
+                             : outcome.bDone ? kExitDone
+                                             : kExitFailed,
+                         outcome.written, host, report);
+}
+
+int FinishCommand(int nExitCode, const std::vector<std::string>& written, CConsoleHost& host, const CJsonReport& report)
 {
     host.FinishLine();
-    if (outcome.bCancelled || g_bInterrupted)
-        return kExitInterrupted;
-    if (!PrintPaths(outcome.written))
-        return kExitFailed;
-    return outcome.bDone ? kExitDone : kExitFailed;
+    bool bPrinted = true;
+    if (IsJsonOutput())
+        bPrinted = PrintJson(report.Finished(nExitCode, written, host.Said()));
+    else if (nExitCode != kExitInterrupted)
+        bPrinted = PrintPaths(written);
+    return bPrinted || nExitCode != kExitDone ? nExitCode : kExitFailed;
 }
 
 bool PrintText(const std::string& text)

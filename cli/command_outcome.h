@@ -7,10 +7,17 @@
 #include <string>
 #include <vector>
 
+class CJsonReport;
+
 // Prints the files the command wrote, one a line on stdout (also after a
-// partial failure, so that a script finds what was made), and returns the
-// exit code: done, failed or interrupted.
-int ReportOutcome(const SCommandOutcome& outcome, CConsoleHost& host);
+// partial failure, so that a script finds what was made), or with --json the
+// report with them, and returns the exit code: done, failed or interrupted.
+int ReportOutcome(const SCommandOutcome& outcome, CConsoleHost& host, const CJsonReport& report);
+
+// The end of every command: the paths written (none when interrupted), or
+// with --json the report; nExitCode, or failed when stdout lost them.
+int FinishCommand(int nExitCode, const std::vector<std::string>& written, CConsoleHost& host,
+                  const CJsonReport& report);
 
 // Writes the text to stdout and flushes it. When stdout cannot take it (a
 // full disk, a closed pipe) the loss is said once on stderr, whichever thread

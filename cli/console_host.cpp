@@ -52,13 +52,14 @@ void CConsoleHost::ShowMessage(const std::string& text)
 {
     FinishLine();
     std::fprintf(stderr, "%s\n", text.c_str());
-    ++m_nMessages;
+    m_said.push_back(text);
 }
 
 void CConsoleHost::ShowNotice(const std::string& text)
 {
     FinishLine();
     std::fprintf(stderr, "%s\n", text.c_str());
+    m_said.push_back(text);
 }
 
 void CConsoleHost::SetStatus(const std::string& text)

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 // Messages go to stderr, one a line. When stderr is a terminal the status
 // text and a progress bar are drawn on one line of it, so that the results
@@ -22,7 +23,8 @@ public:
     void ResetProgress() override;
     bool IsCancelled() const override;
 
-    int MessageCount() const { return m_nMessages; }
+    // Every message and notice shown, in order (for --json).
+    const std::vector<std::string>& Said() const { return m_said; }
     // Clears the progress line so that later output starts on a clean line.
     void FinishLine();
 
@@ -35,7 +37,7 @@ private:
     int m_nPosition = 0;
     int m_nDrawn = -1;
     bool m_bLineOpen = false;
-    int m_nMessages = 0;
+    std::vector<std::string> m_said;
 };
 
 // Set by Ctrl+C; the running stage stops at its next row and writes nothing.

@@ -4,6 +4,8 @@
 #include "cli/commands.h"
 #include "cli/console_host.h"
 #include "cli/depth_settings.h"
+#include "cli/json_report.h"
+#include "cli/output_folder.h"
 #include "cli/stereo_input.h"
 #include "engine/job/depth_map_job.h"
 
@@ -29,7 +31,7 @@ const std::string kDepthUsage
     + Range(S::kMinFragmentSize, S::kMaxFragmentSize) + ", even] [--max-parallax-x " + Range(0, S::kMaxParallax)
     + "] [--max-parallax-y " + Range(0, S::kMaxParallax) + "] [--speed " + Range(S::kMinSpeedFactor, S::kMaxSpeedFactor)
     + "]\n"
-      "    [--gradient] [--format bmp|png|tif] [--reference]\n"
+      "    [--gradient] [--format bmp|png|tif] [--reference] [--output-dir DIR]\n"
       "  Makes the depth map of one side of the pair beside its source image and prints its path.\n"
       "  --pair splits a stereo file first, as \"split\" does (side-by-side halves in the --format).\n"
       "  Defaults: --side left --fragment "
@@ -38,7 +40,8 @@ const std::string kDepthUsage
     + " --format " + SaveExtension(S().m_saveFormat)
     + ",\n"
       "  source-image comparison. --gradient compares the gradient (edge) images instead.\n"
-      "  --reference runs the literal search (same result, much slower).\n";
+      "  --reference runs the literal search (same result, much slower).\n"
+      "  --output-dir DIR writes every file (views too) into DIR, made when missing, under its usual name.\n";
 
 namespace {
 
@@ -55,26 +58,38 @@ int RunDepthCommand(const std::vector<std::string>& args)
     CDepthMapJob job(host);
     SDepthSettings settings;
     std::optional<SStereoInput> pair;
+    std::string outputFolder;
     try {
-        const CCommandLine line(args, DepthSettingOptions({"--left", "--right", "--pair"}),
+        const CCommandLine line(args, DepthSettingOptions({"--left", "--right", "--pair", "--output-dir"}),
                                 DepthSettingFlags({"--cross", "--parallel"}));
         pair = ParsePairOption(line);
         if (!pair)
             Configure(line, job);
         settings = ParseDepthSettings(line);
         settings.ApplyTo(job);
+        outputFolder = ParseOutputFolder(line);
     } catch (const SUsageError& error) {
         return ReportUsageError("depth", error.what());
     }
     if (const std::string notice = FlatMapNotice(settings); !notice.empty())
         host.ShowNotice(notice);
-    if (pair && !SplitIntoJob(*pair, job, host))
-        return g_bInterrupted ? kExitInterrupted : kExitFailed;
-    const SCommandOutcome outcome = job.RunJob(settings.bRightMap);
-    host.FinishLine();
+    CJsonReport report("depth");
+    if (pair)
+        report["pair"] = pair->strPath;
+    report["settings"] = DepthSettingsJson(settings, settings.bRightMap);
+    if (!UseOutputFolder(outputFolder, host))
+        return FinishCommand(kExitFailed, {}, host, report);
+    if (pair && !SplitIntoJob(*pair, job, host, outputFolder))
+        return FinishCommand(g_bInterrupted ? kExitInterrupted : kExitFailed, {}, host, report);
+    job.m_pair = job.m_pair.WithOutputFolder(outputFolder);
+    report["left"] = job.m_pair.LeftPath();
+    report["right"] = job.m_pair.RightPath();
+    const SDepthJobOutcome outcome = job.RunJob(settings.bRightMap);
+    report["depth_map"] = outcome.bDone ? nlohmann::ordered_json(outcome.written.back()) : nlohmann::ordered_json();
+    report["written"] = outcome.stageFiles;
+    report["range"] = RangeJson(outcome.range);
     // An interrupt that came too late to stop the last stage leaves a
     // finished map, which is reported as done.
-    if (!outcome.bDone)
-        return g_bInterrupted ? kExitInterrupted : kExitFailed;
-    return PrintPaths(outcome.written) ? kExitDone : kExitFailed;
+    const int nExit = outcome.bDone ? kExitDone : g_bInterrupted ? kExitInterrupted : kExitFailed;
+    return FinishCommand(nExit, outcome.written, host, report);
 }

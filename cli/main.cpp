@@ -2,6 +2,7 @@
 #include "cli/cli_options.h"
 #include "cli/command_outcome.h"
 #include "cli/commands.h"
+#include "cli/json_report.h"
 #include "engine/base/thread_budget.h"
 
 #include <fcntl.h>
@@ -30,13 +31,16 @@ const SCommand kCommands[] = {
 
 std::string UsageText()
 {
-    std::string text = "Usage: tessaly-cli COMMAND [OPTIONS] [--threads N]\n"
+    std::string text = "Usage: tessaly-cli COMMAND [OPTIONS] [--threads N] [--json]\n"
                        "       tessaly-cli --version\n\n"
                        "Options take their value as the next argument or after \"=\" (--fragment=16); \"--\"\n"
                        "ends the options.\n\n"
                        "--threads N: the threads a command keeps busy at most (default: the CPUs the process\n"
                        "may use, from its CPU affinity and cgroup quota, or TESSALY_THREADS). Results never\n"
                        "depend on it.\n\n"
+                       "--json: print one JSON object on stdout instead of the paths: the files written, the\n"
+                       "settings, the depth range, the messages, the time taken and the outcome (a batch prints\n"
+                       "one a pair as each finishes, then a summary with \"summary\": true).\n\n"
                        "Commands:\n";
     for (const SCommand& command : kCommands)
         text += *command.pUsage + "\n";
@@ -77,6 +81,7 @@ int RunCommandLine(const std::vector<std::string>& args)
         std::vector<std::string> rest = SplitOptionValues({args.begin() + 1, args.end()});
         if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h"))
             return PrintText(*command.pUsage) ? kExitDone : kExitFailed;
+        SetJsonOutput(TakeJsonOption(rest));
         if (const std::string problem = ApplyThreadsEnvironment(); !problem.empty())
             std::fprintf(stderr, "tessaly-cli: %s\n", problem.c_str());
         try {

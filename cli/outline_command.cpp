@@ -3,25 +3,32 @@
 #include "cli/command_outcome.h"
 #include "cli/commands.h"
 #include "cli/console_host.h"
+#include "cli/json_report.h"
+#include "cli/output_folder.h"
 #include "engine/io/file_names.h"
+#include "engine/job/stereo_pair.h"
 #include "smoothing/smoothing_commands.h"
 
 #include <cstdio>
 
 const std::string kOutlineUsage
     = "tessaly-cli outline --left L.png --right R.png [--level 0..256] [--format bmp|png|tif]\n"
+      "    [--output-dir DIR]\n"
       "  Makes the \"-outline.\" image (and the \"-gradient.\" image) of both images beside them and\n"
       "  prints the paths of the outline images made. Pixels whose gradient is below the level turn\n"
-      "  white. Defaults: --level 50 --format bmp.\n";
+      "  white. Defaults: --level 50 --format bmp.\n"
+      "  --output-dir DIR writes them into DIR instead (made when missing), under the same names.\n";
 
 namespace {
 
-void Configure(const CCommandLine& line, SSmoothingInputs& inputs, CSmoothingCommands& commands)
+void Configure(const CCommandLine& line, SSmoothingInputs& inputs, CSmoothingCommands& commands,
+               std::string& outputFolder)
 {
     inputs.strLeftPath = line.Required("--left");
     inputs.strRightPath = line.Required("--right");
-    inputs.strLeftBase = MakeBase(inputs.strLeftPath);
-    inputs.strRightBase = MakeBase(inputs.strRightPath);
+    outputFolder = ParseOutputFolder(line);
+    inputs.strLeftBase = InOutputFolder(MakeBase(inputs.strLeftPath), outputFolder);
+    inputs.strRightBase = InOutputFolder(MakeBase(inputs.strRightPath), outputFolder);
     inputs.saveFormat = ParseFormat(line.Text("--format", "bmp"));
     commands.m_nLevel = line.Number("--level", 50, 0, 256);
 }
@@ -33,11 +40,18 @@ int RunOutlineCommand(const std::vector<std::string>& args)
     CConsoleHost host;
     CSmoothingCommands commands(host);
     SSmoothingInputs inputs;
+    std::string outputFolder;
     try {
-        const CCommandLine line(args, {"--left", "--right", "--level", "--format"}, {});
-        Configure(line, inputs, commands);
+        const CCommandLine line(args, {"--left", "--right", "--level", "--format", "--output-dir"}, {});
+        Configure(line, inputs, commands, outputFolder);
     } catch (const SUsageError& error) {
         return ReportUsageError("outline", error.what());
     }
-    return ReportOutcome(commands.CreateOutlineImages(inputs), host);
+    CJsonReport report("outline");
+    report["left"] = inputs.strLeftPath;
+    report["right"] = inputs.strRightPath;
+    report["settings"] = {{"level", commands.m_nLevel}, {"format", SaveExtension(inputs.saveFormat)}};
+    if (!UseOutputFolder(outputFolder, host))
+        return FinishCommand(kExitFailed, {}, host, report);
+    return ReportOutcome(commands.CreateOutlineImages(inputs), host, report);
 }

@@ -30,9 +30,10 @@ std::optional<SStereoInput> ParsePairOption(const CCommandLine& line)
     return SStereoInput{path, ParseStereoLayout(line, path)};
 }
 
-bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host)
+bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host, const std::string& outputFolder)
 {
-    std::optional<CStereoPair> views = SplitStereoFile(input.strPath, input.layout, job.m_settings.m_saveFormat, host);
+    std::optional<CStereoPair> views
+        = SplitStereoFile(input.strPath, input.layout, job.m_settings.m_saveFormat, host, outputFolder);
     if (!views)
         return false;
     job.m_pair = std::move(*views);

@@ -25,6 +25,6 @@ EStereoLayout ParseStereoLayout(const CCommandLine& line, const std::string& pat
 // without --pair.
 std::optional<SStereoInput> ParsePairOption(const CCommandLine& line);
 
-// Splits the file (side-by-side halves in the job's format) and makes its
-// views the job's pair; failures reach the host.
-bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host);
+// Splits the file (side-by-side halves in the job's format) beside it, or
+// into outputFolder, and makes its views the job's pair; failures reach the host.
+bool SplitIntoJob(const SStereoInput& input, CDepthMapJob& job, CStageHost& host, const std::string& outputFolder = {});

@@ -94,17 +94,20 @@ std::vector<SPlannedWrite> CDepthMapJob::PlannedWrites(bool bRightMap) const
     return writes;
 }
 
-SCommandOutcome CDepthMapJob::RunJob(bool bRightMap)
+SDepthJobOutcome CDepthMapJob::RunJob(bool bRightMap)
 {
-    SCommandOutcome outcome;
+    SDepthJobOutcome outcome;
     if (const std::string problem = m_settings.Problem(); !problem.empty())
         m_pHost->ShowMessage(problem);
     else
         outcome.bDone = CatchNoMemory(
-            "Not enough memory to make the depth map of these images.", [&] { return RunStages(bRightMap); }, true);
+            "Not enough memory to make the depth map of these images.",
+            [&] { return RunStages(bRightMap, outcome.range); }, true);
     if (outcome.bDone) {
         m_strDepthMapPath = StageFileName(m_pair, EStageImage::kDepthMap, bRightMap, m_settings.m_saveFormat);
         outcome.written.push_back(m_strDepthMapPath);
+        for (const SPlannedWrite& write : PlannedWrites(bRightMap))
+            outcome.stageFiles.push_back(write.path);
     }
     m_pHost->SetStatus(kStatusReady);
     // A map finished before a late cancellation counts as made.
@@ -114,13 +117,17 @@ SCommandOutcome CDepthMapJob::RunJob(bool bRightMap)
     return outcome;
 }
 
-bool CDepthMapJob::RunStages(bool bRightMap)
+bool CDepthMapJob::RunStages(bool bRightMap, std::optional<SDisplacementRange>& range)
 {
     const std::vector<std::string> sources{m_pair.LeftPath(), m_pair.RightPath()};
     return RunInFolders(sources, PlannedWrites(bRightMap), true, [&] {
         // Every mode reads both sources first: they are decoded side by side.
         m_files.Prefetch(sources);
         CFileImages images(*this, bRightMap);
-        return m_maker.Make(bRightMap, m_settings, *m_pHost, images).has_value() && m_files.Flush();
+        const std::optional<SDepthMap> map = m_maker.Make(bRightMap, m_settings, *m_pHost, images);
+        if (!map || !m_files.Flush())
+            return false;
+        range = map->range;
+        return true;
     });
 }

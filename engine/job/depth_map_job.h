@@ -6,8 +6,16 @@
 #include "engine/job/file_command.h"
 #include "engine/job/stereo_pair.h"
 
+#include <optional>
 #include <string>
 #include <vector>
+
+struct SDepthJobOutcome : SCommandOutcome {
+    // Set when the map was written: every file of the job, the map last,
+    // and the range of displacements its levels are scaled from.
+    std::vector<std::string> stageFiles;
+    std::optional<SDisplacementRange> range;
+};
 
 // Owned by the main dialog (or the command-line tool), which fills in the
 // image pair and the settings and then runs a job for a side. CDepthMapMaker
@@ -25,8 +33,9 @@ public:
     // overwrite its inputs, or whose two sides would write one name, is
     // refused before any file is touched; a job of another process or object
     // writing into the same folders is waited for first. The outcome names
-    // the depth map when it was written.
-    SCommandOutcome RunJob(bool bRightMap);
+    // the depth map when it was written; the files of the job and the range
+    // its levels are scaled from come with it.
+    SDepthJobOutcome RunJob(bool bRightMap);
 
     // The image pair, set by the front end when the user opens an image.
     CStereoPair m_pair;
@@ -42,7 +51,7 @@ private:
     class CFileImages;
 
     std::vector<SPlannedWrite> PlannedWrites(bool bRightMap) const;
-    bool RunStages(bool bRightMap);
+    bool RunStages(bool bRightMap, std::optional<SDisplacementRange>& range);
 
     CDepthMapMaker m_maker;
 };

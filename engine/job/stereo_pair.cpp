@@ -35,3 +35,16 @@ std::string CStereoPair::DerivedName(bool bRight, std::string_view suffix, ESave
 {
     return MakeDerivedName(Base(bRight), suffix, format);
 }
+
+CStereoPair CStereoPair::WithOutputFolder(const std::string& folder) const
+{
+    return {m_strLeftPath, m_strRightPath, InOutputFolder(m_strLeftBase, folder),
+            InOutputFolder(m_strRightBase, folder)};
+}
+
+std::string InOutputFolder(const std::string& path, const std::string& folder)
+{
+    if (folder.empty() || path.empty())
+        return path;
+    return folder + (folder.back() == '/' ? "" : "/") + GetFileName(path);
+}

@@ -32,6 +32,10 @@ public:
     CStereoPair WithSideRefused(bool bRight) const;
     // The side's base + suffix + the format's extension.
     std::string DerivedName(bool bRight, std::string_view suffix, ESaveFormat format) const;
+    // The same pair with every derived name in `folder` under the name it has
+    // beside its source; the sources stay where they are. An empty folder
+    // leaves the names beside the sources.
+    CStereoPair WithOutputFolder(const std::string& folder) const;
 
 private:
     CStereoPair(std::string leftPath, std::string rightPath, std::string leftBase, std::string rightBase);
@@ -39,3 +43,6 @@ private:
     std::string m_strLeftPath, m_strRightPath;
     std::string m_strLeftBase, m_strRightBase; // directory + file name without its last extension
 };
+
+// The file name of `path` in `folder` ("" keeps the path as it is); an empty path stays empty.
+std::string InOutputFolder(const std::string& path, const std::string& folder);

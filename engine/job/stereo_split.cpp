@@ -324,22 +324,25 @@ std::string ViewName(const std::string& stereoBase, EStereoLayout layout, ESaveF
 
 } // namespace
 
-std::string StereoViewName(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, bool bRight)
+std::string StereoViewName(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, bool bRight,
+                           const std::string& outputFolder)
 {
-    return ViewName(MakeBase(path), layout, saveFormat, bRight);
+    return ViewName(InOutputFolder(MakeBase(path), outputFolder), layout, saveFormat, bRight);
 }
 
 // The views' names and bases come from the stereo file's base, made once.
 std::optional<CStereoPair> SplitStereoFile(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat,
-                                           CStageHost& host)
+                                           CStageHost& host, const std::string& outputFolder)
 {
-    const std::string base = MakeBase(path);
+    const std::string base = InOutputFolder(MakeBase(path), outputFolder);
     const std::array<std::string, 2> targets
         = {ViewName(base, layout, saveFormat, false), ViewName(base, layout, saveFormat, true)};
     CJobFolders folders;
     if (!ClaimJobFolders(folders, {path}, {{targets[0], path}, {targets[1], path}}, host))
         return std::nullopt;
+    // The stereo file is read in its folder, the views written in theirs.
     const int nFolderFd = folders.FolderOf(path);
+    const int nViewsFd = folders.FolderOf(targets[0]);
     if (const std::string problem = OpenProblem(path, nFolderFd); !problem.empty()) {
         host.ShowMessage(Refusal(path, problem));
         return std::nullopt;
@@ -353,7 +356,7 @@ std::optional<CStereoPair> SplitStereoFile(const std::string& path, EStereoLayou
         return std::nullopt;
     std::array<bool, 2> bNew{};
     for (int i = 0; i < 2; ++i) {
-        const ENameHolds holds = WhatNameHolds(targets[i], nFolderFd, views[i]);
+        const ENameHolds holds = WhatNameHolds(targets[i], nViewsFd, views[i]);
         if (holds == ENameHolds::kOther) {
             host.ShowMessage(Refusal(path,
                                      std::string(i == 0 ? "its left" : "its right") + " view would replace "
@@ -363,8 +366,8 @@ std::optional<CStereoPair> SplitStereoFile(const std::string& path, EStereoLayou
         bNew[i] = holds == ENameHolds::kNothing;
     }
     std::array<CSafeFile, 2> staged;
-    if (!StageNewViews(path, bMpo, nFolderFd, targets, views, bNew, staged, host)
-        || !PlaceViews(targets, staged, bNew, nFolderFd, host))
+    if (!StageNewViews(path, bMpo, nViewsFd, targets, views, bNew, staged, host)
+        || !PlaceViews(targets, staged, bNew, nViewsFd, host))
         return std::nullopt;
     return CStereoPair::WithBases(targets[0], targets[1], ViewBase(base, false), ViewBase(base, true));
 }

@@ -22,13 +22,16 @@ EStereoLayout StereoLayoutOf(const std::string& path);
 bool IsStereoFileName(const std::string& path);
 
 // The name of a view split from `path`: its base + "-left" or "-right" + ".jpg"
-// for an MPO (whose views are its JPEG streams), else + the extension of saveFormat.
-std::string StereoViewName(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, bool bRight);
+// for an MPO (whose views are its JPEG streams), else + the extension of
+// saveFormat; in outputFolder when one is given, else beside the file.
+std::string StereoViewName(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat, bool bRight,
+                           const std::string& outputFolder = {});
 
 // Stereo files above this size are refused before they are read into memory.
 inline constexpr std::int64_t kMaxStereoFileBytes = std::int64_t{1} << 30;
 
-// Writes the two views of `path` beside it (StereoViewName), both or neither.
+// Writes the two views of `path` beside it, or into outputFolder when one is
+// given (StereoViewName), both or neither.
 // An MPO's views are its first two JPEG streams copied byte for byte (the
 // left one without the multi-picture index), each checked to decode before
 // either is put in place; a side-by-side image is decoded (as JPEG when named
@@ -37,7 +40,7 @@ inline constexpr std::int64_t kMaxStereoFileBytes = std::int64_t{1} << 30;
 // view is left as it is, so a second split writes nothing; a name that holds
 // anything else is never replaced: the file is refused, naming both. Failures
 // and notices reach the user through the host, naming the file; a failure
-// leaves every file as it was. Holds the folder's job lock meanwhile.
+// leaves every file as it was. Holds the folders' job locks meanwhile.
 // Returns the pair of the two views, nothing when the split failed.
 std::optional<CStereoPair> SplitStereoFile(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat,
-                                           CStageHost& host);
+                                           CStageHost& host, const std::string& outputFolder = {});

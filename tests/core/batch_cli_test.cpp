@@ -254,3 +254,55 @@ TEST(BatchCli, ABatchSaysWhatItsJobsSay)
           cut + ": Couldn't load bitmap!", cut + ": " + folder.File("cut_R.png") + ": "})
         EXPECT_NE(run.err.find(line), std::string::npos) << line << "\n" << run.err;
 }
+
+// With --output-dir a batch mirrors the pairs' folders under it, so that two left.png never meet: a list's pairs
+// go under their folder relative to the list's, one outside it under its whole path; a FOLDER's stereo files are
+// split there too. No source folder gains a file, and --skip-done finds the maps where they went.
+TEST(BatchCli, OutputDirKeepsThePairsOfEachFolderApart)
+{
+    CTempFolder base, other, stereo, out;
+    std::mt19937 random(3);
+    const CImage left = RandomImage(20, 12, random);
+    for (const std::string& folder : {base.File("sub1"), base.File("sub2"), other.Path().string()}) {
+        std::filesystem::create_directories(folder);
+        SaveImageFile(left, folder + "/left.png", kFormatPng);
+        SaveImageFile(ShiftedCopy(left, 2, random), folder + "/right.png", kFormatPng);
+        // Maps made within the tick of their images would not count as done.
+        for (const char* szName : {"/left.png", "/right.png"})
+            std::filesystem::last_write_time(folder + szName,
+                                             std::filesystem::file_time_type::clock::now() - std::chrono::seconds(10));
+    }
+    WriteBytes(base.File("pairs.txt"),
+               "sub1/left.png sub1/right.png\nsub2/left.png\tsub2/right.png\n" + other.File("left.png") + " "
+                   + other.File("right.png") + "\n");
+    WritePairs(stereo);
+    const auto tree = [&] {
+        TArgs files;
+        for (const CTempFolder* pFolder : {&base, &other, &stereo})
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(pFolder->Path()))
+                files.push_back(entry.path().string());
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    const TArgs before = tree();
+    const std::string maps = out.File("maps"), mirror = maps + other.Path().string(), flat = out.File("flat");
+    const TArgs list = {"--list", base.File("pairs.txt"), "--output-dir", maps};
+    for (const auto& [args, made, summary] :
+         {std::tuple(With(list),
+                     TArgs{mirror + "/right-3dmap.png", maps + "/sub1/right-3dmap.png", maps + "/sub2/right-3dmap.png"},
+                     "3 done, 0 failed, 0 skipped"),
+          {With(list, With({"--skip-done"})), TArgs{}, "0 done, 0 failed, 3 skipped"},
+          {With({stereo.Path(), "--output-dir", flat}),
+           TArgs{flat + "/a_r-3dmap.png", flat + "/b-right-3dmap.png", flat + "/c-right-3dmap.png",
+                 flat + "/d-right-3dmap.png"},
+           "4 done, 0 failed, 0 skipped"}}) {
+        const SRun run = RunCommand(RunBatchCommand, args);
+        TArgs sorted = made;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(std::tuple(run.nExit, Lines(run.out), run.err.find(summary) != std::string::npos),
+                  std::tuple(kExitDone, sorted, true))
+            << run.err;
+    }
+    EXPECT_EQ(tree(), before);
+    EXPECT_TRUE(std::filesystem::exists(flat + "/c-left.jpg") && std::filesystem::exists(flat + "/d-right.png"));
+}

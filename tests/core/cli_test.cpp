@@ -64,7 +64,7 @@ TEST_F(CliTest, BadOptionsAreUsageErrorsThatTouchNoFile)
     for (const char* option :
          {"--fragment 3", "--fragment 130", "--fragment x", "--max-parallax-x 129", "--max-parallax-y -1", "--speed 0",
           "--speed 11", "--format gif", "--side up", "--colour", "--fragment", "--side left --side right",
-          "--right r.png", "--gradient --gradient"})
+          "--right r.png", "--gradient --gradient", "--output-dir=", "--output-dir a --output-dir b"})
         bad.push_back("depth" + Pair() + " " + option);
     for (const std::string& args : bad) {
         const SRun run = Run(args);
@@ -177,4 +177,58 @@ TEST_F(CliTest, LostOutputIsAFailureSaidOnce)
             EXPECT_EQ(std::pair(run.nExit, nLines), std::pair(nExit, nLostLines)) << args << " " << out << run.err;
         }
     }
+}
+
+// Every file of a command goes into --output-dir, made with its parents when missing, under the name it would have
+// beside its source, and smooth reads the maps made there; the clash checks apply there. Nothing is made in the
+// source folder, which is read-only when the tests do not run as root.
+TEST_F(CliTest, OutputDirTakesEveryFileACommandWrites)
+{
+    const std::string src = m_folder.File("src"), l = src + "/l.png",
+                      pair = " --left " + l + " --right " + src + "/r.png";
+    const std::string maps = m_folder.File("out/maps"), clash = m_folder.File("clash"), split = m_folder.File("split");
+    const std::string views = m_folder.File("views"), file = m_folder.File("l.png");
+    std::filesystem::create_directories(clash);
+    WriteBytes(clash + "/l-right.png", "mine");
+    std::filesystem::create_directory(src);
+    for (const char* szName : {"l.png", "r.png"})
+        std::filesystem::copy_file(m_folder.File(szName), src + "/" + szName);
+    ::chmod(src.c_str(), 0555);
+    const auto listing = [](const std::string& folder) {
+        std::string names;
+        for (const std::string& name : CTempFolder::Names(folder))
+            names += name + " ";
+        return names;
+    };
+    const std::string outlines = "l-gradient.bmp l-outline.bmp l-xd.bmp l-yd.bmp r-gradient.bmp r-outline.bmp ";
+    const struct {
+        std::string args;
+        int nExit;
+        std::string out, err, dir, files;
+    } cases[] = {
+        {"depth --max-parallax-x 2" + pair + " --output-dir " + maps, 0, maps + "/l-3dmap.bmp\n", "", maps,
+         "l-3dmap.bmp l-xd.bmp l-yd.bmp "},
+        {"outline" + pair + " --output-dir=" + maps + "/", 0, maps + "/l-outline.bmp\n" + maps + "/r-outline.bmp\n", "",
+         maps, "l-3dmap.bmp " + outlines},
+        {"smooth --side left --left " + l + " --output-dir " + maps, 0, maps + "/l-3dmapNew.bmp\n", "", maps,
+         "l-3dmap.bmp l-3dmapNew.bmp " + outlines},
+        {"split " + l + " --output-dir " + split, 0, split + "/l-left.png\n" + split + "/l-right.png\n", "", split,
+         "l-left.png l-right.png "},
+        {"depth --max-parallax-x 2 --format png --pair " + l + " --output-dir " + views, 0,
+         views + "/l-left-3dmap.png\n", "", views,
+         "l-left-3dmap.png l-left-xd.png l-left-yd.png l-left.png l-right.png "},
+        {"split " + l + " --output-dir " + clash, 1, "", "its right view would replace " + clash + "/l-right.png",
+         clash, "l-right.png "},
+        {"depth" + pair + " --output-dir " + file, 1, "",
+         "tessaly-cli: cannot use the output folder " + file + ": it is not a folder\n", src, "l.png r.png "},
+    };
+    for (const auto& c : cases) {
+        const SRun run = Run(c.args);
+        EXPECT_EQ(std::tuple(run.nExit, run.out, run.err.find(c.err) != std::string::npos, listing(c.dir)),
+                  std::tuple(c.nExit, c.out, true, c.files))
+            << c.args << ": " << run.err;
+    }
+    ::chmod(src.c_str(), 0755);
+    EXPECT_EQ(std::pair(listing(src), ReadBytes(clash + "/l-right.png")),
+              std::pair(std::string("l.png r.png "), std::string("mine")));
 }
