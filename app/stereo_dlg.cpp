@@ -30,7 +30,9 @@ CPreviewPane g_wndRightThumb;
 CStereoDlg::CStereoDlg(QWidget* pParent)
     : CTemplateDialog(StereoDialogTemplate(), pParent)
     , m_icon(QStringLiteral(":/resources/tessaly.png"))
-{ }
+{
+    setAcceptDrops(true);
+}
 
 CStereoDlg::~CStereoDlg()
 {

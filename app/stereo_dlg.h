@@ -10,6 +10,7 @@
 #include <QIcon>
 
 #include <string>
+#include <vector>
 
 class CDigitEdit;
 class CPreviewPane;
@@ -36,6 +37,14 @@ public:
 
     // Whether `path` holds a 24-bit colour image; says why when it cannot load it.
     bool IsRgbImage(const std::string& path);
+    // Opens files given at once (the command line, a drop) as the Open
+    // buttons do: two images as the left and the right one, a stereo file
+    // split into both, one image on the right side with bRight, else the
+    // left. Any other set is refused with kOpenableFilesMessage; while a job
+    // runs, nothing opens.
+    void OpenFiles(const std::vector<std::string>& paths, bool bRight = false);
+    // Whether OpenFiles takes `paths`; no file at all is nothing to refuse.
+    static bool IsOpenableSet(const std::vector<std::string>& paths);
     bool IsJobRunning() const { return m_worker.IsRunning(); }
     // The system menu's commands (offered as the dialog's context menu).
     void OnSysCommand(int nId);
@@ -55,6 +64,10 @@ protected:
     void OnCancel() override { }
     void closeEvent(QCloseEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    // Local files dropped anywhere open as OpenFiles does, one image on the
+    // side of the dialog's half it is dropped on; refused while a job runs.
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
 
 private:
     // Setup (stereo_dlg.cpp).
@@ -80,6 +93,7 @@ private:
     void OnOpenLeft();
     void OnOpenRight();
     void OpenImage(bool bRight);
+    void OpenStereoFile(const std::string& path);
     bool SetSide(bool bRight, const std::string& path);
 
     // The job (stereo_dlg_job.cpp).
@@ -109,6 +123,10 @@ private:
     CDialogWorker m_worker{*this, m_host, [](const QString& text) { ShowMessageBox(text.toStdString()); }};
     bool m_bEnding = false;
 };
+
+// What OpenFiles opens, said when it is given anything else.
+inline constexpr const char* kOpenableFilesMessage
+    = "Tessaly opens one or two images (the left, then the right) or one stereo file (.mpo, .jps).";
 
 // The running main dialog, for the dialogs it opens; null when there is none.
 extern CStereoDlg* g_pMainDlg;

@@ -1,5 +1,5 @@
-// CStereoDlg: choosing the left and the right image (or a stereo file for both), refusing images that are not 24-bit
-// colour.
+// CStereoDlg: choosing the left and the right image (or a stereo file for both), by the Open buttons or as files given
+// at once, refusing images that are not 24-bit colour.
 #include "app/stereo_dlg.h"
 
 #include "engine/io/file_names.h"
@@ -10,6 +10,8 @@
 #include "resources/resource_ids.h"
 
 #include <QLabel>
+
+#include <algorithm>
 
 bool CStereoDlg::IsRgbImage(const std::string& path)
 {
@@ -33,20 +35,43 @@ void CStereoDlg::OnOpenRight()
     OpenImage(true);
 }
 
-// A stereo file (.mpo, .jps) holds the whole pair: it is split beside
-// itself and fills both sides; one that cannot be split changes nothing.
 void CStereoDlg::OpenImage(bool bRight)
 {
     const std::optional<std::string> chosen = CPlatform::Current().GetOpenImagePath(this);
-    if (!chosen || chosen->empty())
+    if (chosen && !chosen->empty())
+        OpenFiles({*chosen}, bRight);
+}
+
+bool CStereoDlg::IsOpenableSet(const std::vector<std::string>& paths)
+{
+    return paths.size() <= 1 || (paths.size() == 2 && std::ranges::none_of(paths, IsStereoFileName));
+}
+
+// Each of two images is checked and refused on its own, as two Open
+// buttons would.
+void CStereoDlg::OpenFiles(const std::vector<std::string>& paths, bool bRight)
+{
+    if (IsJobRunning() || paths.empty())
         return;
-    if (!IsStereoFileName(*chosen)) {
-        SetSide(bRight, *chosen);
-        return;
+    if (!IsOpenableSet(paths)) {
+        ShowMessageBox(kOpenableFilesMessage);
+    } else if (paths.size() == 2) {
+        SetSide(false, paths[0]);
+        SetSide(true, paths[1]);
+    } else if (IsStereoFileName(paths[0])) {
+        OpenStereoFile(paths[0]);
+    } else {
+        SetSide(bRight, paths[0]);
     }
+}
+
+// A stereo file (.mpo, .jps) holds the whole pair: it is split beside
+// itself and fills both sides; one that cannot be split changes nothing.
+void CStereoDlg::OpenStereoFile(const std::string& path)
+{
     m_host.Reset();
     const std::optional<CStereoPair> views
-        = SplitStereoFile(*chosen, StereoLayoutOf(*chosen), m_job.m_settings.m_saveFormat, m_host);
+        = SplitStereoFile(path, StereoLayoutOf(path), m_job.m_settings.m_saveFormat, m_host);
     if (views && SetSide(false, views->LeftPath()))
         SetSide(true, views->RightPath());
 }
