@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "cli/console_host.h"
 #include "cli/depth_settings.h"
+#include "cli/json_report.h"
 #include "cli/output_folder.h"
 #include "cli/stereo_input.h"
 #include "engine/base/thread_budget.h"
@@ -47,17 +48,25 @@ public:
         : m_progress(progress)
         , m_label(std::move(label))
     { }
-    void ShowMessage(const std::string& text) override { m_progress.Say(m_label, text); }
-    void ShowNotice(const std::string& text) override { m_progress.Say(m_label, text); }
+    void ShowMessage(const std::string& text) override { Say(text); }
+    void ShowNotice(const std::string& text) override { Say(text); }
     void SetStatus(const std::string&) override { }
     void SetProgressRange(int) override { }
     void StepProgress() override { }
     void ResetProgress() override { }
     bool IsCancelled() const override { return g_bInterrupted; }
+    const std::vector<std::string>& Said() const { return m_said; }
 
 private:
+    void Say(const std::string& text)
+    {
+        m_progress.Say(m_label, text);
+        m_said.push_back(text);
+    }
+
     CBatchProgress& m_progress;
     std::string m_label;
+    std::vector<std::string> m_said;
 };
 
 struct SBatchOptions {
@@ -131,16 +140,23 @@ bool IsDone(const SBatchPair& pair, const SBatchOptions& options)
     return true;
 }
 
-EPairResult RunJob(CDepthMapJob& job, const SDepthSettings& settings)
+EPairResult RunJob(CDepthMapJob& job, const SDepthSettings& settings, CJsonReport& report)
 {
-    if (job.RunJob(settings.bRightMap).bDone)
+    report["left"] = job.m_pair.LeftPath();
+    report["right"] = job.m_pair.RightPath();
+    const SDepthJobOutcome outcome = job.RunJob(settings.bRightMap);
+    report["depth_map"] = outcome.bDone ? nlohmann::ordered_json(outcome.written.back()) : nullptr;
+    report["written"] = outcome.stageFiles;
+    report["range"] = RangeJson(outcome.range);
+    if (outcome.bDone)
         return EPairResult::kDone;
     return g_bInterrupted ? EPairResult::kInterrupted : EPairResult::kFailed;
 }
 
 // Runs the pair's job; bViewsOnTheirOwn is set when a stereo file's split was
 // refused and the images under its views' names must run as their own pair.
-EPairResult RunPair(const SBatchPair& pair, const SBatchOptions& options, CStageHost& host, bool& bViewsOnTheirOwn)
+EPairResult RunPair(const SBatchPair& pair, const SBatchOptions& options, CStageHost& host, CJsonReport& report,
+                    bool& bViewsOnTheirOwn)
 {
     if (!pair.strProblem.empty()) {
         host.ShowMessage(pair.strProblem);
@@ -160,7 +176,7 @@ EPairResult RunPair(const SBatchPair& pair, const SBatchOptions& options, CStage
     options.settings.ApplyTo(job);
     if (!pair.IsStereoFile()) {
         job.m_pair = CStereoPair(pair.strLeft, pair.strRight).WithOutputFolder(folder);
-        return RunJob(job, options.settings);
+        return RunJob(job, options.settings, report);
     }
     if (!SplitIntoJob({pair.strLeft, StereoLayoutOf(pair.strLeft)}, job, host, folder)) {
         bViewsOnTheirOwn = pair.HasViews() && !g_bInterrupted;
@@ -168,20 +184,45 @@ EPairResult RunPair(const SBatchPair& pair, const SBatchOptions& options, CStage
     }
     if (options.bSkipDone && IsDone(pair, options))
         return EPairResult::kSkipped;
-    return RunJob(job, options.settings);
+    return RunJob(job, options.settings, report);
+}
+
+// A pair's report: its images (or stereo file), its files, its messages
+// and how it ended, with "skipped" beside the outcomes of a command.
+std::string PairLine(const SBatchPair& pair, EPairResult result, const CJsonReport& report,
+                     const std::vector<std::string>& said)
+{
+    const int nExit = result == EPairResult::kFailed ? kExitFailed
+        : result == EPairResult::kInterrupted        ? kExitInterrupted
+                                                     : kExitDone;
+    nlohmann::ordered_json object = report.Finished(nExit, {}, said);
+    if (!pair.strProblem.empty())
+        object["pair"] = pair.Label(); // a line or a name that made no pair
+    else if (!object.contains("left") && !pair.IsStereoFile())
+        object["left"] = pair.strLeft, object["right"] = pair.strRight;
+    if (result == EPairResult::kSkipped)
+        object["outcome"] = "skipped";
+    object.erase("exit_code");
+    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
 }
 
 void RunAndReport(const SBatchPair& pair, const SBatchOptions& options, CBatchProgress& progress)
 {
     CBatchHost host(progress, pair.Label());
+    CJsonReport report("batch");
+    if (pair.IsStereoFile())
+        report["file"] = pair.strLeft;
     EPairResult result = EPairResult::kFailed;
     bool bViewsOnTheirOwn = false;
     try {
-        result = RunPair(pair, options, host, bViewsOnTheirOwn);
+        result = RunPair(pair, options, host, report, bViewsOnTheirOwn);
     } catch (const std::exception& error) {
         host.ShowMessage(std::string("stopped by an error: ") + error.what());
     }
-    progress.Report(result, MapPath(pair, options));
+    if (IsJsonOutput())
+        progress.Report(result, PairLine(pair, result, report, host.Said()));
+    else
+        progress.Report(result, result == EPairResult::kDone ? MapPath(pair, options) + '\n' : std::string());
     if (bViewsOnTheirOwn) {
         progress.AddPair();
         RunAndReport({pair.strViewsLeft, pair.strViewsRight, {}}, options, progress);
@@ -208,6 +249,19 @@ void RunPairs(const SBatchOptions& options, CBatchProgress& progress)
     work();
 }
 
+// The batch's closing report: its settings, the pairs counted, how it ended.
+int PrintSummary(const CJsonReport& summary, const SBatchCounts& counts, int nExit,
+                 const std::vector<std::string>& said)
+{
+    nlohmann::ordered_json object = summary.Finished(nExit, {}, said);
+    object.erase("written");
+    object["pairs"] = counts.nPairs;
+    object["done"] = counts.nDone;
+    object["failed"] = counts.nFailed;
+    object["skipped"] = counts.nSkipped;
+    return PrintJson(object) || nExit != kExitDone ? nExit : kExitFailed;
+}
+
 } // namespace
 
 int RunBatchCommand(const std::vector<std::string>& args)
@@ -218,14 +272,26 @@ int RunBatchCommand(const std::vector<std::string>& args)
     } catch (const SUsageError& error) {
         return ReportUsageError("batch", error.what());
     }
+    CJsonReport summary("batch");
+    summary["summary"] = true;
+    summary["settings"] = DepthSettingsJson(options.settings, options.settings.bRightMap);
+    std::vector<std::string> said;
+    const auto say = [&](const std::string& text) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        said.push_back(text);
+    };
     if (const std::string notice = FlatMapNotice(options.settings); !notice.empty())
-        std::fprintf(stderr, "%s\n", notice.c_str());
+        say(notice);
+    int nExit = kExitFailed;
+    SBatchCounts counts{.nPairs = options.pairs.size()};
     if (const std::string problem = OutputFolderProblem(options.outputFolder); !problem.empty()) {
-        std::fprintf(stderr, "tessaly-cli: %s\n", problem.c_str());
-        return kExitFailed;
+        say("tessaly-cli: " + problem);
+    } else {
+        InstallInterruptHandlers();
+        CBatchProgress progress(options.pairs.size());
+        RunPairs(options, progress);
+        nExit = progress.Finish(g_bInterrupted);
+        counts = progress.Counts();
     }
-    InstallInterruptHandlers();
-    CBatchProgress progress(options.pairs.size());
-    RunPairs(options, progress);
-    return progress.Finish(g_bInterrupted);
+    return IsJsonOutput() ? PrintSummary(summary, counts, nExit, said) : nExit;
 }

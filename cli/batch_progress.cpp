@@ -35,8 +35,8 @@ std::string Duration(double dSeconds)
 CBatchProgress::CBatchProgress(std::size_t nPairs)
     : m_bTerminal(::isatty(STDERR_FILENO) != 0)
     , m_start(std::chrono::steady_clock::now())
-    , m_nPairs(nPairs)
 {
+    m_counts.nPairs = nPairs;
     const std::lock_guard lock(m_mutex);
     Draw();
 }
@@ -52,18 +52,18 @@ void CBatchProgress::Say(const std::string& label, const std::string& text)
 void CBatchProgress::AddPair()
 {
     const std::lock_guard lock(m_mutex);
-    ++m_nPairs;
+    ++m_counts.nPairs;
 }
 
-void CBatchProgress::Report(EPairResult result, const std::string& mapPath)
+void CBatchProgress::Report(EPairResult result, const std::string& output)
 {
     const std::lock_guard lock(m_mutex);
     ClearLine();
-    if (result == EPairResult::kDone && !PrintPaths({mapPath}))
+    if (!output.empty() && !PrintText(output))
         m_bOutputLost = true;
-    m_nDone += result == EPairResult::kDone ? 1 : 0;
-    m_nFailed += result == EPairResult::kFailed ? 1 : 0;
-    m_nSkipped += result == EPairResult::kSkipped ? 1 : 0;
+    m_counts.nDone += result == EPairResult::kDone ? 1 : 0;
+    m_counts.nFailed += result == EPairResult::kFailed ? 1 : 0;
+    m_counts.nSkipped += result == EPairResult::kSkipped ? 1 : 0;
     Draw();
 }
 
@@ -71,14 +71,20 @@ int CBatchProgress::Finish(bool bInterrupted)
 {
     const std::lock_guard lock(m_mutex);
     ClearLine();
-    const std::size_t nLeft = m_nPairs - m_nDone - m_nFailed - m_nSkipped;
-    std::fprintf(stderr, "batch: %zu pairs, %zu done, %zu failed, %zu skipped%s in %s\n", m_nPairs, m_nDone, m_nFailed,
-                 m_nSkipped,
+    const std::size_t nLeft = m_counts.nPairs - m_counts.nDone - m_counts.nFailed - m_counts.nSkipped;
+    std::fprintf(stderr, "batch: %zu pairs, %zu done, %zu failed, %zu skipped%s in %s\n", m_counts.nPairs,
+                 m_counts.nDone, m_counts.nFailed, m_counts.nSkipped,
                  bInterrupted ? (", interrupted with " + std::to_string(nLeft) + " not finished").c_str() : "",
                  Duration(SecondsSince(m_start)).c_str());
     if (bInterrupted)
         return kExitInterrupted;
-    return m_nFailed == 0 && nLeft == 0 && !m_bOutputLost ? kExitDone : kExitFailed;
+    return m_counts.nFailed == 0 && nLeft == 0 && !m_bOutputLost ? kExitDone : kExitFailed;
+}
+
+SBatchCounts CBatchProgress::Counts()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_counts;
 }
 
 void CBatchProgress::ClearLine()
@@ -93,8 +99,8 @@ void CBatchProgress::ClearLine()
 // (skipped pairs take no time, so they do not count).
 std::string CBatchProgress::Remaining() const
 {
-    const std::size_t nRun = m_nDone + m_nFailed;
-    const std::size_t nLeft = m_nPairs - nRun - m_nSkipped;
+    const std::size_t nRun = m_counts.nDone + m_counts.nFailed;
+    const std::size_t nLeft = m_counts.nPairs - nRun - m_counts.nSkipped;
     if (nLeft == 0)
         return "";
     if (nRun == 0)
@@ -107,12 +113,13 @@ void CBatchProgress::Draw()
 {
     if (!m_bTerminal)
         return;
-    const std::size_t nFinished = m_nDone + m_nFailed + m_nSkipped;
-    const std::size_t nFilled = m_nPairs > 0 ? nFinished * kBarWidth / m_nPairs : kBarWidth;
+    const std::size_t nFinished = m_counts.nDone + m_counts.nFailed + m_counts.nSkipped;
+    const std::size_t nFilled = m_counts.nPairs > 0 ? nFinished * kBarWidth / m_counts.nPairs : kBarWidth;
     std::string bar(nFilled, '#');
     bar.resize(kBarWidth, '.');
     std::fprintf(stderr, "\r\033[K[%s] %zu/%zu pairs: %zu done, %zu failed, %zu left%s", bar.c_str(), nFinished,
-                 m_nPairs, m_nDone + m_nSkipped, m_nFailed, m_nPairs - nFinished, Remaining().c_str());
+                 m_counts.nPairs, m_counts.nDone + m_counts.nSkipped, m_counts.nFailed, m_counts.nPairs - nFinished,
+                 Remaining().c_str());
     std::fflush(stdout);
     m_bLineOpen = true;
 }
