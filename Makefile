@@ -8,7 +8,13 @@ HOSTILE_TESTS := *SaveFailure*:CancelledJob.*:*CancelledCommand*:*InterruptedCli
 build:
 	@bash scripts/build.sh >/dev/null
 
+# Without a display (a server, a container, ssh without -X) Qt would abort: say so instead.
 run:
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "make run: the desktop app needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set."; \
+	  echo "Run it in a desktop session (or over ssh -X), or use tessaly-cli: bash scripts/demo.sh."; \
+	  echo "To check that the app starts on a virtual display: make build && xvfb-run -a build/app/tessaly"; \
+	  exit 1; fi
 	@bash scripts/install-deps.sh
 	@build=$$(bash scripts/build.sh) && "$$build/app/tessaly"
 

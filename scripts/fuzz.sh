@@ -6,6 +6,7 @@
 # non-zero when any harness found something.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/help.sh"
 seconds=${1:-600}
 shift || true
 harnesses=("$@")

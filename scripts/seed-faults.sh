@@ -9,6 +9,7 @@
 # Not part of CI: a full run takes about half a minute a fault.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/help.sh"
 faults=${1:-$root/scripts/faults.txt}
 pattern=${2:-.}
 scratch=${TESSALY_SEED_DIR:-/tmp/tessaly-seed}

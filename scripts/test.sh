@@ -3,6 +3,11 @@
 # --sanitize builds with clang and runs the tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/help.sh"
+if [ $# -gt 1 ] || { [ $# -eq 1 ] && [ "$1" != "--sanitize" ]; }; then
+  echo "usage: $0 [--sanitize] (see --help)" >&2
+  exit 2
+fi
 bash "$root/scripts/install-deps.sh"
 build=$(bash "$root/scripts/build.sh" "$@")
 export QT_QPA_PLATFORM=offscreen
