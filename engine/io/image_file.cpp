@@ -1,6 +1,8 @@
-// Image files: the only place that talks to the image library.
+// Image files: loading and saving through the image library and our own readers and writers.
 #include "engine/io/image_file.h"
 
+#include "engine/base/image_orientation.h"
+#include "engine/io/bitmap_pixels.h"
 #include "engine/io/bmp_writer.h"
 #include "engine/io/file_names.h"
 #include "engine/io/file_size_check.h"
@@ -8,6 +10,7 @@
 #include "engine/io/png_reader.h"
 #include "engine/io/png_writer.h"
 #include "engine/io/safe_file.h"
+#include "engine/io/tiff_grey_alpha.h"
 
 #include <FreeImage.h>
 #include <fcntl.h>
@@ -16,6 +19,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -26,6 +30,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -128,26 +133,25 @@ void NoteSize(FIBITMAP* pBitmap, SLoadResult& result)
     result.nBitsPerPixel = static_cast<int>(FreeImage_GetBPP(pBitmap));
 }
 
-bool IsRgb24(FIBITMAP* pBitmap)
-{
-    return FreeImage_GetImageType(pBitmap) == FIT_BITMAP && FreeImage_GetBPP(pBitmap) == 24;
-}
-
-// What the noted size and depth say, the size checked first.
-ELoadStatus ClassifyNoted(bool bRgb24, const SLoadResult& result)
+// What the noted size and pixel format say, the size checked first; a
+// format that is not read is noted as the reason.
+ELoadStatus ClassifyNoted(const std::string& refused, SLoadResult& result)
 {
     if (result.nWidth <= 0 || result.nHeight <= 0)
         return ELoadStatus::kUnreadable;
     if (!WithinLimits(result.nWidth, result.nHeight))
         return ELoadStatus::kTooLarge;
-    return bRgb24 ? ELoadStatus::kOk : ELoadStatus::kNotRgb;
+    if (refused.empty())
+        return ELoadStatus::kOk;
+    result.strReason = refused;
+    return ELoadStatus::kNotRgb;
 }
 
 // What a bitmap's header or pixels say about it.
-ELoadStatus Classify(FIBITMAP* pBitmap, SLoadResult& result)
+ELoadStatus Classify(FIBITMAP* pBitmap, const SBitmapFormat& format, SLoadResult& result)
 {
     NoteSize(pBitmap, result);
-    return ClassifyNoted(IsRgb24(pBitmap), result);
+    return ClassifyNoted(format.refused, result);
 }
 
 CImage CopyPixels(FIBITMAP* pBitmap)
@@ -240,20 +244,64 @@ EImageType TypeOf(FREE_IMAGE_FORMAT fif)
     }
 }
 
-// The BMP header's offset of the pixels (bytes 10 to 13, little-endian).
+// The file's bytes at nAt, or none when it ends before them.
+template <std::size_t nBytes> std::optional<std::array<unsigned char, nBytes>> BytesAt(std::FILE* pFile, off_t nAt)
+{
+    std::array<unsigned char, nBytes> bytes{};
+    if (::pread(::fileno(pFile), bytes.data(), nBytes, nAt) != static_cast<ssize_t>(nBytes))
+        return std::nullopt;
+    return bytes;
+}
+
+// A little-endian 32-bit field of a BMP header, or `missing`.
+std::int64_t BmpField(std::FILE* pFile, off_t nAt, std::int64_t missing)
+{
+    const auto bytes = BytesAt<4>(pFile, nAt);
+    if (!bytes)
+        return missing;
+    return (*bytes)[0] | (*bytes)[1] << 8 | (*bytes)[2] << 16 | std::int64_t{(*bytes)[3]} << 24;
+}
+
+// The BMP header's offset of the pixels (bytes 10 to 13).
 std::int64_t BmpPixelOffset(std::FILE* pFile)
 {
-    unsigned char bytes[4] = {};
-    if (::pread(::fileno(pFile), bytes, sizeof bytes, 10) != static_cast<ssize_t>(sizeof bytes))
-        return INT64_MAX / 2;
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::int64_t{bytes[3]} << 24;
+    return BmpField(pFile, 10, INT64_MAX / 2);
+}
+
+// Whether a BMP's rows are coded in runs: an info header of at least 40
+// bytes (bytes 14 to 17) naming RLE8 (1) or RLE4 (2) as its compression.
+bool IsBmpRunLength(std::FILE* pFile)
+{
+    const std::int64_t nCompression = BmpField(pFile, 30, 0);
+    return BmpField(pFile, 14, 0) >= 40 && (nCompression == 1 || nCompression == 2);
+}
+
+// The bits a pixel of a PNG stores, from its header's bit depth (byte 24)
+// and colour type (byte 25): grey 0, RGB 2, palette 3, grey and alpha 4,
+// RGBA 6. The library's bitmap can be deeper (grey and alpha as RGBA).
+int PngBitsPerPixel(std::FILE* pFile)
+{
+    constexpr int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
+    const auto bytes = BytesAt<2>(pFile, 24);
+    if (!bytes || (*bytes)[1] >= std::size(kChannels))
+        return 1;
+    return std::max(1, (*bytes)[0] * kChannels[(*bytes)[1]]);
+}
+
+// The bits a pixel of the file stores, as the file size check takes them.
+int StoredBitsPerPixel(FREE_IMAGE_FORMAT fif, std::FILE* pFile, const SLoadResult& result)
+{
+    return fif == FIF_PNG ? PngBitsPerPixel(pFile) : result.nBitsPerPixel;
 }
 
 // Whether the file can hold the pixels its header names; else the reason.
 bool IsLongEnough(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, SLoadResult& result)
 {
-    const std::int64_t nOffset = fif == FIF_BMP ? BmpPixelOffset(opened.file.get()) : 0;
-    const std::int64_t nNeeded = MinimumFileBytes(TypeOf(fif), result.nWidth, result.nHeight, nOffset);
+    std::FILE* pFile = opened.file.get();
+    const bool bBmp = fif == FIF_BMP;
+    const EImageType type = bBmp && IsBmpRunLength(pFile) ? EImageType::kBmpRunLength : TypeOf(fif);
+    const std::int64_t nNeeded = MinimumFileBytes(
+        type, result.nWidth, result.nHeight, StoredBitsPerPixel(fif, pFile, result), bBmp ? BmpPixelOffset(pFile) : 0);
     if (opened.nSize >= nNeeded)
         return true;
     result.strReason = "the file holds " + std::to_string(opened.nSize) + " bytes, fewer than its "
@@ -278,12 +326,11 @@ bool IsDecodedFormat(FREE_IMAGE_FORMAT fif)
 }
 
 // A reader's pixels, or its error as a complaint like the library's.
-template <typename Read>
-ELoadStatus DecodeWith(Read readImage, std::FILE* pFile, const CComplaints& complaints, SLoadResult& result)
+template <typename Read> ELoadStatus DecodeWith(Read readImage, const CComplaints& complaints, SLoadResult& result)
 {
-    decltype(readImage(pFile, 0, 0)) read;
+    decltype(readImage()) read;
     try {
-        read = readImage(pFile, result.nWidth, result.nHeight);
+        read = readImage();
     } catch (const std::bad_alloc&) {
         return ELoadStatus::kNoMemory;
     }
@@ -302,15 +349,48 @@ ELoadStatus DecodeWith(Read readImage, std::FILE* pFile, const CComplaints& comp
 // of a 3600 x 3000 photo took 230 ms through the library, 145 ms this way.
 ELoadStatus DecodePng(std::FILE* pFile, const CComplaints& complaints, SLoadResult& result)
 {
-    return DecodeWith(ReadRgbPng, pFile, complaints, result);
+    return DecodeWith([&] { return ReadRgbPng(pFile, result.nWidth, result.nHeight); }, complaints, result);
 }
 
-// So do a 24-bit JPEG's from libjpeg, decoded as the library decodes them:
-// the first load of a 4000 x 3000 photo (quality 92) took 126 ms through the
-// library, 34 ms this way.
-ELoadStatus DecodeJpeg(std::FILE* pFile, const CComplaints& complaints, SLoadResult& result)
+// So do a colour or grey JPEG's from libjpeg, decoded as the library decodes
+// them: the first load of a 4000 x 3000 photo (quality 92) took 126 ms
+// through the library, 34 ms this way. Its EXIF orientation is read in the
+// same pass and applied, the noted size then the upright one.
+ELoadStatus DecodeJpeg(std::FILE* pFile, EOrientation orientation, const CComplaints& complaints, SLoadResult& result)
 {
-    return DecodeWith(ReadRgbJpeg, pFile, complaints, result);
+    int nOrientation = 1;
+    const ELoadStatus status = DecodeWith(
+        [&] {
+            SJpegRead read = ReadJpeg(pFile, result.nWidth, result.nHeight, orientation == EOrientation::kUpright);
+            nOrientation = read.nOrientation;
+            return read;
+        },
+        complaints, result);
+    if (status != ELoadStatus::kOk || nOrientation == 1)
+        return status;
+    try {
+        result.image = Upright(std::move(result.image), nOrientation);
+    } catch (const std::bad_alloc&) {
+        return ELoadStatus::kNoMemory;
+    }
+    result.nWidth = result.image.Width();
+    result.nHeight = result.image.Height();
+    return ELoadStatus::kOk;
+}
+
+// What is read of a JPEG's colours; CMYK, which libjpeg does not make RGB,
+// is refused like the odd numbers of components.
+std::string RefusedJpeg(EJpegColour colour)
+{
+    switch (colour) {
+    case EJpegColour::kColour:
+    case EJpegColour::kGrey:
+        return {};
+    case EJpegColour::kCmyk:
+        return "a CMYK JPEG image";
+    default:
+        return "a JPEG image of an unusual number of colour components";
+    }
 }
 
 // A JPEG's header is libjpeg's: the library's header pass parsed EXIF blocks
@@ -324,49 +404,93 @@ ELoadStatus ClassifyJpegHeader(std::FILE* pFile, SLoadResult& result)
     result.nWidth = header.nWidth;
     result.nHeight = header.nHeight;
     result.nBitsPerPixel = header.nBitsPerPixel;
-    return ClassifyNoted(header.nBitsPerPixel == 24, result);
+    return ClassifyNoted(RefusedJpeg(header.colour), result);
 }
 
-// The header alone: the size and depth noted, and classified.
-ELoadStatus ClassifyHeader(FREE_IMAGE_FORMAT fif, std::FILE* pFile, SLoadResult& result)
+// What the header of a file of the library's told: its status, whether its
+// pixels are 24-bit colour (decoded by our PNG reader when a PNG), and
+// whether it is a TIFF of 16-bit grey and alpha (decoded by libtiff).
+struct SHeader {
+    ELoadStatus status = ELoadStatus::kUnreadable;
+    bool bRgb24 = false;
+    bool bGreyAlpha16 = false;
+};
+
+// The library's header of such a TIFF has 32 bits a pixel, as grey or colour.
+bool HoldsGreyAlpha16(FREE_IMAGE_FORMAT fif, FIBITMAP* pHeader, std::FILE* pFile)
+{
+    return fif == FIF_TIFF && FreeImage_GetBPP(pHeader) == 32 && IsGreyAlpha16Tiff(::fileno(pFile));
+}
+
+// The header alone: the size and format noted, and classified.
+SHeader ClassifyHeader(FREE_IMAGE_FORMAT fif, std::FILE* pFile, SLoadResult& result)
 {
     if (fif == FIF_JPEG)
-        return ClassifyJpegHeader(pFile, result);
+        return {ClassifyJpegHeader(pFile, result)};
     FreeImageIO io = StreamIo();
     const BitmapPtr header(FreeImage_LoadFromHandle(fif, &io, pFile, FIF_LOAD_NOPIXELS));
-    return header ? Classify(header.get(), result) : ELoadStatus::kUnreadable;
+    if (!header)
+        return {};
+    const bool bGreyAlpha16 = HoldsGreyAlpha16(fif, header.get(), pFile);
+    const SBitmapFormat format = bGreyAlpha16 ? SBitmapFormat{ESourcePixels::kGreyAlpha16, {}} : FormatOf(header.get());
+    return {Classify(header.get(), format, result), !format.source && format.refused.empty(), bGreyAlpha16};
 }
 
-// The header alone (all four decoded formats support it), then the pixels
-// only when the header is acceptable and the file long enough for them.
-ELoadStatus Decode(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, SLoadResult& result)
+ELoadStatus DecodeGreyAlphaTiff(std::FILE* pFile, const CComplaints& complaints, SLoadResult& result)
 {
-    std::FILE* pFile = opened.file.get();
-    FreeImageIO io = StreamIo();
-    const CComplaints complaints;
-    const ELoadStatus headerStatus = ClassifyHeader(fif, pFile, result);
-    if (headerStatus != ELoadStatus::kOk)
-        return headerStatus;
-    if (!IsLongEnough(fif, opened, result) || std::fseek(pFile, 0, SEEK_SET) != 0)
+    try {
+        result.image = ReadGreyAlpha16Tiff(::fileno(pFile), result.nWidth, result.nHeight);
+    } catch (const std::bad_alloc&) {
+        return ELoadStatus::kNoMemory;
+    }
+    if (result.image.IsEmpty() || !complaints.Text().empty()) {
+        result.strReason = complaints.Text();
         return ELoadStatus::kUnreadable;
-    if (fif == FIF_PNG)
-        return DecodePng(pFile, complaints, result);
-    if (fif == FIF_JPEG)
-        return DecodeJpeg(pFile, complaints, result);
-    BitmapPtr bitmap(FreeImage_LoadFromHandle(fif, &io, pFile, 0));
+    }
+    return ELoadStatus::kOk;
+}
+
+// The library's pixels: 24-bit colour copied, other formats converted, the
+// bitmap freed as soon as they are.
+ELoadStatus DecodeWithLibrary(FREE_IMAGE_FORMAT fif, std::FILE* pFile, const CComplaints& complaints,
+                              SLoadResult& result)
+{
+    FreeImageIO io = StreamIo();
+    const BitmapPtr bitmap(FreeImage_LoadFromHandle(fif, &io, pFile, 0));
     if (!bitmap || !FreeImage_HasPixels(bitmap.get()) || !complaints.Text().empty()) {
         result.strReason = complaints.Text();
         return ELoadStatus::kUnreadable;
     }
-    const ELoadStatus status = Classify(bitmap.get(), result);
+    const SBitmapFormat format = FormatOf(bitmap.get());
+    const ELoadStatus status = Classify(bitmap.get(), format, result);
     if (status != ELoadStatus::kOk)
         return status;
     try {
-        result.image = CopyPixels(bitmap.get());
+        result.image = format.source ? ConvertedPixels(bitmap.get(), *format.source) : CopyPixels(bitmap.get());
     } catch (const std::bad_alloc&) {
         return ELoadStatus::kNoMemory;
     }
     return ELoadStatus::kOk;
+}
+
+// The header alone (all four decoded formats support it), then the pixels
+// only when the header is acceptable and the file long enough for them.
+ELoadStatus Decode(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, EOrientation orientation, SLoadResult& result)
+{
+    std::FILE* pFile = opened.file.get();
+    const CComplaints complaints;
+    const SHeader header = ClassifyHeader(fif, pFile, result);
+    if (header.status != ELoadStatus::kOk)
+        return header.status;
+    if (!IsLongEnough(fif, opened, result) || std::fseek(pFile, 0, SEEK_SET) != 0)
+        return ELoadStatus::kUnreadable;
+    if (fif == FIF_JPEG)
+        return DecodeJpeg(pFile, orientation, complaints, result);
+    if (fif == FIF_PNG && header.bRgb24)
+        return DecodePng(pFile, complaints, result);
+    if (header.bGreyAlpha16)
+        return DecodeGreyAlphaTiff(pFile, complaints, result);
+    return DecodeWithLibrary(fif, pFile, complaints, result);
 }
 
 } // namespace
@@ -382,7 +506,7 @@ void SetImageLimits(const SImageLimits& limits)
     g_nMaxPixels = limits.nMaxPixels;
 }
 
-SLoadResult LoadImageFile(const std::string& path, EImageCodec codec, int nFolderFd)
+SLoadResult LoadImageFile(const std::string& path, EImageCodec codec, int nFolderFd, EOrientation orientation)
 {
     InitialiseLibrary();
     SLoadResult result;
@@ -397,7 +521,7 @@ SLoadResult LoadImageFile(const std::string& path, EImageCodec codec, int nFolde
     }
     const SOpenFile opened = OpenRegularFile(path, nFolderFd);
     if (opened.file)
-        result.status = Decode(fif, opened, result);
+        result.status = Decode(fif, opened, orientation, result);
     else
         result.strReason = opened.strReason;
     if (result.status != ELoadStatus::kOk)
@@ -418,6 +542,10 @@ std::string DescribeLoadFailure(const SLoadResult& result, const std::string& pa
         return "Not enough memory for the image " + path + " (" + size + " pixels).";
     case ELoadStatus::kUnsupported:
         return "The file " + path + " is not read: only BMP, PNG, TIFF and JPEG images are.";
+    case ELoadStatus::kNotRgb:
+        return "The image " + path + " is "
+            + (result.strReason.empty() ? "of a pixel format not read" : result.strReason)
+            + "; Tessaly reads grey, palette, RGB and RGBA images with 8 or 16 bits a channel.";
     default:
         return {};
     }

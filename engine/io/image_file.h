@@ -29,7 +29,7 @@ void SetImageLimits(const SImageLimits& limits);
 enum class ELoadStatus {
     kOk,
     kUnreadable,  // missing, not a regular file, empty, unknown type, or failed to decode
-    kNotRgb,      // not 24 bits per pixel (known from the header, or after decoding)
+    kNotRgb,      // a pixel format not read (known from the header, or after decoding); strReason names it
     kTooLarge,    // its header names a size beyond the limits above
     kNoMemory,    // the pixels could not be allocated
     kUnsupported, // a type the library knows but we do not decode (only BMP, PNG, TIFF, JPEG)
@@ -41,24 +41,37 @@ struct SLoadResult {
     int nWidth = 0; // from the header, when it could be read
     int nHeight = 0;
     int nBitsPerPixel = 0;
-    std::string strReason; // why a file that should be readable was not, when known
+    // Why a file that should be readable was not, when known; for kNotRgb,
+    // what the file holds ("a 1-bit image").
+    std::string strReason;
 };
 
 // How the decoder of a file is chosen: by its name's extension, or JPEG
 // whatever the name (stereo files such as ".jps" are JPEG streams).
 enum class EImageCodec { kByName, kJpeg };
 
+// Whether a JPEG photo is turned upright as its EXIF orientation says (as
+// every viewer shows it), or its pixels are kept as stored.
+enum class EOrientation { kUpright, kStored };
+
 // Loads an image with its type guessed from the file name's extension. Only
 // BMP, PNG, TIFF and JPEG are decoded: every other decoder of the library is
-// attack surface that no user of a stereo tool needs. The header is read
-// first, and a size beyond the limits or a pixel format other than 24-bit
-// colour is refused before any pixel is decoded. Never blocks on a FIFO or a
-// device named like an image: only regular files are read.
+// attack surface that no user of a stereo tool needs. Grey, palette, RGB and
+// RGBA images of 8 or 16 bits a channel (and palettes of 2 or 4 bits, and
+// grey JPEGs) become 24-bit colour: alpha dropped, 16-bit values rounded to 8
+// bits (pixel_conversion.h); 24-bit colour files give their bytes as they are.
+// The header is read first, and a size beyond the limits or another pixel
+// format (1-bit, floating-point, CMYK JPEG...) is refused before any pixel is
+// decoded. Never blocks on a FIFO or a device named like an image: only
+// regular files are read.
 // A file whose header names more pixels than its length can hold, or whose
 // decoder complains while reading it (a JPEG that ends early, a strip that
 // cannot be read), is refused as unreadable with the reason noted. With
 // nFolderFd, the name of `path` is opened in that folder (see CJobFolders).
-SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCodec::kByName, int nFolderFd = -1);
+// A JPEG is turned upright unless `orientation` is kStored; its width and
+// height are then the upright ones.
+SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCodec::kByName, int nFolderFd = -1,
+                          EOrientation orientation = EOrientation::kUpright);
 
 // Writes the image in the format (see its table for the library's options).
 // The bytes go to a temporary file in the same folder that replaces the
@@ -71,5 +84,6 @@ bool EncodeImage(const CImage& image, ESaveFormat format, std::FILE* pFile);
 
 // The text of a load failure that is not the stage's own load message: the
 // size limits and allocation failures name the size, an unsupported type
-// names the types read; empty for other cases.
+// names the types read, a pixel format not read names it and those read;
+// empty for other cases.
 std::string DescribeLoadFailure(const SLoadResult& result, const std::string& path);

@@ -1,7 +1,9 @@
 // JPEG files: libjpeg's header, and its rows read into the image with the image library's default decoding settings
 // and its refusal of any file libjpeg complains of, so that a file gives the same bytes or the same refusal as it did
-// through the library.
+// through the library; grey files as BGR too, and the EXIF orientation from the same pass.
 #include "engine/io/jpeg_reader.h"
+
+#include "engine/io/exif_orientation.h"
 
 #include <array>
 #include <csetjmp>
@@ -78,11 +80,28 @@ private:
     jpeg_decompress_struct m_info{};
 };
 
-// Three components: libjpeg takes only those for YCbCr or RGB.
+EJpegColour ColourOf(const jpeg_decompress_struct& info)
+{
+    switch (info.jpeg_color_space) {
+    case JCS_YCbCr:
+    case JCS_RGB:
+        return EJpegColour::kColour;
+    case JCS_GRAYSCALE:
+        return EJpegColour::kGrey;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        return EJpegColour::kCmyk;
+    default:
+        return EJpegColour::kOther;
+    }
+}
+
+// Colour or grey: libjpeg makes BGR of those only.
 bool IsExpected(const jpeg_decompress_struct& info, int nWidth, int nHeight)
 {
+    const EJpegColour colour = ColourOf(info);
     return info.image_width == static_cast<JDIMENSION>(nWidth) && info.image_height == static_cast<JDIMENSION>(nHeight)
-        && (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB);
+        && (colour == EJpegColour::kColour || colour == EJpegColour::kGrey);
 }
 
 // The library's default load: the fast integer DCT and plain upsampling of
@@ -94,12 +113,26 @@ void UseLibraryDefaults(jpeg_decompress_struct& info)
     info.do_fancy_upsampling = FALSE;
 }
 
-// Under the caller's setjmp: the markers up to the first scan.
-bool OpenAndReadHeader(j_decompress_ptr pInfo, std::FILE* pFile)
+enum class EExif { kSkip, kKeep };
+
+// Under the caller's setjmp: the markers up to the first scan, the APP1
+// blocks (EXIF, and XMP) kept when asked for.
+bool OpenAndReadHeader(j_decompress_ptr pInfo, std::FILE* pFile, EExif exif = EExif::kSkip)
 {
     jpeg_create_decompress(pInfo);
     jpeg_stdio_src(pInfo, pFile);
+    if (exif == EExif::kKeep)
+        jpeg_save_markers(pInfo, JPEG_APP0 + 1, 0xFFFF);
     return jpeg_read_header(pInfo, TRUE) == JPEG_HEADER_OK;
+}
+
+// The orientation of the first APP1 block that names one; XMP blocks give 1.
+int OrientationOf(const jpeg_decompress_struct& info)
+{
+    for (jpeg_saved_marker_ptr pMarker = info.marker_list; pMarker != nullptr; pMarker = pMarker->next)
+        if (const int nOrientation = ExifOrientation({pMarker->data, pMarker->data_length}); nOrientation != 1)
+            return nOrientation;
+    return 1;
 }
 
 bool ReadHeader(CJpegDecompress& jpeg, std::FILE* pFile)
@@ -120,12 +153,12 @@ int LibraryBitsPerPixel(const jpeg_decompress_struct& info)
 
 // Reads the markers up to the first scan (a progressive file's scans all)
 // and starts the decode; false for a complaint or another picture.
-bool Start(CJpegDecompress& jpeg, std::FILE* pFile, int nWidth, int nHeight)
+bool Start(CJpegDecompress& jpeg, std::FILE* pFile, int nWidth, int nHeight, EExif exif)
 {
     const j_decompress_ptr pInfo = jpeg.Info();
     if (setjmp(jpeg.Jump()) != 0)
         return false;
-    if (!OpenAndReadHeader(pInfo, pFile) || !IsExpected(*pInfo, nWidth, nHeight))
+    if (!OpenAndReadHeader(pInfo, pFile, exif) || !IsExpected(*pInfo, nWidth, nHeight))
         return false;
     UseLibraryDefaults(*pInfo);
     return jpeg_start_decompress(pInfo) != FALSE;
@@ -163,14 +196,17 @@ SJpegHeader ReadJpegHeader(std::FILE* pFile)
     if (!ReadHeader(jpeg, pFile))
         return {};
     const jpeg_decompress_struct& info = *jpeg.Info();
-    return {static_cast<int>(info.image_width), static_cast<int>(info.image_height), LibraryBitsPerPixel(info)};
+    return {static_cast<int>(info.image_width), static_cast<int>(info.image_height), LibraryBitsPerPixel(info),
+            ColourOf(info)};
 }
 
-SJpegRead ReadRgbJpeg(std::FILE* pFile, int nWidth, int nHeight)
+SJpegRead ReadJpeg(std::FILE* pFile, int nWidth, int nHeight, bool bOrientation)
 {
     SJpegRead read;
     CJpegDecompress jpeg(EComplaints::kFail);
-    if (Start(jpeg, pFile, nWidth, nHeight)) {
+    if (Start(jpeg, pFile, nWidth, nHeight, bOrientation ? EExif::kKeep : EExif::kSkip)) {
+        // The kept markers are freed when the decode finishes.
+        read.nOrientation = OrientationOf(*jpeg.Info());
         CImage image(nWidth, nHeight);
         if (ReadPixels(jpeg, image))
             read.image = std::move(image);

@@ -11,7 +11,7 @@ bool CFileCommand::RunInFolders(const std::vector<std::string>& inputs, const st
     CJobFolders folders;
     if (!ClaimJobFolders(folders, inputs, writes, *m_pHost))
         return false;
-    const CStageFilesScope scope(m_files, folders, bWriteBehind);
+    const CStageFilesScope scope(m_files, folders, bWriteBehind, m_orientation);
     return stages();
 }
 

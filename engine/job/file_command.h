@@ -31,6 +31,10 @@ public:
     CFileCommand(const CFileCommand&) = delete;
     CFileCommand& operator=(const CFileCommand&) = delete;
 
+    // The sources' EXIF orientation applied, or the stored pixels kept
+    // (--keep-orientation), for every load of the command.
+    EOrientation m_orientation = EOrientation::kUpright;
+
 protected:
     // Claims the folders of the inputs and of the files the command will
     // write (ClaimJobFolders), then runs `stages` with the stage files of

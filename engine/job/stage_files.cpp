@@ -4,9 +4,10 @@
 #include "engine/base/thread_budget.h"
 #include "engine/job/job_folders.h"
 
-void CStageFiles::BeginJob(const CJobFolders& folders, bool bWriteBehind)
+void CStageFiles::BeginJob(const CJobFolders& folders, bool bWriteBehind, EOrientation orientation)
 {
     m_pFolders = &folders;
+    m_orientation = orientation;
     // With one thread to spend, the saves are written as they come.
     m_bWriteBehind = bWriteBehind && ThreadBudget() > 1;
 }
@@ -22,8 +23,9 @@ void CStageFiles::Prefetch(const std::vector<std::string>& paths)
         return;
     for (const std::string& path : paths)
         if (!m_prefetched.contains(path))
-            m_prefetched.emplace(
-                path, std::async(std::launch::async, LoadImageFile, path, EImageCodec::kByName, FolderOf(path)));
+            m_prefetched.emplace(path,
+                                 std::async(std::launch::async, LoadImageFile, path, EImageCodec::kByName,
+                                            FolderOf(path), m_orientation));
 }
 
 // A failed save is shown once; the job's loads and saves fail from then on.
@@ -52,6 +54,7 @@ void CStageFiles::EndJob()
     m_prefetched.clear();
     m_pFolders = nullptr;
     m_bWriteBehind = false;
+    m_orientation = EOrientation::kUpright;
     m_bFailed = false;
 }
 
@@ -75,7 +78,7 @@ std::shared_ptr<const CImage> CStageFiles::Load(const std::string& path, const c
         m_prefetched.erase(prefetched);
         return Loaded(std::move(loaded), path, loadMessage);
     }
-    return Loaded(LoadImageFile(path, EImageCodec::kByName, FolderOf(path)), path, loadMessage);
+    return Loaded(LoadImageFile(path, EImageCodec::kByName, FolderOf(path), m_orientation), path, loadMessage);
 }
 
 bool CStageFiles::Save(std::shared_ptr<const CImage> image, const std::string& path, ESaveFormat saveFormat)

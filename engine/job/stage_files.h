@@ -29,8 +29,9 @@ public:
     { }
 
     // A job in the given folders (see CJobFolders): names are opened there,
-    // and with bWriteBehind its saves are written behind its stages.
-    void BeginJob(const CJobFolders& folders, bool bWriteBehind);
+    // with bWriteBehind its saves are written behind its stages, and its
+    // loads turn JPEG photos upright or keep their stored pixels.
+    void BeginJob(const CJobFolders& folders, bool bWriteBehind, EOrientation orientation = EOrientation::kUpright);
     // Decodes these files on threads of their own, for the loads that follow.
     void Prefetch(const std::vector<std::string>& paths);
     // Waits for every save of the job; false, with the message shown, when
@@ -42,10 +43,11 @@ public:
     // not loaded is forgotten.
     void EndJob();
 
-    // Anything but a readable 24-bit image is a failed load (null), shown
-    // with the stage's own message unless the image is too large or memory
-    // ran out, which get a message naming the size; a notice tells which file
-    // and why.
+    // Anything but a readable image (see LoadImageFile) is a failed load
+    // (null), shown with the stage's own message unless the image is too
+    // large or memory ran out, which get a message naming the size, or its
+    // pixel format is not read, which gets one naming the format; a notice
+    // tells which file and why.
     std::shared_ptr<const CImage> Load(const std::string& path, const char* loadMessage);
     // Saves in the format of saveFormat; a failed save shows "Couldn't
     // create file: <path>".
@@ -63,6 +65,7 @@ private:
     CStageHost* m_pHost;
     const CJobFolders* m_pFolders = nullptr;
     bool m_bWriteBehind = false;
+    EOrientation m_orientation = EOrientation::kUpright;
     std::map<std::string, std::future<SLoadResult>> m_prefetched;
     bool m_bFailed = false; // a save of this job failed and was reported
     CImageWriter m_writer;
@@ -71,10 +74,11 @@ private:
 // Runs a job's stages with the files of CStageFiles: BeginJob when made, EndJob when gone.
 class CStageFilesScope {
 public:
-    CStageFilesScope(CStageFiles& files, const CJobFolders& folders, bool bWriteBehind = false)
+    CStageFilesScope(CStageFiles& files, const CJobFolders& folders, bool bWriteBehind = false,
+                     EOrientation orientation = EOrientation::kUpright)
         : m_files(files)
     {
-        m_files.BeginJob(folders, bWriteBehind);
+        m_files.BeginJob(folders, bWriteBehind, orientation);
     }
     ~CStageFilesScope() { m_files.EndJob(); }
     CStageFilesScope(const CStageFilesScope&) = delete;

@@ -206,7 +206,9 @@ bool SideBySideViews(const std::string& path, bool bCrossEyed, ESaveFormat saveF
         host.ShowMessage(Refusal(path, "it does not hold a JPEG image, as a .jps file must"));
         return false;
     }
-    const SLoadResult loaded = LoadImageFile(path, bJps ? EImageCodec::kJpeg : EImageCodec::kByName, nFolderFd);
+    // The halves are the views as stored; MPO views are turned upright when each is loaded.
+    const SLoadResult loaded
+        = LoadImageFile(path, bJps ? EImageCodec::kJpeg : EImageCodec::kByName, nFolderFd, EOrientation::kStored);
     if (loaded.status != ELoadStatus::kOk) {
         host.ShowMessage(Refusal(path, LoadProblem(loaded, "it")));
         return false;
@@ -268,7 +270,7 @@ bool StageNewViews(const std::string& path, bool bMpo, int nFolderFd, const std:
         if (!bMpo)
             continue;
         const std::string temporary = GetDirectory(targets[i]) + GetFileName(staged[i].Temporary());
-        const SLoadResult loaded = LoadImageFile(temporary, EImageCodec::kJpeg, nFolderFd);
+        const SLoadResult loaded = LoadImageFile(temporary, EImageCodec::kJpeg, nFolderFd, EOrientation::kStored);
         if (loaded.status != ELoadStatus::kOk) {
             host.ShowMessage(Refusal(path, LoadProblem(loaded, i == 0 ? "its first image" : "its second image")));
             return false;

@@ -104,7 +104,7 @@ TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
     WriteBytes(m_folder.File("huge.bmp"), BmpClaiming(60000, 60000));
     WriteBytes(m_folder.File("garbage.jpg"), std::string(300, '\xFF'));
     WriteBytes(m_folder.File("other.gif"), "GIF89a");
-    SaveWithDepth(m_folder.File("grey.png"), 24, 16, 8);
+    SaveWithDepth(m_folder.File("grey.png"), 24, 16, 1);
     // The search reads the left image first, the gradient stage and the reduction the left source first.
     const struct {
         const char* szBad;
@@ -117,7 +117,8 @@ TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
            {"garbage.jpg", 1, 1, kMsgLoadBitmap},
            {"gone.png", 1, 1, kMsgLoadBitmap},
            {"gone.png", 1, 2, kMsgLoadLeftOrRight},
-           {"grey.png", 0, 1, kMsgLoadLeftOrRight},
+           {"grey.png", 0, 1,
+            DescribeLoadFailure(LoadImageFile(m_folder.File("grey.png")), m_folder.File("grey.png"))},
            {"", 0, 1, kMsgLoadLeftOrRight}};
     m_job.m_settings.m_saveFormat = kFormatPng;
     const Names before = m_folder.Files();

@@ -115,23 +115,24 @@ TEST(JpegReader, RefusesDamagedFilesWithTheirFormerReasons)
     }
 }
 
-// A file changed since its header was checked (now another size, or grey)
+// A file changed since its header was checked (now another size, or CMYK)
 // is refused rather than decoded.
 TEST(JpegReader, RefusesAFileUnlikeTheHeaderThatWasChecked)
 {
     CTempFolder folder;
     const std::string path = folder.File("x.jpg");
     for (const auto& [space, nWidth, bRead] :
-         {std::tuple(JCS_YCbCr, 4, true), {JCS_YCbCr, 5, false}, {JCS_GRAYSCALE, 4, false}}) {
+         {std::tuple(JCS_YCbCr, 4, true), {JCS_YCbCr, 5, false}, {JCS_GRAYSCALE, 4, true}, {JCS_CMYK, 3, false}}) {
         SaveJpeg(UniformImage(4, 3, 1, 2, 3), path, {.space = space});
         const FilePtr file(std::fopen(path.c_str(), "rb"), std::fclose);
-        EXPECT_EQ(ReadRgbJpeg(file.get(), nWidth, 3).image.IsEmpty(), !bRead) << space << nWidth;
+        EXPECT_EQ(ReadJpeg(file.get(), nWidth, 3, true).image.IsEmpty(), !bRead) << space << nWidth;
     }
 }
 
 // Headers are libjpeg's: one cut in its frame or with no start marker is refused with no reason, as the library's
-// was; grey and CMYK keep the library's depths (it made CMYK colour) and refusals; EXIF blocks it read beyond (an
-// entry count past the block, an offset at its end read after the file without it) are skipped.
+// was; grey and CMYK keep the library's depths (it made CMYK colour), grey is read and CMYK refused as what it is;
+// EXIF blocks it read beyond (an entry count past the block, an offset at its end read after the file without it)
+// load as stored.
 TEST(JpegReader, ReadsHeadersAsTheLibraryDidButNotTheirExif)
 {
     using enum ELoadStatus;
@@ -139,20 +140,20 @@ TEST(JpegReader, ReadsHeadersAsTheLibraryDidButNotTheirExif)
     const std::string path = folder.File("x.jpg"), kept = TESSALY_SOURCE_DIR "/fuzz/regressions/image_load/jpeg-exif-";
     const std::string exif = ReadBytes(kept + "offset-at-its-block-end").substr(1);
     const std::string plain = exif.substr(0, 2) + exif.substr(20); // without its EXIF block
-    const std::tuple<std::string, J_COLOR_SPACE, ELoadStatus, int> cases[]
-        = {{plain.substr(0, plain.find("\xFF\xC0") + 7), {}, kUnreadable, 0},
-           {plain.substr(2), {}, kUnreadable, 0},
-           {{}, JCS_GRAYSCALE, kNotRgb, 8},
-           {{}, JCS_CMYK, kUnreadable, 24},
-           {plain, {}, kOk, 24},
-           {exif, {}, kOk, 24},
-           {ReadBytes(kept + "entry-count-past-its-block").substr(1), {}, kOk, 24}};
-    for (const auto& [file, space, status, nBits] : cases) {
+    const std::tuple<std::string, J_COLOR_SPACE, ELoadStatus, int, std::string> cases[]
+        = {{plain.substr(0, plain.find("\xFF\xC0") + 7), {}, kUnreadable, 0, ""},
+           {plain.substr(2), {}, kUnreadable, 0, ""},
+           {{}, JCS_GRAYSCALE, kOk, 8, ""},
+           {{}, JCS_CMYK, kNotRgb, 24, "a CMYK JPEG image"},
+           {plain, {}, kOk, 24, ""},
+           {exif, {}, kOk, 24, ""},
+           {ReadBytes(kept + "entry-count-past-its-block").substr(1), {}, kOk, 24, ""}};
+    for (const auto& [file, space, status, nBits, reason] : cases) {
         if (file.empty())
             SaveJpeg(UniformImage(8, 3, 1, 2, 3), path, {.space = space});
         else
             WriteBytes(path, file);
         const SLoadResult loaded = LoadImageFile(path);
-        EXPECT_EQ(std::tuple(loaded.status, loaded.nBitsPerPixel, loaded.strReason), std::tuple(status, nBits, ""));
+        EXPECT_EQ(std::tuple(loaded.status, loaded.nBitsPerPixel, loaded.strReason), std::tuple(status, nBits, reason));
     }
 }

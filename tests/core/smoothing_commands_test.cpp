@@ -77,12 +77,13 @@ TEST_F(SmoothingCommands, OutlineFailuresSpareTheOtherSideAndThePreview)
               std::tuple(TTexts{CreateFileMessage(File("r-gradient.png"))}, "earlier", TTexts{File("l-outline.png")}));
     std::filesystem::remove(File("r-gradient.png"));
 
-    SaveWithDepth(m_inputs.strLeftPath, 9, 7, 8); // not 24-bit: as good as missing
+    SaveWithDepth(m_inputs.strLeftPath, 9, 7, 1); // 1-bit: as good as missing, saying so
     WriteBytes(File("l-outline.png"), "older");
     outcome = m_commands.CreateOutlineImages(m_inputs);
     // And no mask of the older file.
     EXPECT_EQ(std::tuple(m_host.m_messages, ReadBytes(File("l-outline.png")), outcome.written),
-              std::tuple(TTexts(2, kMsgLoadLeftOrRight), "older", TTexts{File("r-outline.png")}));
+              std::tuple(TTexts(2, DescribeLoadFailure(LoadImageFile(m_inputs.strLeftPath), m_inputs.strLeftPath)),
+                         "older", TTexts{File("r-outline.png")}));
 }
 
 // The outlines of both sides, previewing the right one; then each degree's passes over the side's own outline.

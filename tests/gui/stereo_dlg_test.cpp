@@ -57,7 +57,7 @@ TEST_F(StereoDlgTest, OpensA24BitImageAndRefusesOthersKeepingTheImageShown)
 {
     const std::string good = m_folder.File("tower.view.bmp");
     ASSERT_TRUE(SaveImageFile(UniformImage(40, 30, 1, 2, 3), good, kFormatBmp));
-    SaveWithDepth(m_folder.File("grey.png"), 40, 30, 8);
+    SaveWithDepth(m_folder.File("grey.png"), 40, 30, 1);
     const std::string refusal = "The right image is not in RGB colour mode!";
     const std::tuple<std::optional<std::string>, std::string, std::string, TTexts> choices[]
         = {{good, good, m_folder.File("tower.view"), {}},
