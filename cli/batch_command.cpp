@@ -274,7 +274,7 @@ int RunBatchCommand(const std::vector<std::string>& args)
     }
     CJsonReport summary("batch");
     summary["summary"] = true;
-    summary["settings"] = DepthSettingsJson(options.settings, options.settings.bRightMap);
+    summary["settings"] = DepthSettingsJson(options.settings);
     std::vector<std::string> said;
     const auto say = [&](const std::string& text) {
         std::fprintf(stderr, "%s\n", text.c_str());

@@ -31,7 +31,8 @@ const std::string kDepthUsage
     + Range(S::kMinFragmentSize, S::kMaxFragmentSize) + ", even] [--max-parallax-x " + Range(0, S::kMaxParallax)
     + "] [--max-parallax-y " + Range(0, S::kMaxParallax) + "] [--speed " + Range(S::kMinSpeedFactor, S::kMaxSpeedFactor)
     + "]\n"
-      "    [--gradient] [--format bmp|png|tif] [--reference] [--output-dir DIR]\n"
+      "    [--gradient] [--format bmp|png|tif] [--reference] [--keep-orientation]\n"
+      "    [--output-dir DIR]\n"
       "  Makes the depth map of one side of the pair beside its source image and prints its path.\n"
       "  --pair splits a stereo file first, as \"split\" does (side-by-side halves in the --format).\n"
       "  Defaults: --side left --fragment "
@@ -40,7 +41,8 @@ const std::string kDepthUsage
     + " --format " + SaveExtension(S().m_saveFormat)
     + ",\n"
       "  source-image comparison. --gradient compares the gradient (edge) images instead.\n"
-      "  --reference runs the literal search (same result, much slower).\n"
+      "  --reference runs the literal search (same result, much slower). JPEG sources are turned\n"
+      "  upright by their EXIF orientation; --keep-orientation keeps their stored pixels.\n"
       "  --output-dir DIR writes every file (views too) into DIR, made when missing, under its usual name.\n";
 
 namespace {
@@ -76,7 +78,7 @@ int RunDepthCommand(const std::vector<std::string>& args)
     CJsonReport report("depth");
     if (pair)
         report["pair"] = pair->strPath;
-    report["settings"] = DepthSettingsJson(settings, settings.bRightMap);
+    report["settings"] = DepthSettingsJson(settings);
     if (!UseOutputFolder(outputFolder, host))
         return FinishCommand(kExitFailed, {}, host, report);
     if (pair && !SplitIntoJob(*pair, job, host, outputFolder))

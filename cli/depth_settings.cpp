@@ -28,7 +28,7 @@ std::vector<std::string> DepthSettingOptions(const std::vector<std::string>& own
 
 std::vector<std::string> DepthSettingFlags(const std::vector<std::string>& own)
 {
-    return Joined({"--gradient", "--reference"}, own);
+    return Joined({"--gradient", "--reference", "--keep-orientation"}, own);
 }
 
 SDepthSettings ParseDepthSettings(const CCommandLine& line)
@@ -47,12 +47,14 @@ SDepthSettings ParseDepthSettings(const CCommandLine& line)
     settings.m_saveFormat = ParseFormat(line.Text("--format", SaveExtension(settings.m_saveFormat)));
     settings.m_bReferenceSearch = line.Flag("--reference");
     settings.bRightMap = ParseSide(line);
+    settings.bKeepOrientation = line.Flag("--keep-orientation");
     return settings;
 }
 
 void SDepthSettings::ApplyTo(CDepthMapJob& job) const
 {
     job.m_settings = *this;
+    job.m_orientation = bKeepOrientation ? EOrientation::kStored : EOrientation::kUpright;
 }
 
 std::string FlatMapNotice(const SDepthMapSettings& settings)

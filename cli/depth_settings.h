@@ -12,6 +12,7 @@ class CDepthMapJob;
 // The job's settings and the side of the map asked for.
 struct SDepthSettings : SDepthMapSettings {
     bool bRightMap = false;
+    bool bKeepOrientation = false; // --keep-orientation: the sources' stored pixels, not turned upright
 
     void ApplyTo(CDepthMapJob& job) const;
 };

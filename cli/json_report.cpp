@@ -39,7 +39,7 @@ CJsonReport::CJsonReport(std::string command)
 { }
 
 nlohmann::ordered_json CJsonReport::Finished(int nExitCode, const std::vector<std::string>& written,
-                                     const std::vector<std::string>& messages) const
+                                             const std::vector<std::string>& messages) const
 {
     nlohmann::ordered_json object = m_object;
     object["outcome"] = OutcomeName(nExitCode);
@@ -70,16 +70,17 @@ bool PrintJson(const nlohmann::ordered_json& object)
     return PrintText(object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n');
 }
 
-nlohmann::ordered_json DepthSettingsJson(const SDepthMapSettings& settings, bool bRightMap)
+nlohmann::ordered_json DepthSettingsJson(const SDepthSettings& settings)
 {
-    return {{"side", bRightMap ? "right" : "left"},
+    return {{"side", settings.bRightMap ? "right" : "left"},
             {"fragment", settings.m_nFragmentSize},
             {"max_parallax_x", settings.m_nMaxParallaxX},
             {"max_parallax_y", settings.m_nMaxParallaxY},
             {"speed", settings.m_nSpeedFactor},
             {"gradient", !settings.m_bAnalyzeSource},
             {"format", SaveExtension(settings.m_saveFormat)},
-            {"reference", settings.m_bReferenceSearch}};
+            {"reference", settings.m_bReferenceSearch},
+            {"keep_orientation", settings.bKeepOrientation}};
 }
 
 const char* LayoutName(EStereoLayout layout)

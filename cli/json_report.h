@@ -1,7 +1,7 @@
 // --json: a command's report as one JSON object on a line of stdout, for scripts.
 #pragma once
 
-#include "engine/base/depth_map_settings.h"
+#include "cli/depth_settings.h"
 #include "engine/job/stereo_split.h"
 #include "engine/kernels/depth_map_assembly.h"
 
@@ -31,7 +31,7 @@ public:
     // The object as printed, for an exit code (0 done, 1 failed, 2 usage
     // error, 130 interrupted); "written" is the paths given unless set.
     nlohmann::ordered_json Finished(int nExitCode, const std::vector<std::string>& written,
-                            const std::vector<std::string>& messages) const;
+                                    const std::vector<std::string>& messages) const;
 
 private:
     nlohmann::ordered_json m_object;
@@ -45,7 +45,7 @@ const char* OutcomeName(int nExitCode);
 bool PrintJson(const nlohmann::ordered_json& object);
 
 // The settings of a depth-map job as the options name them.
-nlohmann::ordered_json DepthSettingsJson(const SDepthMapSettings& settings, bool bRightMap);
+nlohmann::ordered_json DepthSettingsJson(const SDepthSettings& settings);
 // "mpo", "cross" or "parallel", as the options name the layouts.
 const char* LayoutName(EStereoLayout layout);
 // {"min_dx", "max_dx", "min_dy", "max_dy"}, or null when no map was made.

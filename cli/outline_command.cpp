@@ -13,10 +13,10 @@
 
 const std::string kOutlineUsage
     = "tessaly-cli outline --left L.png --right R.png [--level 0..256] [--format bmp|png|tif]\n"
-      "    [--output-dir DIR]\n"
+      "    [--keep-orientation] [--output-dir DIR]\n"
       "  Makes the \"-outline.\" image (and the \"-gradient.\" image) of both images beside them and\n"
       "  prints the paths of the outline images made. Pixels whose gradient is below the level turn\n"
-      "  white. Defaults: --level 50 --format bmp.\n"
+      "  white. Defaults: --level 50 --format bmp. --keep-orientation: as for \"depth\".\n"
       "  --output-dir DIR writes them into DIR instead (made when missing), under the same names.\n";
 
 namespace {
@@ -31,6 +31,7 @@ void Configure(const CCommandLine& line, SSmoothingInputs& inputs, CSmoothingCom
     inputs.strRightBase = InOutputFolder(MakeBase(inputs.strRightPath), outputFolder);
     inputs.saveFormat = ParseFormat(line.Text("--format", "bmp"));
     commands.m_nLevel = line.Number("--level", 50, 0, 256);
+    commands.m_orientation = line.Flag("--keep-orientation") ? EOrientation::kStored : EOrientation::kUpright;
 }
 
 } // namespace
@@ -42,7 +43,8 @@ int RunOutlineCommand(const std::vector<std::string>& args)
     SSmoothingInputs inputs;
     std::string outputFolder;
     try {
-        const CCommandLine line(args, {"--left", "--right", "--level", "--format", "--output-dir"}, {});
+        const CCommandLine line(args, {"--left", "--right", "--level", "--format", "--output-dir"},
+                                {"--keep-orientation"});
         Configure(line, inputs, commands, outputFolder);
     } catch (const SUsageError& error) {
         return ReportUsageError("outline", error.what());
@@ -50,7 +52,9 @@ int RunOutlineCommand(const std::vector<std::string>& args)
     CJsonReport report("outline");
     report["left"] = inputs.strLeftPath;
     report["right"] = inputs.strRightPath;
-    report["settings"] = {{"level", commands.m_nLevel}, {"format", SaveExtension(inputs.saveFormat)}};
+    report["settings"] = {{"level", commands.m_nLevel},
+                          {"format", SaveExtension(inputs.saveFormat)},
+                          {"keep_orientation", commands.m_orientation == EOrientation::kStored}};
     if (!UseOutputFolder(outputFolder, host))
         return FinishCommand(kExitFailed, {}, host, report);
     return ReportOutcome(commands.CreateOutlineImages(inputs), host, report);

@@ -81,6 +81,18 @@ TEST(JsonOutput, EveryCommandReportsItsFilesSettingsAndOutcome)
     EXPECT_EQ(std::tuple(depth["depth_map"], depth["settings"]["max_parallax_x"], depth["settings"]["side"],
                          range["min_dx"] >= -2 && range["max_dx"] >= 1 && range["max_dx"] <= 2, range["max_dy"]),
               std::tuple(Json("l-3dmap.png"), Json(2), Json("left"), true, Json(0)));
+    // A sideways photo's map is upright unless its stored pixels are kept (an EXIF block of one entry: orientation 6).
+    const std::string exif("Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0", 32);
+    const std::string jpeg = EncodeJpeg(left);
+    WriteBytes(folder.File("p.jpg"), jpeg.substr(0, 2) + "\xFF\xE1" + char(0) + char(34) + exif + jpeg.substr(2));
+    for (const bool bKeep : {false, true}) {
+        RunWithJson(folder,
+                    std::string("depth --left p.jpg --right p.jpg --max-parallax-x 2")
+                        + (bKeep ? " --keep-orientation" : ""),
+                    nExit);
+        const CImage map = LoadImageFile(folder.File("p-3dmap.bmp")).image;
+        EXPECT_EQ(std::tuple(map.Width(), map.Height()), bKeep ? std::tuple(20, 12) : std::tuple(12, 20));
+    }
     // A batch's pairs name their images (or the line that made no pair) and their map, as each ends; its summary
     // counts them.
     std::vector<Json> batch = RunWithJson(folder, "batch --list pairs.txt --format png --max-parallax-x 2", nExit);
