@@ -15,7 +15,7 @@ namespace {
 
 constexpr const char* kHelp
     = "Usage: tessaly [LEFT RIGHT | STEREOFILE]\n"
-      "       tessaly --help | --version\n"
+      "  or:  tessaly --help | --version\n"
       "Opens the Tessaly window: choose a stereo pair, set the fragment size, the parallax\n"
       "limits and the Quality..Speed factor, and make its depth maps. LEFT and RIGHT open as\n"
       "the pair (one image alone as the left one); a stereo file (.mpo, .jps) is split beside\n"

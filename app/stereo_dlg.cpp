@@ -15,6 +15,8 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -132,9 +134,13 @@ void CStereoDlg::UpdateActions()
                    !IsJobRunning());
 }
 
+// Installed, the page is in share/tessaly/help beside bin/; in the build
+// tree, in help/ beside the executable.
 void CStereoDlg::OnHelpButton()
 {
-    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/help/map-help.htm");
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString installed = QDir::cleanPath(dir + QStringLiteral("/../share/tessaly/help/map-help.htm"));
+    const QString path = QFileInfo::exists(installed) ? installed : dir + QStringLiteral("/help/map-help.htm");
     if (!CPlatform::Current().OpenDocument(QUrl::fromLocalFile(path)))
         ShowMessageBox("Couldn't launch browser!");
 }

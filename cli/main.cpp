@@ -32,7 +32,7 @@ const SCommand kCommands[] = {
 std::string UsageText()
 {
     std::string text = "Usage: tessaly-cli COMMAND [OPTIONS] [--threads N] [--json]\n"
-                       "       tessaly-cli --version\n\n"
+                       "  or:  tessaly-cli --version\n\n"
                        "Options take their value as the next argument or after \"=\" (--fragment=16); \"--\"\n"
                        "ends the options.\n\n"
                        "--threads N: the threads a command keeps busy at most (default: the CPUs the process\n"
@@ -41,7 +41,7 @@ std::string UsageText()
                        "--json: print one JSON object on stdout instead of the paths: the files written, the\n"
                        "settings, the depth range, the messages, the time taken and the outcome (a batch prints\n"
                        "one a pair as each finishes, then a summary with \"summary\": true).\n\n"
-                       "Commands:\n";
+                       "Commands:\n\n";
     for (const SCommand& command : kCommands)
         text += *command.pUsage + "\n";
     return text;

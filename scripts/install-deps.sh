@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Tessaly needs to build, test and benchmark (as root, or through sudo).
+# Installs the Debian 12 packages Tessaly needs to build, test, benchmark and package (as root, or through sudo).
+# Packaging: help2man writes the man pages, rsvg-convert (librsvg2-bin) the icon sizes, dpkg-shlibdeps
+# (dpkg-dev) the Depends; lintian, desktop-file-utils, appstream, man-db and bash-completion check the result.
 set -euo pipefail
 packages=(cmake ninja-build make g++ clang-14 libclang-rt-14-dev
           libfreeimage-dev libtiff-dev libpng-dev libjpeg-dev libdeflate-dev pkg-config libgtest-dev libgmock-dev
-          libbenchmark-dev libhwy-dev libexif-dev nlohmann-json3-dev qt6-base-dev fonts-dejavu-core xvfb xauth)
+          libbenchmark-dev libhwy-dev libexif-dev nlohmann-json3-dev qt6-base-dev fonts-dejavu-core xvfb xauth
+          dpkg-dev help2man librsvg2-bin lintian desktop-file-utils appstream man-db bash-completion)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
