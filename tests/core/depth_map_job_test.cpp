@@ -1,6 +1,5 @@
-// The depth-map job: files and host calls of each mode, its stages handed to each other in memory, failing loads and
-// saves, and odd inputs.
-#include "engine/io/file_names.h"
+// The depth-map job: failing loads and saves, and odd inputs. (The files and host calls of each mode are pinned with
+// the images in memory that they hold, in depth_map_maker_test.)
 #include "engine/io/image_file.h"
 #include "engine/job/depth_map_job.h"
 #include "support/recording_host.h"
@@ -20,13 +19,17 @@ protected:
         : m_job(m_host)
     {
         std::mt19937 random(21);
-        m_left = RandomImage(24, 16, random);
-        m_right = ShiftedCopy(m_left, 2, random);
-        SaveImageFile(m_left, m_folder.File("left.png"), kFormatPng);
-        SaveImageFile(m_right, m_folder.File("right.png"), kFormatPng);
+        const CImage left = RandomImage(24, 16, random);
+        SaveImageFile(left, m_folder.File("left.png"), kFormatPng);
+        SaveImageFile(ShiftedCopy(left, 2, random), m_folder.File("right.png"), kFormatPng);
         SetPair(m_job, m_folder.File("left.png"), m_folder.File("right.png"));
-        m_job.m_settings.m_nFragmentSize = 4;
-        m_job.m_settings.m_nMaxParallaxX = 3;
+        Configure(true, 1, kFormatBmp);
+    }
+
+    // Fragment size 4, parallax up to 3 across and none up or down, and the rest as given.
+    void Configure(bool bSource, int nSpeed, ESaveFormat format)
+    {
+        m_job.m_settings = {4, 3, 0, nSpeed, bSource, format};
     }
 
     // A fresh host for the job, and the folder back to the pair alone.
@@ -37,62 +40,13 @@ protected:
             if (name != "left.png" && name != "right.png")
                 std::filesystem::remove_all(m_folder.File(name));
     }
-    CImage Load(const std::string& name) const { return LoadImageFile(m_folder.File(name)).image; }
 
     CTempFolder m_folder;
     CRecordingHost m_host;
     CDepthMapJob m_job;
-    CImage m_left, m_right;
 };
 
 } // namespace
-
-// Each side, mode, speed and format: the files on the main base (the
-// gradients of both sides, left first), the working images, and the host's
-// calls in order.
-TEST_F(DepthMapJobTest, EachModeWritesItsFilesAndReportsItsStages)
-{
-    const struct {
-        bool bRight;
-        int bAnalyzeSource, nSpeed;
-        ESaveFormat format;
-        const char* szFiles;
-        const char* szEvents;
-    } cases[]
-        = {{false, 1, 3, kFormatBmp,
-            "left-3dmap.bmp left-resize.bmp left-xd.bmp left-yd.bmp left.png right-resize.bmp right.png",
-            "status: Depth map creating|range: 0|range: 5|steps: 5|reset|status: Depth map creating|range: 5|steps: 5|"
-            "reset|status: Ready"},
-           {true, 0, 1, kFormatPng,
-            "left-gradient.png left.png right-3dmap.png right-gradient.png right-xd.png right-yd.png right.png",
-            "status: Gradient image creating|range: 0|range: 16|steps: 14|reset|status: Gradient image creating|"
-            "range: 16|steps: 14|reset|status: Depth map creating|range: 16|steps: 16|reset|status: Depth map creating|"
-            "range: 16|steps: 16|reset|status: Ready"},
-           {false, 0, 2, kFormatTiff,
-            "left-3dmap.tif left-gradient.tif left-resize.tif left-xd.tif left-yd.tif left.png right-gradient.tif "
-            "right-resize.tif right.png",
-            "status: Gradient image creating|range: 0|range: 16|steps: 14|reset|status: Gradient image creating|"
-            "range: 16|steps: 14|reset|status: Depth map creating|range: 8|steps: 8|reset|status: Depth map creating|"
-            "range: 8|steps: 8|reset|status: Ready"}};
-    const auto join = [](const Names& names, char cSeparator) {
-        std::string text;
-        for (const std::string& name : names)
-            text += (text.empty() ? "" : std::string(1, cSeparator)) + name;
-        return text;
-    };
-    for (const auto& c : cases) {
-        Reset();
-        m_job.m_settings.m_bAnalyzeSource = c.bAnalyzeSource;
-        m_job.m_settings.m_nSpeedFactor = c.nSpeed;
-        m_job.m_settings.m_saveFormat = c.format;
-        m_job.m_settings.m_nMaxParallaxX = 5;
-        ASSERT_TRUE(m_job.RunJob(c.bRight).bDone);
-        const std::string main = c.bRight ? "right" : "left", extension = SaveExtension(c.format);
-        EXPECT_EQ(std::tuple(join(m_folder.Files(), ' '), join(m_host.Events(), '|'), m_job.m_strDepthMapPath),
-                  std::tuple(c.szFiles, c.szEvents, m_folder.File(main + "-3dmap." + extension)));
-    }
-    EXPECT_EQ(m_job.m_settings.m_nMaxParallaxX, 5); // the job reads its settings, never writes them
-}
 
 // A source that cannot be used ends the job with one message (the size of a
 // huge header, the unread type, else the stage's own load message), keeps
@@ -108,27 +62,26 @@ TEST_F(DepthMapJobTest, ASourceThatCannotBeUsedEndsTheJobWithItsMessage)
     // The search reads the left image first, the gradient stage and the reduction the left source first.
     const struct {
         const char* szBad;
-        int bAnalyzeSource, nSpeed;
+        bool bSource;
+        int nSpeed;
         std::string message;
-    } cases[]
-        = {{"huge.bmp", 1, 1, DescribeLoadFailure(LoadImageFile(m_folder.File("huge.bmp")), m_folder.File("huge.bmp"))},
-           {"other.gif", 1, 1,
-            DescribeLoadFailure(LoadImageFile(m_folder.File("other.gif")), m_folder.File("other.gif"))},
-           {"garbage.jpg", 1, 1, kMsgLoadBitmap},
-           {"gone.png", 1, 1, kMsgLoadBitmap},
-           {"gone.png", 1, 2, kMsgLoadLeftOrRight},
-           {"grey.png", 0, 1,
-            DescribeLoadFailure(LoadImageFile(m_folder.File("grey.png")), m_folder.File("grey.png"))},
-           {"", 0, 1, kMsgLoadLeftOrRight}};
-    m_job.m_settings.m_saveFormat = kFormatPng;
+    } cases[] = {
+        {"huge.bmp", true, 1, DescribeLoadFailure(LoadImageFile(m_folder.File("huge.bmp")), m_folder.File("huge.bmp"))},
+        {"other.gif", true, 1,
+         DescribeLoadFailure(LoadImageFile(m_folder.File("other.gif")), m_folder.File("other.gif"))},
+        {"garbage.jpg", true, 1, kMsgLoadBitmap},
+        {"gone.png", true, 1, kMsgLoadBitmap},
+        {"gone.png", true, 2, kMsgLoadLeftOrRight},
+        {"grey.png", false, 1,
+         DescribeLoadFailure(LoadImageFile(m_folder.File("grey.png")), m_folder.File("grey.png"))},
+        {"", false, 1, kMsgLoadLeftOrRight}};
     const Names before = m_folder.Files();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.szBad);
         const std::string bad = *c.szBad ? m_folder.File(c.szBad) : "";
-        const bool bBadFirst = !c.bAnalyzeSource || c.nSpeed > 1;
+        const bool bBadFirst = !c.bSource || c.nSpeed > 1;
         SetPair(m_job, bBadFirst ? bad : m_folder.File("left.png"), bBadFirst ? m_folder.File("right.png") : bad);
-        m_job.m_settings.m_bAnalyzeSource = c.bAnalyzeSource;
-        m_job.m_settings.m_nSpeedFactor = c.nSpeed;
+        Configure(c.bSource, c.nSpeed, kFormatPng);
         m_host = CRecordingHost();
         EXPECT_FALSE(m_job.RunJob(false).bDone);
         EXPECT_EQ(std::tuple(m_host.m_messages, m_host.m_strStatus, m_job.m_strDepthMapPath, m_folder.Files()),
@@ -142,8 +95,7 @@ TEST_F(DepthMapJobTest, FailedSaveNamesThePathAndEndsTheJob)
 {
     const Names results{"left-gradient.bmp", "right-gradient.bmp", "left-resize.bmp", "right-resize.bmp",
                         "left-xd.bmp",       "left-yd.bmp",        "left-3dmap.bmp"};
-    m_job.m_settings.m_bAnalyzeSource = 0;
-    m_job.m_settings.m_nSpeedFactor = 2;
+    Configure(false, 2, kFormatBmp);
     for (std::size_t nFailing = 0; nFailing < results.size(); ++nFailing) {
         SCOPED_TRACE(results[nFailing]);
         Reset();
@@ -179,14 +131,11 @@ TEST_F(DepthMapJobTest, OddPathsSizesAndSettingsHaveClearOutcomes)
         title += "é";
     std::filesystem::copy_file(m_folder.File("left.png"), m_folder.File(title + ".png"));
     SetPair(m_job, m_folder.File(title + ".png"), m_folder.File(title + ".png"));
-    m_job.m_settings.m_bAnalyzeSource = 0;
-    m_job.m_settings.m_nSpeedFactor = 2;
-    m_job.m_settings.m_saveFormat = kFormatPng;
+    Configure(false, 2, kFormatPng);
     ASSERT_TRUE(m_job.RunJob(true).bDone) << testing::PrintToString(m_host.m_messages);
     EXPECT_EQ(LoadImageFile(m_folder.File(title + "-3dmap.png")).status, ELoadStatus::kOk);
 
-    m_job.m_settings.m_bAnalyzeSource = 1;
-    m_job.m_settings.m_nSpeedFactor = 5; // the right image's 8 rows give 1, too few to enlarge the map again
+    Configure(true, 5, kFormatPng); // the right image's 8 rows give 1, too few to enlarge the map again
     SaveImageFile(UniformImage(24, 8, 5, 5, 5), m_folder.File("low.png"), kFormatPng);
     SetPair(m_job, m_folder.File("left.png"), m_folder.File("low.png"));
     EXPECT_FALSE(m_job.RunJob(false).bDone);

@@ -36,12 +36,12 @@ public:
 // The map as the kernels make it, step by step.
 CImage MapByKernels(const CImage& left, const CImage& right, bool bRightMap, const SDepthMapSettings& settings)
 {
-    const bool bGradient = !settings.m_bAnalyzeSource;
-    CImage main = bGradient ? ComputeGradientImage(bRightMap ? right : left) : (bRightMap ? right : left);
-    CImage other = bGradient ? ComputeGradientImage(bRightMap ? left : right) : (bRightMap ? left : right);
     const int nFactor = settings.m_nSpeedFactor;
-    if (nFactor > 1)
-        main = ReduceImageBy(main, nFactor), other = ReduceImageBy(other, nFactor);
+    const auto prepare = [&](const CImage& image) {
+        const CImage compared = settings.m_bAnalyzeSource ? image : ComputeGradientImage(image);
+        return nFactor > 1 ? ReduceImageBy(compared, nFactor) : compared;
+    };
+    const CImage main = prepare(bRightMap ? right : left), other = prepare(bRightMap ? left : right);
     CRecordingHost host;
     SSearchResult search;
     EXPECT_TRUE(CFastSearch().Run(main, other, WorkingSearchSettings(settings), host, search));
@@ -54,8 +54,11 @@ CImage MapByKernels(const CImage& left, const CImage& right, bool bRightMap, con
 
 } // namespace
 
-// Each side, mode and speed: the map is the kernels' map, the images come in
-// the order the job writes them, and the file job's files hold exactly them.
+// Each side, mode, speed and format: the map is the kernels' map, the
+// images come in the order the job writes them, and the file job writes
+// exactly them, each under its side's base (the gradients of both sides,
+// left first), names the map, reports its stages to the host in order and
+// never writes its settings.
 TEST(DepthMapMaker, EachModeIsItsKernelsInOrderAndTheFileJobWritesTheSameImages)
 {
     using enum EStageImage;
@@ -63,24 +66,29 @@ TEST(DepthMapMaker, EachModeIsItsKernelsInOrderAndTheFileJobWritesTheSameImages)
         bool bRight, bGradient;
         int nSpeed, nMaxParallaxY;
         std::vector<EStageImage> order;
-    } cases[] = {{false, false, 1, 0, {kXd, kYd, kDepthMap}},
-                 {true, true, 1, 2, {kLeftGradient, kRightGradient, kXd, kYd, kDepthMap}},
+        ESaveFormat format = kFormatPng;
+    } cases[] = {{false, false, 1, 0, {kXd, kYd, kDepthMap}, kFormatBmp},
+                 {true, true, 1, 2, {kLeftGradient, kRightGradient, kXd, kYd, kDepthMap}, kFormatTiff},
                  {false, true, 2, 0, {kLeftGradient, kRightGradient, kMainReduced, kOtherReduced, kXd, kYd, kDepthMap}},
                  {true, false, 3, 1, {kMainReduced, kOtherReduced, kXd, kYd, kDepthMap}}};
+    // The file job's calls of the host in each case.
+    const char* const events[]
+        = {"status: Depth map creating|range: 0|range: 24|steps: 24|reset|status: Depth map creating|range: 24|"
+           "steps: 24|reset|status: Ready|",
+           "status: Gradient image creating|range: 0|range: 24|steps: 22|reset|status: Gradient image creating|"
+           "range: 24|steps: 22|reset|status: Depth map creating|range: 24|steps: 24|reset|status: Depth map "
+           "creating|range: 24|steps: 24|reset|status: Ready|",
+           "status: Gradient image creating|range: 0|range: 24|steps: 22|reset|status: Gradient image creating|"
+           "range: 24|steps: 22|reset|status: Depth map creating|range: 12|steps: 12|reset|status: Depth map "
+           "creating|range: 12|steps: 12|reset|status: Ready|",
+           "status: Depth map creating|range: 0|range: 8|steps: 8|reset|status: Depth map creating|range: 8|"
+           "steps: 8|reset|status: Ready|"};
     std::mt19937 random(5);
     const auto left = std::make_shared<const CImage>(RandomImage(40, 24, random));
     const auto right = std::make_shared<const CImage>(ShiftedCopy(*left, 3, random));
-    CTempFolder folder;
-    SaveImageFile(*left, folder.File("left.png"), kFormatPng);
-    SaveImageFile(*right, folder.File("right.png"), kFormatPng);
-    for (const auto& c : cases) {
-        SDepthMapSettings settings;
-        settings.m_nFragmentSize = 4;
-        settings.m_nMaxParallaxX = 6;
-        settings.m_nMaxParallaxY = c.nMaxParallaxY;
-        settings.m_nSpeedFactor = c.nSpeed;
-        settings.m_bAnalyzeSource = !c.bGradient;
-        settings.m_saveFormat = kFormatPng;
+    for (std::size_t n = 0; n < std::size(cases); ++n) {
+        const auto& c = cases[n];
+        const SDepthMapSettings settings{4, 6, c.nMaxParallaxY, c.nSpeed, !c.bGradient, c.format};
         CRecordingHost host;
         CKeptImages images(left, right);
         const std::optional<SDepthMap> made = CDepthMapMaker().Make(c.bRight, settings, host, images);
@@ -88,7 +96,11 @@ TEST(DepthMapMaker, EachModeIsItsKernelsInOrderAndTheFileJobWritesTheSameImages)
         EXPECT_EQ(*made->map, MapByKernels(*left, *right, c.bRight, settings));
         EXPECT_EQ(images.m_order, c.order);
 
-        CDepthMapJob job(host);
+        CTempFolder folder;
+        SaveImageFile(*left, folder.File("left.png"), kFormatPng);
+        SaveImageFile(*right, folder.File("right.png"), kFormatPng);
+        CRecordingHost jobHost;
+        CDepthMapJob job(jobHost);
         SetPair(job, folder.File("left.png"), folder.File("right.png"));
         job.m_settings = settings;
         ASSERT_TRUE(job.RunJob(c.bRight).bDone);
@@ -99,11 +111,17 @@ TEST(DepthMapMaker, EachModeIsItsKernelsInOrderAndTheFileJobWritesTheSameImages)
                                                                            {kXd, {c.bRight, kSuffixXd}},
                                                                            {kYd, {c.bRight, kSuffixYd}},
                                                                            {kDepthMap, {c.bRight, kSuffixDepthMap}}};
-        for (const auto& [kind, image] : images.m_taken) {
+        const auto path = [&](EStageImage kind) {
             const auto& [bRightFile, suffix] = files.at(kind);
-            const std::string path = MakeDerivedName(folder.File(bRightFile ? "right" : "left"), suffix, kFormatPng);
-            EXPECT_EQ(LoadImageFile(path).image, *image) << path;
-        }
+            return MakeDerivedName(folder.File(bRightFile ? "right" : "left"), suffix, c.format);
+        };
+        for (const auto& [kind, image] : images.m_taken)
+            EXPECT_EQ(LoadImageFile(path(kind)).image, *image) << path(kind);
+        std::string calls;
+        for (const std::string& event : jobHost.Events())
+            calls += event + "|";
+        EXPECT_EQ(std::tuple(folder.Files().size(), calls, job.m_strDepthMapPath, job.m_settings.m_nMaxParallaxX),
+                  std::tuple(images.m_taken.size() + 2, events[n], path(kDepthMap), 6));
     }
 }
 
@@ -122,12 +140,9 @@ TEST(DepthMapMaker, RefusesWhatItCannotMake)
                  {2, 6, false, {"The image left is too small to be reduced by the speed factor 6."}},
                  {2, 1, true, {}}};
     for (const auto& c : cases) {
-        SDepthMapSettings settings;
-        settings.m_nFragmentSize = c.nFragmentSize;
-        settings.m_nSpeedFactor = c.nSpeed;
         CRecordingHost host;
         host.m_bCancelled = c.bCancelled;
-        EXPECT_FALSE(MakeDepthMap(image, image, false, settings, host).has_value());
+        EXPECT_FALSE(MakeDepthMap(image, image, false, {c.nFragmentSize, 0, 0, c.nSpeed}, host).has_value());
         EXPECT_EQ(host.m_messages, c.messages);
     }
     CRecordingHost host;

@@ -27,21 +27,24 @@ protected:
         SaveImageFile(RandomImage(96, 72, random), File("left.bmp"), kFormatBmp);
         SaveImageFile(RandomImage(96, 72, random), File("right.bmp"), kFormatBmp);
         SetPair(m_job, File("left.bmp"), File("right.bmp"));
-        m_job.m_settings.m_saveFormat = GetParam();
-        m_job.m_settings.m_nMaxParallaxX = 3;
+        m_job.m_settings = {2, 3, 0, 1, true, GetParam()}; // fragment 2, parallax 3 across
     }
 
     std::string File(const std::string& name) const { return m_folder.File(name); }
     std::string Result(const char* suffix) const { return MakeDerivedName(File("left"), suffix, GetParam()); }
-    std::string Earlier(const char* suffix) const
+    std::string Earlier(const char* suffix) const { return "an earlier " + (suffix + std::string(3000, 'r')); }
+    // Runs the job in a child whose files cannot grow past nMaxBytes, and expects the one message (no "done"), the
+    // earlier file of the failing result, and no temporary.
+    void ExpectStoppedAt(const char* suffix, std::size_t nMaxBytes)
     {
-        return "an earlier " + std::string(suffix) + std::string(3000, 'r');
-    }
-    // The one message, the earlier file of the failing result, no temporary.
-    void ExpectStoppedAt(const char* suffix, const std::string& messages)
-    {
+        const std::string said = RunWithFileLimit(nMaxBytes, [&] {
+            std::string text = m_job.RunJob(false).bDone ? "done\n" : "";
+            for (const std::string& message : m_host.m_messages)
+                text += message + "\n";
+            return text;
+        });
         const Names files = m_folder.Files();
-        EXPECT_EQ(std::tuple(messages, ReadBytes(Result(suffix)),
+        EXPECT_EQ(std::tuple(said, ReadBytes(Result(suffix)),
                              std::count_if(files.begin(), files.end(), [](auto& name) { return name[0] == '.'; })),
                   std::tuple(CreateFileMessage(Result(suffix)) + "\n", Earlier(suffix), 0))
             << testing::PrintToString(files);
@@ -51,14 +54,6 @@ protected:
     CRecordingHost m_host;
     CDepthMapJob m_job;
 };
-
-std::string Said(const CRecordingHost& host, bool bDone)
-{
-    std::string text = bDone ? "done\n" : "";
-    for (const std::string& message : host.m_messages)
-        text += message + "\n";
-    return text;
-}
 
 } // namespace
 
@@ -76,15 +71,15 @@ TEST_P(SaveFailure, AWriteThatFailsMidwayEndsTheJobAndKeepsTheEarlierFile)
         WriteBytes(Result(failing), Earlier(failing));
         const Names before = m_folder.Files();
         m_job.m_settings.m_bAnalyzeSource = bAnalyzeSource;
-        ExpectStoppedAt(failing, RunWithFileLimit(4096, [&] { return Said(m_host, m_job.RunJob(false).bDone); }));
+        ExpectStoppedAt(failing, 4096);
         EXPECT_EQ(m_folder.Files(), before);
     }
     if (GetParam() != kFormatBmp)
         return;
     WriteBytes(Result(kSuffixDepthMap), Earlier(kSuffixDepthMap));
-    m_job.m_settings.m_bAnalyzeSource = 1;
+    m_job.m_settings.m_bAnalyzeSource = true;
     m_job.m_settings.m_nSpeedFactor = 2;
-    ExpectStoppedAt(kSuffixDepthMap, RunWithFileLimit(12000, [&] { return Said(m_host, m_job.RunJob(false).bDone); }));
+    ExpectStoppedAt(kSuffixDepthMap, 12000);
     EXPECT_TRUE(std::filesystem::exists(Result(kSuffixYd)));
 }
 

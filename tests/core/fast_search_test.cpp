@@ -248,9 +248,7 @@ TEST(FastSearch, ReportsRowsAsTheyFinishAndStopsWithinARowOfCancelling)
            {{88, 2, 3}, 1, 15, kNever, 15},    {{88, 2, 3}, 1, kNever, 140, 0}, {{6, 4, 2}, 2, 0, kNever, 0},
            {{6, 4, 2}, 2, 1, kNever, 1},       {{6, 4, 2}, 2, 17, kNever, 17}};
     for (const auto& c : cases) {
-        SSearchResult result{CImage(12, 40), CImage(12, 40)};
-        for (int y = 0; y < 40; ++y)
-            std::fill(result.xd.Row(y).begin(), result.xd.Row(y).end(), std::uint8_t{1});
+        SSearchResult result{UniformImage(12, 40, 1, 1, 1), CImage(12, 40)};
         CWatchingHost host;
         host.m_pXd = c.nThreads == 1 ? &result.xd : nullptr;
         std::tie(host.m_nCancelAtStep, host.m_nCancelAtPump) = std::tie(c.nCancelAtStep, c.nCancelAtPump);
@@ -272,23 +270,16 @@ TEST(FastSearch, ReportsRowsAsTheyFinishAndStopsWithinARowOfCancelling)
 TEST(FastSearch, LetsGoOfThePairOnceItIsCopied)
 {
     std::mt19937 random(5);
-    auto main = std::make_shared<const CImage>(RandomImage(9, 7, random));
-    auto other = std::make_shared<const CImage>(RandomImage(9, 7, random));
+    const CImage mainCopy = RandomImage(9, 7, random), otherCopy = RandomImage(9, 7, random);
+    auto main = std::make_shared<const CImage>(mainCopy), other = std::make_shared<const CImage>(otherCopy);
     struct CCheckingHost : CRecordingHost {
         std::weak_ptr<const CImage> main, other;
         bool bReleased = false;
-        void SetProgressRange(int nRows) override
-        {
-            bReleased = main.expired() && other.expired();
-            CRecordingHost::SetProgressRange(nRows);
-        }
+        void SetProgressRange(int) override { bReleased = main.expired() && other.expired(); }
     } host;
-    host.main = main;
-    host.other = other;
-    const CImage mainCopy = *main, otherCopy = *other;
+    std::tie(host.main, host.other) = std::tie(main, other);
     SSearchResult result, expected;
     CFastSearch({1}).Run(mainCopy, otherCopy, {4, 2, 1}, host, expected);
     EXPECT_TRUE(CFastSearch({1}).Run(std::move(main), std::move(other), {4, 2, 1}, host, result));
-    EXPECT_TRUE(host.bReleased);
-    EXPECT_EQ(std::tie(result.xd, result.yd), std::tie(expected.xd, expected.yd));
+    EXPECT_EQ(std::tuple(host.bReleased, result.xd, result.yd), std::tuple(true, expected.xd, expected.yd));
 }

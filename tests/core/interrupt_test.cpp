@@ -1,5 +1,4 @@
 // Jobs ended midway (through the host, or by a signal to the command-line tool) and jobs run side by side.
-#include "engine/io/file_names.h"
 #include "engine/io/image_file.h"
 #include "engine/job/depth_map_job.h"
 #include "smoothing/smoothing_commands.h"
@@ -62,10 +61,7 @@ void WritePair(const CTempFolder& folder, int nWidth, int nHeight, const std::st
 void ConfigureJob(CDepthMapJob& job, const CTempFolder& folder)
 {
     SetPair(job, folder.File("left.png"), folder.File("right.png"));
-    job.m_settings.m_saveFormat = kFormatPng;
-    job.m_settings.m_bAnalyzeSource = 0;
-    job.m_settings.m_nSpeedFactor = 2;
-    job.m_settings.m_nMaxParallaxX = 4;
+    job.m_settings = {2, 4, 0, 2, false, kFormatPng}; // gradients at speed 2, parallax 4 across
 }
 
 // The commands of the app, each run on a pair with earlier results of every kind, some of them images that the

@@ -1,6 +1,5 @@
 // Jobs and their folders: one lock per folder whatever the spelling, clashing names refused, leftovers of dead jobs,
 // a folder that cannot be locked, and a folder swapped for a link during a job.
-#include "engine/io/file_names.h"
 #include "engine/io/image_file.h"
 #include "engine/io/work_files.h"
 #include "engine/job/depth_map_job.h"
@@ -43,15 +42,15 @@ protected:
         const std::string extension = fs::path(name).extension().string();
         SaveImageFile(image, File(name), extension == ".png" ? kFormatPng : kFormatBmp);
     }
-    bool RunJob(CStageHost& host, const std::string& left, const std::string& right, int bAnalyzeSource = 1,
-                int nSpeed = 1)
+    // The depth job on the pair, or with bOutline the outline images.
+    bool RunJob(CStageHost& host, const std::string& left, const std::string& right, bool bSource = true,
+                int nSpeed = 1, bool bOutline = false)
     {
         CDepthMapJob job(host);
         SetPair(job, left, right);
-        job.m_settings.m_nMaxParallaxX = 3;
-        job.m_settings.m_bAnalyzeSource = bAnalyzeSource;
-        job.m_settings.m_nSpeedFactor = nSpeed;
-        return job.RunJob(false).bDone;
+        job.m_settings = {2, 3, 0, nSpeed, bSource}; // fragment 2, parallax 3 across
+        return bOutline ? CSmoothingCommands(host).CreateOutlineImages(SmoothingInputsOf(job)).bDone
+                        : job.RunJob(false).bDone;
     }
     std::map<std::string, std::string> Contents() const { return CTempFolder::Contents(Pair()); }
 
@@ -88,29 +87,22 @@ TEST_F(JobFolders, ACommandWhoseResultsWouldOverwriteItsInputsOrEachOtherIsRefus
 {
     const struct {
         const char *szLeft, *szRight;
-        bool bOutline;
-        int bAnalyzeSource, nSpeed;
+        bool bOutline, bSource;
+        int nSpeed;
         const char* szClash;
-    } cases[] = {{"p.png", "p-xd.bmp", false, 1, 1, "p-xd.bmp"},
-                 {"q.png", "q-gradient.bmp", false, 0, 1, "q-gradient.bmp"},
-                 {"scene.bmp", "scene.png", false, 0, 1, "scene-gradient.bmp"},
-                 {"scene.bmp", "scene.png", false, 1, 2, "scene-resize.bmp"},
-                 {"r.png", "r-outline.bmp", true, 1, 1, "r-outline.bmp"},
-                 {"scene.bmp", "scene.png", true, 1, 1, "scene-outline.bmp"}};
+    } cases[] = {{"p.png", "p-xd.bmp", false, true, 1, "p-xd.bmp"},
+                 {"q.png", "q-gradient.bmp", false, false, 1, "q-gradient.bmp"},
+                 {"scene.bmp", "scene.png", false, false, 1, "scene-gradient.bmp"},
+                 {"scene.bmp", "scene.png", false, true, 2, "scene-resize.bmp"},
+                 {"r.png", "r-outline.bmp", true, true, 1, "r-outline.bmp"},
+                 {"scene.bmp", "scene.png", true, true, 1, "scene-outline.bmp"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.szLeft) + " " + c.szRight);
         WriteImage(c.szLeft, m_left);
         WriteImage(c.szRight, m_left);
         const auto before = Contents();
         CRecordingHost host;
-        if (c.bOutline) {
-            const SSmoothingInputs inputs{
-                File(c.szLeft), File(c.szRight), MakeBase(File(c.szLeft)), MakeBase(File(c.szRight)), kFormatBmp,
-                false};
-            EXPECT_FALSE(CSmoothingCommands(host).CreateOutlineImages(inputs).bDone);
-        } else {
-            EXPECT_FALSE(RunJob(host, File(c.szLeft), File(c.szRight), c.bAnalyzeSource, c.nSpeed));
-        }
+        EXPECT_FALSE(RunJob(host, File(c.szLeft), File(c.szRight), c.bSource, c.nSpeed, c.bOutline));
         const std::string said = host.m_messages.size() == 1 ? host.m_messages[0] : "";
         EXPECT_TRUE(said.find(File(c.szClash)) != said.npos && said.find(File(c.szRight)) != said.npos)
             << testing::PrintToString(host.m_messages);
@@ -118,7 +110,7 @@ TEST_F(JobFolders, ACommandWhoseResultsWouldOverwriteItsInputsOrEachOtherIsRefus
     }
     // One image as both sides is no clash: its two gradients are one file of the same pixels.
     CRecordingHost host;
-    EXPECT_TRUE(RunJob(host, File("left.png"), Pair().string() + "/./left.png", 0));
+    EXPECT_TRUE(RunJob(host, File("left.png"), Pair().string() + "/./left.png", false));
     EXPECT_TRUE(host.m_messages.empty());
 }
 
@@ -144,10 +136,8 @@ TEST_F(JobFolders, OnlyTheWorkFilesOfEndedProcessesOfThisMachineGo)
                   {"thesis.txt", false}};
     for (const auto& file : kFiles)
         WriteBytes(File(file.name), "v1");
-    CRecordingHost recording;
-    CDepthMapJob job(recording);
-    SetPair(job, File("left.png"), File("gone.png")); // refused after the folder was claimed: nothing is written
-    EXPECT_FALSE(job.RunJob(false).bDone);
+    CRecordingHost recording; // refused after the folder was claimed: nothing is written
+    EXPECT_FALSE(RunJob(recording, File("left.png"), File("gone.png")));
     const auto contents = Contents();
     for (const auto& file : kFiles)
         EXPECT_EQ(contents.contains(file.name), !file.bRemoved) << file.name;
@@ -198,7 +188,7 @@ TEST_F(JobFolders, AFolderSwappedForALinkDuringTheJobStillGetsTheJobsFiles)
 {
     CSwappingHost host;
     host.m_folder = m_folder.Path();
-    EXPECT_TRUE(RunJob(host, File("left.png"), File("right.png"), 0, 2));
+    EXPECT_TRUE(RunJob(host, File("left.png"), File("right.png"), false, 2));
     EXPECT_TRUE(fs::is_empty(m_folder.Path() / "elsewhere"));
     EXPECT_EQ(
         CTempFolder::Names(m_folder.Path() / "moved"),

@@ -86,14 +86,16 @@ TEST_F(SmoothingCommands, OutlineFailuresSpareTheOtherSideAndThePreview)
                          "older", TTexts{File("r-outline.png")}));
 }
 
-// The outlines of both sides, previewing the right one; then each degree's passes over the side's own outline.
+// The outlines of both sides, previewing the right one, each the kernels' image with a pump a row of each of its sign,
+// gradient and mask; then each degree's passes over the side's own outline, a pump a row.
 TEST_F(SmoothingCommands, OutlinesOfBothSidesThenDegreePassesOverTheSidesOwnOutline)
 {
     m_commands.m_nLevel = 120;
     const SCommandOutcome outlines = m_commands.CreateOutlineImages(m_inputs);
     EXPECT_EQ(
-        std::tuple(outlines.bDone, outlines.written, outlines.strPreviewPath, Load("l-outline.png") == Outline(m_left)),
-        std::tuple(true, TTexts{File("l-outline.png"), File("r-outline.png")}, File("r-outline.png"), true));
+        std::tuple(outlines.bDone, outlines.written, outlines.strPreviewPath, Load("l-outline.png") == Outline(m_left),
+                   m_host.m_nPumps),
+        std::tuple(true, TTexts{File("l-outline.png"), File("r-outline.png")}, File("r-outline.png"), true, 2 * 3 * 7));
     SaveImageFile(m_left, File("r-3dmap.png"), kFormatPng);
     for (const int nPasses : {0, 1, 3}) {
         m_commands.m_nDegree = nPasses;

@@ -10,6 +10,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -61,12 +62,10 @@ protected:
 // ink is and neither the other link colours nor the background are.
 bool IsDrawnRed(QWidget& widget)
 {
-    const QImage image = widget.grab().toImage();
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y).red() > image.pixelColor(x, y).blue() + 100)
-                return true;
-    return false;
+    const QImage image = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto* pPixels = reinterpret_cast<const QRgb*>(image.constBits());
+    return std::any_of(pPixels, pPixels + image.width() * image.height(),
+                       [](QRgb pixel) { return qRed(pixel) > qBlue(pixel) + 100; });
 }
 
 QString WriteFile(const CTempFolder& folder, const std::string& name, const std::string& text = "")
@@ -93,9 +92,9 @@ TEST_F(AboutDlgTest, EachCreditIsALinkThatOpensItsPageOrSaysWhyItCouldNot)
         ASSERT_EQ(pLink, m_dialog.GetItem<CLinkLabel>(nId));
         for (const SControlTemplate& control : AboutDialogTemplate().controls)
             EXPECT_TRUE(control.nId != nId || pLink->text() == control.text) << nId;
-        EXPECT_EQ(pLink->width(), QFontMetrics(pLink->m_fontUnderlined).horizontalAdvance(pLink->text()));
-        EXPECT_EQ(std::tuple(pLink->toolTip(), pLink->cursor().shape(), pLink->font().underline()),
-                  std::tuple(target, Qt::PointingHandCursor, false));
+        EXPECT_EQ(std::tuple(pLink->width(), pLink->toolTip(), pLink->cursor().shape(), pLink->font().underline()),
+                  std::tuple(QFontMetrics(pLink->m_fontUnderlined).horizontalAdvance(pLink->text()), target,
+                             Qt::PointingHandCursor, false));
         QTest::mousePress(pLink, Qt::LeftButton, {}, QPoint(2, 2));
         QTest::mouseRelease(pLink, Qt::LeftButton, {}, QPoint(-5, 2));
         QTest::mouseClick(pLink, Qt::RightButton, {}, QPoint(2, 2));

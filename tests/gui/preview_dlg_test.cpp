@@ -88,10 +88,8 @@ TEST_F(PreviewDlgTest, ScrollBarActionsScrollThePictureAndTheBarsFollow)
            {&horizontal, A::SliderMove, 150},          {&vertical, A::SliderPageStepSub, 80}};
     for (const auto& [pBar, action, nExpected] : actions) {
         g_wndPreviewPane.SetScrollOffsets(100, 100);
-        if (action == A::SliderMove)
-            pBar->setSliderPosition(150); // a drag: the move is an action
-        else
-            pBar->triggerAction(action);
+        // A drag is a move to the position, which the bar reports as the action.
+        action == A::SliderMove ? pBar->setSliderPosition(150) : pBar->triggerAction(action);
         const int nOffset = pBar == &vertical ? geometry.ScrollY() : geometry.ScrollX();
         EXPECT_EQ(std::tuple(nOffset, pBar->value()), std::tuple(nExpected, nExpected)) << action;
     }

@@ -9,7 +9,9 @@ using StereoJobTest = MainDialogTest;
 
 // The value boxes are the settings; the preview follows when "Preview
 // images" is checked. The preview comes on the dialog's thread as the job
-// ends, before it counts as over.
+// ends, before it counts as over. A Create button pressed from the keyboard
+// is disabled for its job, which moves the focus on to another button; the
+// focus comes back after the job, unless the user has moved it meanwhile.
 TEST_F(StereoJobTest, EachCreateButtonMakesItsSidesDepthMapWithTheBoxesSettings)
 {
     OpenPair(24, 16);
@@ -17,16 +19,23 @@ TEST_F(StereoJobTest, EachCreateButtonMakesItsSidesDepthMapWithTheBoxesSettings)
         = {{IDC_FRAGMENT_SLIDER, 2}, {IDC_PARALLAX_X_SLIDER, 8}, {IDC_PARALLAX_Y_SLIDER, 2}, {IDC_SPEED_SLIDER, 2}};
     for (const auto& [nSlider, nValue] : settings)
         Slider(nSlider).setValue(nValue);
-    for (const auto& [nButton, map] :
-         {std::pair(IDC_CREATE_LEFT, "left-3dmap.bmp"), {IDC_CREATE_RIGHT, "right-3dmap.bmp"}}) {
+    QWidget* pPreviewCheck = m_pMain->GetDlgItem(IDC_PREVIEW_CHECK);
+    for (const auto& [nButton, map, bMoved] :
+         {std::tuple(IDC_CREATE_LEFT, "left-3dmap.bmp", false), {IDC_CREATE_RIGHT, "right-3dmap.bmp", true}}) {
         m_modals.clear();
-        Click(*m_pMain, nButton);
+        QWidget* pButton = m_pMain->GetDlgItem(nButton);
+        pButton->setFocus();
+        QTest::keyClick(pButton, Qt::Key_Space);
+        ASSERT_TRUE(m_pMain->IsJobRunning());
+        if (bMoved)
+            pPreviewCheck->setFocus();
         ASSERT_TRUE(WaitForJob());
         EXPECT_EQ(std::tuple(Job().m_settings.m_nFragmentSize, Job().m_settings.m_nMaxParallaxX,
                              Job().m_settings.m_nMaxParallaxY, Job().m_settings.m_nSpeedFactor),
                   std::tuple(4, 8, 2, 2)); // as the boxes give them: the job never writes its settings
-        EXPECT_EQ(std::tuple(Job().m_strDepthMapPath, m_modals, Text(IDC_STATUS)),
-                  std::tuple(m_folder.File(map), Job().m_bPreview ? TTexts{m_folder.File(map)} : TTexts{}, "Ready"));
+        EXPECT_EQ(std::tuple(Job().m_strDepthMapPath, m_modals, Text(IDC_STATUS), m_pMain->focusWidget()),
+                  std::tuple(m_folder.File(map), Job().m_bPreview ? TTexts{m_folder.File(map)} : TTexts{}, "Ready",
+                             bMoved ? pPreviewCheck : pButton));
         Click(*m_pMain, IDC_PREVIEW_CHECK);
     }
     EXPECT_TRUE(m_platform.m_messages.empty());
@@ -35,7 +44,7 @@ TEST_F(StereoJobTest, EachCreateButtonMakesItsSidesDepthMapWithTheBoxesSettings)
 // A job without images waits at its first message until the dialog's
 // thread shows it, so it runs for as long as no event is processed. Its
 // status arrives before its message; the preview then says that there is no
-// map yet.
+// map yet. Pressed from the keyboard, the failed job's button has the focus again.
 TEST_F(StereoJobTest, EveryControlIsEnabledAsARunningJobAllows)
 {
     const std::set<int> heldOff{IDC_OPEN_LEFT,       IDC_OPEN_RIGHT,        IDC_CREATE_LEFT,  IDC_CREATE_RIGHT,
@@ -45,36 +54,16 @@ TEST_F(StereoJobTest, EveryControlIsEnabledAsARunningJobAllows)
     std::vector<QString> statuses; // at each message
     m_platform.m_onMessage = [&](const std::string&) { statuses.push_back(Text(IDC_STATUS)); };
     ExpectEnabled(*m_pMain, heldOff, disabled, false);
-    Click(*m_pMain, IDC_CREATE_LEFT);
+    QWidget* pButton = m_pMain->GetDlgItem(IDC_CREATE_LEFT);
+    pButton->setFocus();
+    QTest::keyClick(pButton, Qt::Key_Space);
     ASSERT_TRUE(m_pMain->IsJobRunning());
     ExpectEnabled(*m_pMain, heldOff, disabled, true);
     ASSERT_TRUE(WaitForJob());
     ExpectEnabled(*m_pMain, heldOff, disabled, false);
-    EXPECT_EQ(std::tuple(m_platform.m_messages, statuses, m_modals),
+    EXPECT_EQ(std::tuple(m_platform.m_messages, statuses, m_modals, m_pMain->focusWidget()),
               std::tuple(TTexts{"Couldn't load bitmap!", "CPreviewPane::LoadFile(): no file name provided"},
-                         std::vector<QString>{kStatusDepthMap, kStatusReady}, TTexts{""}));
-}
-
-// A Create button pressed from the keyboard is disabled for its job, which
-// moves the focus on to another button; whether the job is done or fails,
-// the focus comes back, unless the user has moved it meanwhile.
-TEST_F(StereoJobTest, TheFocusReturnsToTheCreateButtonAfterItsJob)
-{
-    QWidget* pPreviewCheck = m_pMain->GetDlgItem(IDC_PREVIEW_CHECK);
-    for (const auto& [bPair, nButton, bMoved] :
-         {std::tuple(false, IDC_CREATE_LEFT, false), {true, IDC_CREATE_RIGHT, false}, {true, IDC_CREATE_LEFT, true}}) {
-        if (bPair)
-            OpenPair(24, 16);
-        QWidget* pButton = m_pMain->GetDlgItem(nButton);
-        pButton->setFocus();
-        QTest::keyClick(pButton, Qt::Key_Space);
-        ASSERT_TRUE(m_pMain->IsJobRunning());
-        if (bMoved)
-            pPreviewCheck->setFocus();
-        ASSERT_TRUE(WaitForJob());
-        EXPECT_EQ(m_pMain->focusWidget(), bMoved ? pPreviewCheck : pButton)
-            << nButton << (bPair ? " with" : " without") << " a pair" << (bMoved ? ", moved" : "");
-    }
+                         std::vector<QString>{kStatusDepthMap, kStatusReady}, TTexts{""}, pButton));
 }
 
 // Reports made on the dialog's own thread arrive at once.

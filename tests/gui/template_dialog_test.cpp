@@ -114,6 +114,5 @@ TEST(DigitEdit, TakesTheDigitsZeroToNineAndEditingKeysOnly)
     EXPECT_EQ(edit.text(), "095");
     for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_1, Qt::Key_Return})
         QTest::keyClick(&edit, key);
-    EXPECT_EQ(edit.text(), "019");
-    EXPECT_EQ(returns.count(), 1);
+    EXPECT_EQ(std::pair(edit.text(), returns.count()), std::pair(QString("019"), qsizetype(1)));
 }
