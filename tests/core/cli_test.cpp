@@ -201,11 +201,9 @@ TEST_F(CliTest, OutputDirTakesEveryFileACommandWrites)
         return names;
     };
     const std::string outlines = "l-gradient.bmp l-outline.bmp l-xd.bmp l-yd.bmp r-gradient.bmp r-outline.bmp ";
-    const struct {
-        std::string args;
-        int nExit;
-        std::string out, err, dir, files;
-    } cases[] = {
+    // Each case: the arguments, the exit code, stdout, a part of stderr, and a folder with its files.
+    using S = std::string;
+    const std::tuple<S, int, S, S, S, S> cases[] = {
         {"depth --max-parallax-x 2" + pair + " --output-dir " + maps, 0, maps + "/l-3dmap.bmp\n", "", maps,
          "l-3dmap.bmp l-xd.bmp l-yd.bmp "},
         {"outline" + pair + " --output-dir=" + maps + "/", 0, maps + "/l-outline.bmp\n" + maps + "/r-outline.bmp\n", "",
@@ -222,11 +220,11 @@ TEST_F(CliTest, OutputDirTakesEveryFileACommandWrites)
         {"depth" + pair + " --output-dir " + file, 1, "",
          "tessaly-cli: cannot use the output folder " + file + ": it is not a folder\n", src, "l.png r.png "},
     };
-    for (const auto& c : cases) {
-        const SRun run = Run(c.args);
-        EXPECT_EQ(std::tuple(run.nExit, run.out, run.err.find(c.err) != std::string::npos, listing(c.dir)),
-                  std::tuple(c.nExit, c.out, true, c.files))
-            << c.args << ": " << run.err;
+    for (const auto& [args, nExit, out, err, dir, files] : cases) {
+        const SRun run = Run(args);
+        EXPECT_EQ(std::tuple(run.nExit, run.out, run.err.find(err) != std::string::npos, listing(dir)),
+                  std::tuple(nExit, out, true, files))
+            << args << ": " << run.err;
     }
     ::chmod(src.c_str(), 0755);
     EXPECT_EQ(std::pair(listing(src), ReadBytes(clash + "/l-right.png")),

@@ -34,25 +34,18 @@ std::string WithApp1(const std::string& jpeg, const std::string& block)
     return jpeg.substr(0, 2) + "\xFF\xE1" + char(0) + char(block.size() + 2) + block + jpeg.substr(2);
 }
 
-// The picture as seen: where the stored first row and first column are seen (EXIF's table, from orientation 1),
-// stored row y lying y rows or columns from its side, column x likewise.
-enum ESide { kTop, kBottom, kLeft, kRight };
-constexpr ESide kFirstRow[] = {kTop, kTop, kBottom, kBottom, kLeft, kRight, kRight, kLeft};
-constexpr ESide kFirstColumn[] = {kLeft, kRight, kRight, kLeft, kTop, kTop, kBottom, kBottom};
-
+// The picture as seen: orientations 5 to 8 lay the stored rows down as columns, the first on the left; then 2, 3, 6
+// and 7 mirror it left to right, and 3, 4, 7 and 8 top to bottom.
 CImage Seen(const CImage& stored, int n)
 {
-    const ESide rowSide = kFirstRow[n - 1], columnSide = kFirstColumn[n - 1];
-    const bool bRowsUpright = rowSide == kLeft || rowSide == kRight;
     const int w = stored.Width(), h = stored.Height();
-    const auto from
-        = [](ESide side, int nAt, int nSize) { return side == kBottom || side == kRight ? nSize - 1 - nAt : nAt; };
-    CImage seen(bRowsUpright ? h : w, bRowsUpright ? w : h);
+    const bool bLaid = n >= 5, bMirrored = n % 4 / 2 == 1, bFlipped = (n - 1) % 4 >= 2;
+    CImage seen(bLaid ? h : w, bLaid ? w : h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const int nRow = from(rowSide, y, h), nColumn = from(columnSide, x, w);
-            const int nSeenX = bRowsUpright ? nRow : nColumn, nSeenY = bRowsUpright ? nColumn : nRow;
-            std::copy_n(stored.Pixel(x, h - 1 - y), 3, seen.Pixel(nSeenX, seen.Height() - 1 - nSeenY));
+            const int nX = bLaid ? y : x, nY = bLaid ? x : y;
+            std::copy_n(stored.Pixel(x, h - 1 - y), 3,
+                        seen.Pixel(bMirrored ? seen.Width() - 1 - nX : nX, bFlipped ? nY : seen.Height() - 1 - nY));
         }
     return seen;
 }

@@ -86,13 +86,11 @@ void SaveTiff(const std::string& path, const SKind& kind, const std::vector<std:
     TIFF* pTiff = TIFFOpen(path.c_str(), "w");
     const int nPhotometric = std::array{PHOTOMETRIC_MINISBLACK, PHOTOMETRIC_MINISBLACK, PHOTOMETRIC_PALETTE,
                                         PHOTOMETRIC_RGB, PHOTOMETRIC_RGB}[kind.colour];
-    const int tags[][2] = {{TIFFTAG_IMAGEWIDTH, kWidth},
-                           {TIFFTAG_IMAGELENGTH, kHeight},
-                           {TIFFTAG_SAMPLESPERPIXEL, kind.Channels()},
-                           {TIFFTAG_BITSPERSAMPLE, kind.nBits},
-                           {TIFFTAG_PHOTOMETRIC, nPhotometric}};
-    for (const auto& [nTag, nValue] : tags)
-        TIFFSetField(pTiff, nTag, nValue);
+    TIFFSetField(pTiff, TIFFTAG_IMAGEWIDTH, kWidth);
+    TIFFSetField(pTiff, TIFFTAG_IMAGELENGTH, kHeight);
+    TIFFSetField(pTiff, TIFFTAG_SAMPLESPERPIXEL, kind.Channels());
+    TIFFSetField(pTiff, TIFFTAG_BITSPERSAMPLE, kind.nBits);
+    TIFFSetField(pTiff, TIFFTAG_PHOTOMETRIC, nPhotometric);
     if (kind.nBits == 32) // else no SampleFormat tag, which the library reads otherwise for grey and alpha
         TIFFSetField(pTiff, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_IEEEFP);
     const std::uint16_t alpha = EXTRASAMPLE_UNASSALPHA;

@@ -14,13 +14,3 @@ TEST(StereoPair, ASideKeepsItsBaseThroughTheOtherSidesChanges)
     const CStereoPair right = CStereoPair().WithSide(true, "r.bmp").WithSideRefused(true).WithSide(false, "a.b.c");
     EXPECT_EQ(std::tuple(right.RightPath(), right.RightBase(), right.LeftBase()), std::tuple("", "r", "a.b"));
 }
-
-// An output folder takes the bases and leaves the sources; a side without a base keeps none, and no folder keeps
-// every name beside its source.
-TEST(StereoPair, AnOutputFolderTakesTheBasesOnly)
-{
-    const CStereoPair pair = CStereoPair("/p/l.png", {}).WithOutputFolder("out/");
-    EXPECT_EQ(std::tuple(pair.LeftPath(), pair.DerivedName(false, "-3dmap.", kFormatPng), pair.RightBase()),
-              std::tuple("/p/l.png", "out/l-3dmap.png", ""));
-    EXPECT_EQ(CStereoPair("a/x.b.tif", "r").WithOutputFolder("").LeftBase(), "a/x.b");
-}
