@@ -145,9 +145,7 @@ EPairResult RunJob(CDepthMapJob& job, const SDepthSettings& settings, CJsonRepor
     report["left"] = job.m_pair.LeftPath();
     report["right"] = job.m_pair.RightPath();
     const SDepthJobOutcome outcome = job.RunJob(settings.bRightMap);
-    report["depth_map"] = outcome.bDone ? nlohmann::ordered_json(outcome.written.back()) : nullptr;
-    report["written"] = outcome.stageFiles;
-    report["range"] = RangeJson(outcome.range);
+    ReportDepthJob(outcome, report);
     if (outcome.bDone)
         return EPairResult::kDone;
     return g_bInterrupted ? EPairResult::kInterrupted : EPairResult::kFailed;
@@ -203,7 +201,7 @@ std::string PairLine(const SBatchPair& pair, EPairResult result, const CJsonRepo
     if (result == EPairResult::kSkipped)
         object["outcome"] = "skipped";
     object.erase("exit_code");
-    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
+    return JsonLine(object);
 }
 
 void RunAndReport(const SBatchPair& pair, const SBatchOptions& options, CBatchProgress& progress)

@@ -87,9 +87,7 @@ int RunDepthCommand(const std::vector<std::string>& args)
     report["left"] = job.m_pair.LeftPath();
     report["right"] = job.m_pair.RightPath();
     const SDepthJobOutcome outcome = job.RunJob(settings.bRightMap);
-    report["depth_map"] = outcome.bDone ? nlohmann::ordered_json(outcome.written.back()) : nlohmann::ordered_json();
-    report["written"] = outcome.stageFiles;
-    report["range"] = RangeJson(outcome.range);
+    ReportDepthJob(outcome, report);
     // An interrupt that came too late to stop the last stage leaves a
     // finished map, which is reported as done.
     const int nExit = outcome.bDone ? kExitDone : g_bInterrupted ? kExitInterrupted : kExitFailed;

@@ -3,6 +3,7 @@
 
 #include "cli/command_outcome.h"
 #include "cli/commands.h"
+#include "engine/job/depth_map_job.h"
 
 #include <algorithm>
 #include <atomic>
@@ -65,9 +66,21 @@ const char* OutcomeName(int nExitCode)
     }
 }
 
+std::string JsonLine(const nlohmann::ordered_json& object)
+{
+    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n';
+}
+
 bool PrintJson(const nlohmann::ordered_json& object)
 {
-    return PrintText(object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + '\n');
+    return PrintText(JsonLine(object));
+}
+
+void ReportDepthJob(const SDepthJobOutcome& outcome, CJsonReport& report)
+{
+    report["depth_map"] = outcome.bDone ? nlohmann::ordered_json(outcome.written.back()) : nullptr;
+    report["written"] = outcome.stageFiles;
+    report["range"] = RangeJson(outcome.range);
 }
 
 nlohmann::ordered_json DepthSettingsJson(const SDepthSettings& settings)

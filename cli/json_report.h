@@ -41,6 +41,8 @@ private:
 // "done", "failed", "usage error" or "interrupted".
 const char* OutcomeName(int nExitCode);
 
+// The object on one line, ended by a line break.
+std::string JsonLine(const nlohmann::ordered_json& object);
 // One JSON line, as PrintText prints it.
 bool PrintJson(const nlohmann::ordered_json& object);
 
@@ -48,5 +50,8 @@ bool PrintJson(const nlohmann::ordered_json& object);
 nlohmann::ordered_json DepthSettingsJson(const SDepthSettings& settings);
 // "mpo", "cross" or "parallel", as the options name the layouts.
 const char* LayoutName(EStereoLayout layout);
+struct SDepthJobOutcome;
+// What a depth job made: its "depth_map" (null when not made), every file "written" and its "range".
+void ReportDepthJob(const SDepthJobOutcome& outcome, CJsonReport& report);
 // {"min_dx", "max_dx", "min_dy", "max_dy"}, or null when no map was made.
 nlohmann::ordered_json RangeJson(const std::optional<SDisplacementRange>& range);
