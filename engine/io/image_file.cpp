@@ -14,6 +14,7 @@
 
 #include <FreeImage.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
@@ -493,6 +494,41 @@ ELoadStatus Decode(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, EOrientation 
     return DecodeWithLibrary(fif, pFile, complaints, result);
 }
 
+// The result goes in and out by value: a decoded image is moved, never copied.
+SLoadResult LoadOpened(FREE_IMAGE_FORMAT fif, const SOpenFile& opened, EOrientation orientation, SLoadResult result)
+{
+    if (opened.file)
+        result.status = Decode(fif, opened, orientation, result);
+    else
+        result.strReason = opened.strReason;
+    if (result.status != ELoadStatus::kOk)
+        result.image = CImage();
+    return result;
+}
+
+// Bytes in an anonymous memory file, which the decoders read as they read a
+// file on disk (they seek, and the header checks read at offsets).
+SOpenFile OpenInMemory(std::span<const char> bytes)
+{
+    SOpenFile opened;
+    const int fd = ::memfd_create("tessaly-image", MFD_CLOEXEC);
+    opened.file.reset(fd >= 0 ? ::fdopen(fd, "w+b") : nullptr);
+    if (!opened.file) {
+        if (fd >= 0)
+            ::close(fd);
+        opened.strReason = std::strerror(errno);
+        return opened;
+    }
+    if (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), opened.file.get()) != bytes.size()
+        || std::fflush(opened.file.get()) != 0 || std::fseek(opened.file.get(), 0, SEEK_SET) != 0) {
+        opened.file.reset();
+        opened.strReason = bytes.empty() ? "the image is empty" : "it could not be held in memory";
+        return opened;
+    }
+    opened.nSize = static_cast<std::int64_t>(bytes.size());
+    return opened;
+}
+
 } // namespace
 
 SImageLimits GetImageLimits()
@@ -519,14 +555,13 @@ SLoadResult LoadImageFile(const std::string& path, EImageCodec codec, int nFolde
         result.status = ELoadStatus::kUnsupported;
         return result;
     }
-    const SOpenFile opened = OpenRegularFile(path, nFolderFd);
-    if (opened.file)
-        result.status = Decode(fif, opened, orientation, result);
-    else
-        result.strReason = opened.strReason;
-    if (result.status != ELoadStatus::kOk)
-        result.image = CImage();
-    return result;
+    return LoadOpened(fif, OpenRegularFile(path, nFolderFd), orientation, std::move(result));
+}
+
+SLoadResult LoadJpegBytes(std::span<const char> bytes, EOrientation orientation)
+{
+    InitialiseLibrary();
+    return LoadOpened(FIF_JPEG, OpenInMemory(bytes), orientation, {});
 }
 
 std::string DescribeLoadFailure(const SLoadResult& result, const std::string& path)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 
 // Decoding is refused above these sizes, read from the file's header before
@@ -72,6 +73,10 @@ enum class EOrientation { kUpright, kStored };
 // height are then the upright ones.
 SLoadResult LoadImageFile(const std::string& path, EImageCodec codec = EImageCodec::kByName, int nFolderFd = -1,
                           EOrientation orientation = EOrientation::kUpright);
+
+// A JPEG image held in memory (a view of a stereo file), decoded and checked
+// as LoadImageFile decodes a JPEG file.
+SLoadResult LoadJpegBytes(std::span<const char> bytes, EOrientation orientation = EOrientation::kUpright);
 
 // Writes the image in the format (see its table for the library's options).
 // The bytes go to a temporary file in the same folder that replaces the

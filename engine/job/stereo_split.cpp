@@ -198,35 +198,45 @@ bool IsJpegFile(const std::string& path, int nFolderFd)
     return bJpeg;
 }
 
-bool SideBySideViews(const std::string& path, bool bCrossEyed, ESaveFormat saveFormat, int nFolderFd, TViews& views,
-                     CStageHost& host)
+using THalves = std::array<CImage, 2>;
+
+// The left and the right view of a side-by-side image, as stored.
+std::optional<THalves> SideBySideHalves(const std::string& path, bool bCrossEyed, int nFolderFd, CStageHost& host)
 {
     const bool bJps = LowerExtension(path) == "jps";
     if (bJps && !IsJpegFile(path, nFolderFd)) {
         host.ShowMessage(Refusal(path, "it does not hold a JPEG image, as a .jps file must"));
-        return false;
+        return std::nullopt;
     }
     // The halves are the views as stored; MPO views are turned upright when each is loaded.
     const SLoadResult loaded
         = LoadImageFile(path, bJps ? EImageCodec::kJpeg : EImageCodec::kByName, nFolderFd, EOrientation::kStored);
     if (loaded.status != ELoadStatus::kOk) {
         host.ShowMessage(Refusal(path, LoadProblem(loaded, "it")));
-        return false;
+        return std::nullopt;
     }
     const CImage& image = loaded.image;
     const int nHalf = image.Width() / 2;
     if (nHalf < 2) {
         host.ShowMessage(
             Refusal(path, "at " + std::to_string(image.Width()) + " pixels wide it is too narrow to hold two views"));
-        return false;
+        return std::nullopt;
     }
     if (image.Width() % 2 != 0)
         host.ShowNotice("The image " + path + " has an odd width (" + std::to_string(image.Width())
                         + " pixels): its last column was left out of the views.");
     // Cross-eyed viewing puts the right eye's view on the left.
+    return THalves{Columns(image, bCrossEyed ? nHalf : 0, nHalf), Columns(image, bCrossEyed ? 0 : nHalf, nHalf)};
+}
+
+bool SideBySideViews(const std::string& path, bool bCrossEyed, ESaveFormat saveFormat, int nFolderFd, TViews& views,
+                     CStageHost& host)
+{
+    const std::optional<THalves> halves = SideBySideHalves(path, bCrossEyed, nFolderFd, host);
+    if (!halves)
+        return false;
     for (int i = 0; i < 2; ++i) {
-        std::optional<std::string> bytes
-            = Encoded(Columns(image, (i == 0) == bCrossEyed ? nHalf : 0, nHalf), saveFormat);
+        std::optional<std::string> bytes = Encoded((*halves)[i], saveFormat);
         if (!bytes) {
             host.ShowMessage(Refusal(path, "its views could not be encoded"));
             return false;
@@ -372,4 +382,28 @@ std::optional<CStereoPair> SplitStereoFile(const std::string& path, EStereoLayou
         || !PlaceViews(targets, staged, bNew, nViewsFd, host))
         return std::nullopt;
     return CStereoPair::WithBases(targets[0], targets[1], ViewBase(base, false), ViewBase(base, true));
+}
+
+std::optional<std::array<CImage, 2>> ReadStereoViews(const std::string& path, EStereoLayout layout, CStageHost& host,
+                                                     EOrientation orientation)
+{
+    if (const std::string problem = OpenProblem(path, -1); !problem.empty()) {
+        host.ShowMessage(Refusal(path, problem));
+        return std::nullopt;
+    }
+    if (layout != EStereoLayout::kMpo)
+        return SideBySideHalves(path, layout == EStereoLayout::kCrossEyed, -1, host);
+    TViews views;
+    if (!MpoViews(path, -1, views, host))
+        return std::nullopt;
+    std::array<CImage, 2> images;
+    for (int i = 0; i < 2; ++i) {
+        SLoadResult loaded = LoadJpegBytes(views[i].bytes, orientation);
+        if (loaded.status != ELoadStatus::kOk) {
+            host.ShowMessage(Refusal(path, LoadProblem(loaded, i == 0 ? "its first image" : "its second image")));
+            return std::nullopt;
+        }
+        images[i] = std::move(loaded.image);
+    }
+    return images;
 }

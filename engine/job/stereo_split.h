@@ -3,8 +3,10 @@
 
 #include "engine/base/image_format.h"
 #include "engine/base/stage_host.h"
+#include "engine/io/image_file.h"
 #include "engine/job/stereo_pair.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,3 +46,10 @@ inline constexpr std::int64_t kMaxStereoFileBytes = std::int64_t{1} << 30;
 // Returns the pair of the two views, nothing when the split failed.
 std::optional<CStereoPair> SplitStereoFile(const std::string& path, EStereoLayout layout, ESaveFormat saveFormat,
                                            CStageHost& host, const std::string& outputFolder = {});
+
+// The two views of a stereo file decoded in memory, nothing written: an
+// MPO's first two images as loading the views that SplitStereoFile writes
+// gives them (turned upright unless orientation is kStored), a side-by-side
+// image's halves as it cuts them. Failures and notices as for SplitStereoFile.
+std::optional<std::array<CImage, 2>> ReadStereoViews(const std::string& path, EStereoLayout layout, CStageHost& host,
+                                                     EOrientation orientation = EOrientation::kUpright);

@@ -97,6 +97,7 @@ TEST(ExifOrientation, JpegPhotosLoadUprightUnlessTheStoredPixelsAreAskedFor)
         const CImage seen = Seen(stored, n);
         EXPECT_EQ(std::tuple(loaded.status, loaded.nWidth, loaded.nHeight, loaded.image == seen),
                   std::tuple(ELoadStatus::kOk, seen.Width(), seen.Height(), true));
+        EXPECT_EQ(LoadJpegBytes(WithApp1(jpeg, block), orientation).image, seen); // a stereo file's view
     }
     CRecordingHost host;
     CLoadCommand command(host);

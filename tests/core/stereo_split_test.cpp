@@ -77,6 +77,9 @@ TEST(StereoSplit, BadStereoFilesAreRefusedAndWriteNothing)
         EXPECT_TRUE(said.find("Couldn't split " + path + ": ") != said.npos && said.find(test.szProblem) != said.npos)
             << testing::PrintToString(host.m_messages);
         EXPECT_EQ(folder.Files(), before);
+        CRecordingHost inMemory; // reading the views in memory refuses them alike
+        EXPECT_FALSE(ReadStereoViews(path, StereoLayoutOf(path), inMemory).has_value());
+        EXPECT_EQ(inMemory.m_messages, host.m_messages);
     }
 }
 
@@ -171,6 +174,12 @@ TEST(StereoSplit, ANameHoldingAnotherFileIsNeverReplaced)
             for (int i = bEarlier ? 1 : 0; i < 2; ++i)
                 EXPECT_EQ(after.at(GetFileName(targets[i])), stereo.views[i]) << i;
             EXPECT_EQ(after.size(), 3u);
+            if (test.nSide < 0) { // in memory: the pixels that loading the views written gives
+                const auto views = ReadStereoViews(path, StereoLayoutOf(path), host);
+                for (int i = 0; i < 2 && views; ++i)
+                    EXPECT_EQ((*views)[i], LoadImageFile(targets[i]).image) << i;
+                EXPECT_TRUE(views.has_value());
+            }
         }
 }
 
