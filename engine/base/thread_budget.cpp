@@ -10,10 +10,12 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace {
 
-std::atomic<int> g_nBudget{0}; // 0 until set
+std::atomic<int> g_nBudget{0};        // 0 until set
+thread_local int t_nScopedBudget = 0; // 0 outside a CThreadBudgetScope
 
 int AffinityCpus()
 {
@@ -76,6 +78,8 @@ int UsableCpus()
 
 int ThreadBudget()
 {
+    if (t_nScopedBudget > 0)
+        return t_nScopedBudget;
     const int nSet = g_nBudget.load();
     if (nSet > 0)
         return nSet;
@@ -87,6 +91,15 @@ int ThreadBudget()
 void SetThreadBudget(int nThreads)
 {
     g_nBudget.store(std::clamp(nThreads, 1, kMaxThreadBudget));
+}
+
+CThreadBudgetScope::CThreadBudgetScope(int nThreads)
+    : m_nOuter(std::exchange(t_nScopedBudget, std::clamp(nThreads, 1, kMaxThreadBudget)))
+{ }
+
+CThreadBudgetScope::~CThreadBudgetScope()
+{
+    t_nScopedBudget = m_nOuter;
 }
 
 std::string ApplyThreadsEnvironment()

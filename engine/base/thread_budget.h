@@ -20,6 +20,20 @@ int CpusOfQuota(std::string_view cpuMax);
 int ThreadBudget();
 void SetThreadBudget(int nThreads);
 
+// A budget for the jobs that the calling thread runs while the scope lasts
+// (a call from Python with threads=N), so that calls on other threads keep
+// theirs; the searches ask for the budget on the thread that runs the job.
+class CThreadBudgetScope {
+public:
+    explicit CThreadBudgetScope(int nThreads);
+    ~CThreadBudgetScope();
+    CThreadBudgetScope(const CThreadBudgetScope&) = delete;
+    CThreadBudgetScope& operator=(const CThreadBudgetScope&) = delete;
+
+private:
+    int m_nOuter;
+};
+
 // The largest budget a front end accepts.
 inline constexpr int kMaxThreadBudget = 1024;
 

@@ -20,6 +20,23 @@ TEST(ThreadBudget, QuotasCountWholeCpusRoundedUp)
         EXPECT_EQ(CpusOfQuota(szText), nCpus) << szText;
 }
 
+// A scope's budget holds for the jobs of its own thread only, and the one around it comes back when it ends.
+TEST(ThreadBudget, AScopeSetsTheBudgetOfItsThreadAlone)
+{
+    SetThreadBudget(3);
+    {
+        const CThreadBudgetScope outer(5);
+        int nOther = 0;
+        std::thread([&] { nOther = ThreadBudget(); }).join();
+        {
+            const CThreadBudgetScope inner(2);
+            EXPECT_EQ(ThreadBudget(), 2);
+        }
+        EXPECT_EQ(std::pair(ThreadBudget(), nOther), std::pair(5, 3));
+    }
+    EXPECT_EQ(ThreadBudget(), 3);
+}
+
 // A thread bound to one CPU (the one it runs on, so one it may use) finds one usable CPU, whatever the machine has.
 TEST(ThreadBudget, TheDefaultFollowsTheAffinity)
 {
