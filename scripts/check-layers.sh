@@ -3,7 +3,7 @@
 #   core: the engine's folders (base <- io, kernels, search <- job), resources; smoothing and the preview
 #   geometry over the engine
 #   <- platform (the layer over Qt) <- preview <- about, smoothing dialog <- app
-#   core <- cli; tests, fuzz, bench and samples over what they test.
+#   core <- cli, python (the module over the engine); tests, fuzz, bench and samples over what they test.
 # The one exception: the smoothing dialog reads the main dialog through g_pMainDlg (app/stereo_dlg.h).
 # Run from the repository's root; prints each wrong include and exits with 1 when there is one.
 set -euo pipefail
@@ -27,6 +27,7 @@ unit_of() {
     about/*) unit=about ;;
     app/*) unit=app ;;
     cli/*) unit=cli ;;
+    python/*) unit=python ;;
     tests/support/* | support/*) unit=support ;;
     tests/core/*) unit=core_tests ;;
     tests/gui/* | gui/*) unit=gui_tests ;;
@@ -54,6 +55,7 @@ declare -A allowed=(
   [smoothing_dialog]="smoothing preview preview_geometry platform $engine resources"
   [app]="smoothing_dialog smoothing about preview preview_geometry platform $engine resources"
   [cli]="$engine smoothing"
+  [python]="$engine"
   [support]="$engine"
   [core_tests]="$engine smoothing preview_geometry cli support fuzz resources"
   [gui_tests]="app smoothing_dialog smoothing about preview preview_geometry platform $engine resources support"
@@ -62,7 +64,7 @@ declare -A allowed=(
   [samples]="$engine"
   [icon_tool]=""
 )
-qt_free="$engine resources smoothing preview_geometry cli support core_tests fuzz bench samples"
+qt_free="$engine resources smoothing preview_geometry cli python support core_tests fuzz bench samples"
 
 failed=0
 report() {
