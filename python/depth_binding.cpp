@@ -14,12 +14,27 @@ namespace {
 
 using S = SDepthMapSettings;
 
+// The images become arrays when first asked for: a caller that wants the
+// levels and the displacements alone does not pay for three more copies.
 struct SPythonDepthMap {
     py::array_t<std::uint8_t> depth;
     py::array_t<std::int16_t> dx, dy;
     SDisplacementRange range;
-    py::dict images;
     std::string side;
+    SDepthMap made; // let go once the images are arrays
+    std::optional<py::dict> images;
+
+    const py::dict& Images()
+    {
+        if (!images) {
+            images.emplace();
+            (*images)["xd"] = RgbArray(*made.xd);
+            (*images)["yd"] = RgbArray(*made.yd);
+            (*images)["3dmap"] = RgbArray(*made.map);
+            made = {};
+        }
+        return *images;
+    }
 };
 
 // An int gives the horizontal limit; a pair (x, y) both.
@@ -97,16 +112,9 @@ SPythonDepthMap DepthMapOfArrays(py::handle left, py::handle right, py::handle s
         host, [&] { return MakeDepthMap(std::move(pLeft), std::move(pRight), strSide == "right", settings, host); });
     if (!map)
         throw std::runtime_error("the depth map was not made");
-    SPythonDepthMap result{LevelArray(*map->map),
-                           DisplacementArray(*map->xd),
-                           DisplacementArray(*map->yd),
-                           map->range,
-                           py::dict(),
-                           strSide};
-    result.images["xd"] = RgbArray(*map->xd);
-    result.images["yd"] = RgbArray(*map->yd);
-    result.images["3dmap"] = RgbArray(*map->map);
-    return result;
+    return SPythonDepthMap{
+        LevelArray(*map->map), DisplacementArray(*map->xd), DisplacementArray(*map->yd), map->range, strSide, *map,
+        std::nullopt};
 }
 
 std::string RangeText(const SDisplacementRange& r)
@@ -184,9 +192,10 @@ void BindDepthMap(py::module_& module)
                       "image encodes it (green minus blue).")
         .def_readonly("dy", &SPythonDepthMap::dy, "Each pixel's vertical displacement, as dx; the \"yd\" image.")
         .def_readonly("range", &SPythonDepthMap::range, "The DisplacementRange the levels are scaled from.")
-        .def_readonly("images", &SPythonDepthMap::images,
-                      "The images tessaly-cli depth writes, as (H, W, 3) uint8 RGB arrays: \"xd\" and \"yd\"\n"
-                      "(the displacement images, at the working scale) and \"3dmap\" (the depth map).")
+        .def_property_readonly("images", &SPythonDepthMap::Images,
+                               "The images tessaly-cli depth writes, as (H, W, 3) uint8 RGB arrays: \"xd\" and \"yd\"\n"
+                               "(the displacement images, at the working scale) and \"3dmap\" (the depth map). Made\n"
+                               "when first read, then kept: the same dict each time.")
         .def_readonly("side", &SPythonDepthMap::side, "\"left\" or \"right\": whose map it is.")
         .def("__repr__", [](const SPythonDepthMap& map) {
             return "<tessaly.DepthMap " + map.side + ", " + std::to_string(map.depth.shape(1)) + " x "

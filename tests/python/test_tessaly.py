@@ -76,9 +76,12 @@ def test_imwrite_saves_what_imread_reads_and_a_failure_leaves_the_folder(pair, t
     for name in ("map.png", "map.BMP", "map.tif"):
         tessaly.imwrite(tmp_path / name, pair[0][..., 0])
         np.testing.assert_array_equal(tessaly.imread(tmp_path / name), np.repeat(pair[0][..., :1], 3, axis=2))
+    big = np.random.default_rng(5).integers(0, 256, (2000, 3000, 3), dtype=np.uint8)  # copied in blocks
+    tessaly.imwrite(tmp_path / "big.bmp", big)
+    np.testing.assert_array_equal(tessaly.imread(tmp_path / "big.bmp"), big)
     with pytest.raises(OSError, match="Couldn't create file"):
         tessaly.imwrite(tmp_path / "missing" / "map.png", pair[0])
-    assert sorted(os.listdir(tmp_path)) == ["map.BMP", "map.png", "map.tif"]
+    assert sorted(os.listdir(tmp_path)) == ["big.bmp", "map.BMP", "map.png", "map.tif"]
 
 
 GREY = np.zeros((10, 10), np.uint8)
