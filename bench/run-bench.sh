@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Benchmarks the parallax search on the cones pair: the fast and the literal search, OpenCV's block
 # matcher as the peer, the whole tessaly-cli depth job, whole jobs at photo sizes against the peer's
-# whole job, and last the goal table (goals.py: whole jobs, threads, peak memory and the search alone,
-# each against what it is judged by in the same run, met or missed). Run from anywhere:
-#   bash bench/run-bench.sh [--quick] [--goals-only] [--runs N]
+# whole job, the goal table (goals.py: whole jobs, threads, peak memory and the search alone,
+# each against what it is judged by in the same run, met or missed), and last the Python module's
+# depth_map against the same job in the core and on the command line (python_module.py).
+# Run from anywhere:
+#   bash bench/run-bench.sh [--quick] [--goals-only] [--no-python] [--runs N]
 # --quick times the literal search only at the two quick settings (the others take minutes).
 # --goals-only skips everything before the goal table (the literal search above all).
+# --no-python skips the Python module's timings (they are skipped too when the build has no module).
 # --runs N (or RUNS=N) sets the runs behind each median of the goal table (default 5; 1 for a quick
 # try) and of the photo sizes (3 at least); the goal table takes a few minutes at 5.
 # Needs the shared data beside the repository (../shared/data/cones, ../shared/bench), or in the
@@ -18,14 +21,16 @@ left=$shared/data/cones/im2.png
 right=$shared/data/cones/im6.png
 reference=all
 goals_only=no
+python=yes
 runs=${RUNS:-5}
 while [ $# -gt 0 ]; do
   case "$1" in
     --quick) reference=S4HP16VP0,S2HP8VP8 ;;
     --goals-only) goals_only=yes ;;
+    --no-python) python=no ;;
     --runs) [ $# -ge 2 ] || { echo "run-bench.sh: --runs needs a number" >&2; exit 2; }
             runs=$2; shift ;;
-    *) echo "usage: bash bench/run-bench.sh [--quick] [--goals-only] [--runs N]" >&2; exit 2 ;;
+    *) echo "usage: bash bench/run-bench.sh [--quick] [--goals-only] [--no-python] [--runs N]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -73,3 +78,15 @@ fi
 
 /usr/bin/python3 "$root/bench/goals.py" "$build/cli/tessaly-cli" "$build/bench/tessaly-bench" "$shared" \
   "$build/bench-photos" "$runs"
+
+if [ "$python" = yes ]; then
+  # A build without pybind11 has no module to time.
+  if compgen -G "$build/python/tessaly/_core*.so" >/dev/null; then
+    echo
+    /usr/bin/python3 "$root/bench/python_module.py" "$build/cli/tessaly-cli" "$build/bench/tessaly-bench" \
+      "$build/python" "$shared" "$build/bench-photos" "$runs"
+  else
+    echo
+    echo "== No Python module in $build/python (pybind11-dev missing?): its timings are skipped"
+  fi
+fi

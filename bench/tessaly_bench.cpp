@@ -1,5 +1,6 @@
 // tessaly-bench: times the literal and the fast parallax search, and the job's other stages, on a stereo pair.
 #include "engine/io/image_file.h"
+#include "engine/job/depth_map_maker.h"
 #include "engine/kernels/depth_map_assembly.h"
 #include "engine/kernels/gradient_image.h"
 #include "engine/search/fast_search.h"
@@ -14,6 +15,8 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -30,7 +33,8 @@ const char* const kUsage
       "  and the job's image decoding, encoding and assembly at S 16, HP 32. --no-avx512 keeps the\n"
       "  fast search to AVX2 at most. The ties/ benchmarks time the fast search on all cores on made-up\n"
       "  pairs, each flat or clipped one beside a textured one of its size and settings (median of up\n"
-      "  to 3).\n";
+      "  to 3). job/in_memory/S16HP64 times the whole left depth map of the loaded pair in memory (S 16,\n"
+      "  HP 64, speed 1, source comparison, all cores), as the Python module makes it.\n";
 
 class CQuietHost : public CStageHost {
 public:
@@ -168,6 +172,46 @@ void AssembleAndEncodeMap(benchmark::State& state, const SStageFiles* pFiles)
     }
 }
 
+// The whole job on decoded images, as tessaly.depth_map runs it: a maker of
+// its own each time (its tables included), the map assembled, nothing saved.
+// Its first run, as a caller's first call, is not timed; the job's copies
+// of the pair are made then, so that other runs of the tool need no room for them.
+struct SJobCase {
+    explicit SJobCase(const SPair* pPairIn)
+        : pPair(pPairIn)
+    {
+        settings.m_nFragmentSize = 16;
+        settings.m_nMaxParallaxX = 64;
+        settings.m_nMaxParallaxY = 0;
+        settings.m_nSpeedFactor = 1;
+        settings.m_bAnalyzeSource = true;
+    }
+
+    const SPair* pPair;
+    std::shared_ptr<const CImage> left, right;
+    SDepthMapSettings settings;
+    bool bWarm = false;
+};
+
+void JobInMemory(benchmark::State& state, SJobCase* pCase)
+{
+    CQuietHost host;
+    if (!pCase->bWarm) {
+        pCase->left = std::make_shared<const CImage>(pCase->pPair->left);
+        pCase->right = std::make_shared<const CImage>(pCase->pPair->right);
+        MakeDepthMap(pCase->left, pCase->right, false, pCase->settings, host);
+    }
+    pCase->bWarm = true;
+    for (auto _ : state) {
+        const std::optional<SDepthMap> map = MakeDepthMap(pCase->left, pCase->right, false, pCase->settings, host);
+        if (!map) {
+            state.SkipWithError("the depth map was not made");
+            break;
+        }
+        benchmark::DoNotOptimize(map->map->Row(0).data());
+    }
+}
+
 // Made-up pairs where many candidates tie in their integer sums, each
 // beside a textured pair of the same size and settings: a flat image, the
 // gradient image of noise (saturated in many bytes, in a black frame), and
@@ -274,6 +318,17 @@ void RegisterSearches(const SOptions& options, const SPair& pair, std::deque<SFa
     }
 }
 
+void RegisterJob(const SOptions& options, SJobCase& job)
+{
+    benchmark::RegisterBenchmark("job/in_memory/S16HP64", JobInMemory, &job)
+        ->Unit(benchmark::kMillisecond)
+        ->MeasureProcessCPUTime()
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(options.nRepetitions)
+        ->ReportAggregatesOnly(true);
+}
+
 void RegisterStages(const SOptions& options, SStageFiles& files)
 {
     using FStage = void (*)(benchmark::State&, const SStageFiles*);
@@ -338,6 +393,8 @@ int main(int argc, char** argv)
     RegisterSearches(options, pair, cases);
     const std::deque<STiePair> tiePairs = MakeTiePairs();
     RegisterTiePairs(options, tiePairs, cases);
+    SJobCase job(&pair);
+    RegisterJob(options, job);
     RegisterStages(options, files);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
