@@ -14,27 +14,57 @@ namespace {
 
 using S = SDepthMapSettings;
 
-// The images become arrays when first asked for: a caller that wants the
-// levels and the displacements alone does not pay for three more copies.
-struct SPythonDepthMap {
-    py::array_t<std::uint8_t> depth;
-    py::array_t<std::int16_t> dx, dy;
-    SDisplacementRange range;
-    std::string side;
-    SDepthMap made; // let go once the images are arrays
-    std::optional<py::dict> images;
+// The levels are an array from the start; the displacements and the images
+// become arrays when first read, so that a caller who wants the levels alone
+// does not pay for five more copies (at 10 megapixels, 150 MB). The
+// engine's images are let go once every array made of them is made.
+class CPythonDepthMap {
+public:
+    CPythonDepthMap(SDepthMap made, std::string side)
+        : m_depth(LevelArray(*made.map))
+        , m_range(made.range)
+        , m_side(std::move(side))
+        , m_made(std::move(made))
+    { }
 
+    const py::array_t<std::uint8_t>& Depth() const { return m_depth; }
+    const py::array_t<std::int16_t>& Dx()
+    {
+        return Made(m_dx, [&] { return DisplacementArray(*m_made.xd); });
+    }
+    const py::array_t<std::int16_t>& Dy()
+    {
+        return Made(m_dy, [&] { return DisplacementArray(*m_made.yd); });
+    }
     const py::dict& Images()
     {
-        if (!images) {
-            images.emplace();
-            (*images)["xd"] = RgbArray(*made.xd);
-            (*images)["yd"] = RgbArray(*made.yd);
-            (*images)["3dmap"] = RgbArray(*made.map);
-            made = {};
-        }
-        return *images;
+        return Made(m_images, [&] {
+            py::dict images;
+            images["xd"] = RgbArray(*m_made.xd);
+            images["yd"] = RgbArray(*m_made.yd);
+            images["3dmap"] = RgbArray(*m_made.map);
+            return images;
+        });
     }
+    const SDisplacementRange& Range() const { return m_range; }
+    const std::string& Side() const { return m_side; }
+
+private:
+    template <typename T, typename Make> const T& Made(std::optional<T>& array, Make make)
+    {
+        if (!array)
+            array.emplace(make());
+        if (m_dx && m_dy && m_images)
+            m_made = {};
+        return *array;
+    }
+
+    py::array_t<std::uint8_t> m_depth;
+    SDisplacementRange m_range;
+    std::string m_side;
+    SDepthMap m_made;
+    std::optional<py::array_t<std::int16_t>> m_dx, m_dy;
+    std::optional<py::dict> m_images;
 };
 
 // An int gives the horizontal limit; a pair (x, y) both.
@@ -91,7 +121,7 @@ void WarnIfFlat(const S& settings)
         throw py::error_already_set();
 }
 
-SPythonDepthMap DepthMapOfArrays(py::handle left, py::handle right, py::handle side, py::handle fragment,
+CPythonDepthMap DepthMapOfArrays(py::handle left, py::handle right, py::handle side, py::handle fragment,
                                  py::handle maxParallax, py::handle speed, py::handle gradient, py::handle reference,
                                  py::handle threads, py::handle progress)
 {
@@ -108,13 +138,11 @@ SPythonDepthMap DepthMapOfArrays(py::handle left, py::handle right, py::handle s
     std::optional<CThreadBudgetScope> budget;
     if (nThreads)
         budget.emplace(*nThreads);
-    const std::optional<SDepthMap> map = RunWithoutGil<py::value_error>(
+    std::optional<SDepthMap> map = RunWithoutGil<py::value_error>(
         host, [&] { return MakeDepthMap(std::move(pLeft), std::move(pRight), strSide == "right", settings, host); });
     if (!map)
         throw std::runtime_error("the depth map was not made");
-    return SPythonDepthMap{
-        LevelArray(*map->map), DisplacementArray(*map->xd), DisplacementArray(*map->yd), map->range, strSide, *map,
-        std::nullopt};
+    return CPythonDepthMap(std::move(*map), strSide);
 }
 
 std::string RangeText(const SDisplacementRange& r)
@@ -181,25 +209,26 @@ is too small for the speed factor, MemoryError when the images do not fit in mem
 void BindDepthMap(py::module_& module)
 {
     BindRange(module);
-    py::class_<SPythonDepthMap>(module, "DepthMap",
+    py::class_<CPythonDepthMap>(module, "DepthMap",
                                 "A depth map and the images it was made through, as depth_map() returns it.")
-        .def_readonly("depth", &SPythonDepthMap::depth,
-                      "The depth map's levels: a (H, W) uint8 array, 255 nearest. At a speed above 1 it is\n"
-                      "one pixel smaller than the views for each step of the factor, as the map file is.")
-        .def_readonly("dx", &SPythonDepthMap::dx,
-                      "Each pixel's horizontal displacement in pixels, signed: an (h, w) int16 array at the\n"
-                      "working scale (the views' common area, reduced by the speed factor), as the \"xd\"\n"
-                      "image encodes it (green minus blue).")
-        .def_readonly("dy", &SPythonDepthMap::dy, "Each pixel's vertical displacement, as dx; the \"yd\" image.")
-        .def_readonly("range", &SPythonDepthMap::range, "The DisplacementRange the levels are scaled from.")
-        .def_property_readonly("images", &SPythonDepthMap::Images,
+        .def_property_readonly("depth", &CPythonDepthMap::Depth,
+                               "The depth map's levels: a (H, W) uint8 array, 255 nearest. At a speed above 1 it is\n"
+                               "one pixel smaller than the views for each step of the factor, as the map file is.")
+        .def_property_readonly("dx", &CPythonDepthMap::Dx,
+                               "Each pixel's horizontal displacement in pixels, signed: an (h, w) int16 array at the\n"
+                               "working scale (the views' common area, reduced by the speed factor), as the \"xd\"\n"
+                               "image encodes it (green minus blue). Made when first read, then kept.")
+        .def_property_readonly("dy", &CPythonDepthMap::Dy,
+                               "Each pixel's vertical displacement, as dx; the \"yd\" image.")
+        .def_property_readonly("range", &CPythonDepthMap::Range, "The DisplacementRange the levels are scaled from.")
+        .def_property_readonly("images", &CPythonDepthMap::Images,
                                "The images tessaly-cli depth writes, as (H, W, 3) uint8 RGB arrays: \"xd\" and \"yd\"\n"
                                "(the displacement images, at the working scale) and \"3dmap\" (the depth map). Made\n"
                                "when first read, then kept: the same dict each time.")
-        .def_readonly("side", &SPythonDepthMap::side, "\"left\" or \"right\": whose map it is.")
-        .def("__repr__", [](const SPythonDepthMap& map) {
-            return "<tessaly.DepthMap " + map.side + ", " + std::to_string(map.depth.shape(1)) + " x "
-                + std::to_string(map.depth.shape(0)) + ", " + RangeText(map.range) + ">";
+        .def_property_readonly("side", &CPythonDepthMap::Side, "\"left\" or \"right\": whose map it is.")
+        .def("__repr__", [](const CPythonDepthMap& map) {
+            return "<tessaly.DepthMap " + map.Side() + ", " + std::to_string(map.Depth().shape(1)) + " x "
+                + std::to_string(map.Depth().shape(0)) + ", " + RangeText(map.Range()) + ">";
         });
     module.def("depth_map", &DepthMapOfArrays, kDepthMapDoc, py::arg("left"), py::arg("right"), py::kw_only(),
                py::arg("side") = "left", py::arg("fragment") = S::kMinFragmentSize,
