@@ -1,6 +1,7 @@
 """The module gives tessaly-cli's results on arrays, refuses bad arguments by name, and behaves in Python."""
 import os
 import signal
+import struct
 import threading
 import time
 
@@ -70,6 +71,27 @@ def test_images_in_any_layout_give_the_same_map(pair):
     np.testing.assert_array_equal(tessaly.depth_map(grey, right, fragment=4, max_parallax=8).depth,
                                   tessaly.depth_map(np.repeat(grey[..., None], 3, axis=2), right, fragment=4,
                                                     max_parallax=8).depth)
+
+
+def bmp_rows(image):
+    """A 24-bit BMP's pixels of an RGB array: the bottom row first, blue first, rows padded to 4 bytes."""
+    height, width, _ = image.shape
+    rows = np.zeros((height, (3 * width + 3) // 4 * 4), np.uint8)
+    rows[:, :3 * width] = image[::-1, :, ::-1].reshape(height, 3 * width)
+    return rows.tobytes()
+
+
+def test_arrays_are_rgb_rows_from_the_top(tmp_path):
+    image = np.random.default_rng(6).integers(0, 256, (5, 7, 3), dtype=np.uint8)
+    rows = bmp_rows(image)
+    header = b"BM" + struct.pack("<IHHIIiiHHIIiiII", 54 + len(rows), 0, 0, 54, 40, 7, 5, 1, 24, 0, len(rows),
+                                 2835, 2835, 0, 0)
+    (tmp_path / "known.bmp").write_bytes(header + rows)
+    np.testing.assert_array_equal(tessaly.imread(tmp_path / "known.bmp"), image)
+    tessaly.imwrite(tmp_path / "written.bmp", image)
+    written = (tmp_path / "written.bmp").read_bytes()
+    offset = int.from_bytes(written[10:14], "little")
+    assert written[offset:offset + len(rows)] == rows
 
 
 def test_imwrite_saves_what_imread_reads_and_a_failure_leaves_the_folder(pair, tmp_path):
