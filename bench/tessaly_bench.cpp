@@ -280,18 +280,26 @@ int Cores()
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
+// One run per repetition, its wall time and the process's CPU time on
+// every thread, reported as the aggregates of nRepetitions runs.
+void TimeRepeatedRuns(benchmark::internal::Benchmark* pBenchmark, int nRepetitions)
+{
+    pBenchmark->Unit(benchmark::kMillisecond)
+        ->MeasureProcessCPUTime()
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(nRepetitions)
+        ->ReportAggregatesOnly(true);
+}
+
 void RegisterTiePairs(const SOptions& options, const std::deque<STiePair>& pairs, std::deque<SFastCase>& cases)
 {
     for (const STiePair& tie : pairs) {
         SFastCase& c = cases.emplace_back(&tie.pair, tie.settings, SFastSearchOptions{Cores()});
         c.bWarm = true; // seconds each: the memory is not worth a run of its own
-        benchmark::RegisterBenchmark(("ties/" + tie.strName + "/" + SettingName(tie.settings)).c_str(), SearchFast, &c)
-            ->Unit(benchmark::kMillisecond)
-            ->MeasureProcessCPUTime()
-            ->UseRealTime()
-            ->Iterations(1)
-            ->Repetitions(std::min(options.nRepetitions, 3))
-            ->ReportAggregatesOnly(true);
+        TimeRepeatedRuns(benchmark::RegisterBenchmark(("ties/" + tie.strName + "/" + SettingName(tie.settings)).c_str(),
+                                                      SearchFast, &c),
+                         std::min(options.nRepetitions, 3));
     }
 }
 
@@ -301,14 +309,10 @@ void RegisterSearches(const SOptions& options, const SPair& pair, std::deque<SFa
     for (const SSearchSettings& s : kSettings) {
         const std::string name = SettingName(s);
         for (const int nThreads : {1, nCores})
-            benchmark::RegisterBenchmark(("fast/" + name + "/threads:" + std::to_string(nThreads)).c_str(), SearchFast,
-                                         &cases.emplace_back(&pair, s, SFastSearchOptions{nThreads}))
-                ->Unit(benchmark::kMillisecond)
-                ->MeasureProcessCPUTime()
-                ->UseRealTime()
-                ->Iterations(1)
-                ->Repetitions(options.nRepetitions)
-                ->ReportAggregatesOnly(true);
+            TimeRepeatedRuns(
+                benchmark::RegisterBenchmark(("fast/" + name + "/threads:" + std::to_string(nThreads)).c_str(),
+                                             SearchFast, &cases.emplace_back(&pair, s, SFastSearchOptions{nThreads})),
+                options.nRepetitions);
         if (WantsReference(options, s))
             benchmark::RegisterBenchmark(std::string("literal/").append(name).c_str(), SearchLiteral, &pair, s)
                 ->Unit(benchmark::kMillisecond)
@@ -320,13 +324,7 @@ void RegisterSearches(const SOptions& options, const SPair& pair, std::deque<SFa
 
 void RegisterJob(const SOptions& options, SJobCase& job)
 {
-    benchmark::RegisterBenchmark("job/in_memory/S16HP64", JobInMemory, &job)
-        ->Unit(benchmark::kMillisecond)
-        ->MeasureProcessCPUTime()
-        ->UseRealTime()
-        ->Iterations(1)
-        ->Repetitions(options.nRepetitions)
-        ->ReportAggregatesOnly(true);
+    TimeRepeatedRuns(benchmark::RegisterBenchmark("job/in_memory/S16HP64", JobInMemory, &job), options.nRepetitions);
 }
 
 void RegisterStages(const SOptions& options, SStageFiles& files)
