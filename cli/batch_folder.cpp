@@ -25,8 +25,7 @@ std::string Lower(std::string text)
 bool IsImageName(const std::string& name)
 {
     static const std::set<std::string> kExtensions = {"bmp", "png", "tif", "tiff", "jpg", "jpeg"};
-    const std::size_t dot = name.rfind('.');
-    return dot != std::string::npos && kExtensions.count(Lower(name.substr(dot + 1))) != 0;
+    return kExtensions.count(GetLowerExtension(name)) != 0;
 }
 
 // A file that one of our commands wrote: its title ends in a result's suffix.

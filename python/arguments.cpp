@@ -1,6 +1,7 @@
 // Argument checks in the words of tessaly-cli's usage errors, with the Python argument's name for the option's.
 #include "python/arguments.h"
 
+#include "engine/io/file_names.h"
 #include "engine/io/image_file.h"
 #include "python/array_image.h"
 
@@ -80,14 +81,7 @@ ESaveFormat SaveFormatArg(const std::string& path, py::handle format)
 {
     if (!format.is_none())
         return *ParseSaveFormat(WordArg(format, "format", {"bmp", "png", "tif", "tiff"}));
-    const std::size_t nDot = path.rfind('.');
-    const std::size_t nSlash = path.rfind('/');
-    std::string extension = nDot == std::string::npos || (nSlash != std::string::npos && nDot < nSlash)
-        ? std::string()
-        : path.substr(nDot + 1);
-    for (char& c : extension)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    if (const std::optional<ESaveFormat> parsed = ParseSaveFormat(extension))
+    if (const std::optional<ESaveFormat> parsed = ParseSaveFormat(GetLowerExtension(path)))
         return *parsed;
     throw py::value_error("path must end in .bmp, .png, .tif or .tiff (or give format=), not \"" + path + "\"");
 }

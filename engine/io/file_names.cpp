@@ -2,6 +2,7 @@
 #include "engine/io/file_names.h"
 
 #include <algorithm>
+#include <cctype>
 
 std::string GetDirectory(std::string_view path)
 {
@@ -20,6 +21,16 @@ std::string GetFileTitle(std::string_view path)
     const std::string name = GetFileName(path);
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string GetLowerExtension(std::string_view path)
+{
+    const std::string name = GetFileName(path);
+    const std::size_t dot = name.rfind('.');
+    std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
 }
 
 std::string MakeBase(std::string_view path)

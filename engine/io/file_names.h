@@ -12,6 +12,8 @@ std::string GetDirectory(std::string_view path);
 std::string GetFileName(std::string_view path);
 // File name cut before its last "."; a name without "." is taken whole.
 std::string GetFileTitle(std::string_view path);
+// The file name's extension after its last ".", in lower case ("" when there is none).
+std::string GetLowerExtension(std::string_view path);
 // Directory + file title: the base every derived name is built on.
 std::string MakeBase(std::string_view path);
 

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -25,16 +24,6 @@
 #include <vector>
 
 namespace {
-
-std::string LowerExtension(const std::string& path)
-{
-    const std::string name = GetFileName(path);
-    const std::size_t dot = name.rfind('.');
-    std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
-}
 
 std::string Refusal(const std::string& path, const std::string& problem)
 {
@@ -203,7 +192,7 @@ using THalves = std::array<CImage, 2>;
 // The left and the right view of a side-by-side image, as stored.
 std::optional<THalves> SideBySideHalves(const std::string& path, bool bCrossEyed, int nFolderFd, CStageHost& host)
 {
-    const bool bJps = LowerExtension(path) == "jps";
+    const bool bJps = GetLowerExtension(path) == "jps";
     if (bJps && !IsJpegFile(path, nFolderFd)) {
         host.ShowMessage(Refusal(path, "it does not hold a JPEG image, as a .jps file must"));
         return std::nullopt;
@@ -310,7 +299,7 @@ bool PlaceViews(const std::array<std::string, 2>& targets, const std::array<CSaf
 
 EStereoLayout StereoLayoutOf(const std::string& path)
 {
-    const std::string extension = LowerExtension(path);
+    const std::string extension = GetLowerExtension(path);
     if (extension == "mpo")
         return EStereoLayout::kMpo;
     return extension == "jps" ? EStereoLayout::kCrossEyed : EStereoLayout::kParallel;
@@ -318,7 +307,7 @@ EStereoLayout StereoLayoutOf(const std::string& path)
 
 bool IsStereoFileName(const std::string& path)
 {
-    const std::string extension = LowerExtension(path);
+    const std::string extension = GetLowerExtension(path);
     return extension == "mpo" || extension == "jps";
 }
 
