@@ -7,7 +7,8 @@
 
 #include <pybind11/numpy.h>
 
-#include <string_view>
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -98,12 +99,12 @@ std::shared_ptr<const CImage> ImageArg(py::handle value, const char* name)
         throw py::value_error(what + ", not a " + ArrayKind(array));
     if (array.shape(0) == 0 || array.shape(1) == 0)
         throw py::value_error(what + ", not an empty " + ArrayKind(array));
-    const SImageLimits limits = GetImageLimits();
-    if (array.shape(0) > limits.nMaxSide || array.shape(1) > limits.nMaxSide
-        || array.shape(0) * array.shape(1) > limits.nMaxPixels)
-        throw py::value_error(std::string(name) + " is too large (" + std::to_string(array.shape(1)) + " x "
-                              + std::to_string(array.shape(0)) + " pixels; the limit is "
-                              + std::to_string(limits.nMaxSide) + " pixels a side and "
-                              + std::to_string(limits.nMaxPixels) + " pixels in all)");
+    if (!IsWithinImageLimits(array.shape(1), array.shape(0))) { // refused in the loader's words
+        SLoadResult tooLarge;
+        tooLarge.status = ELoadStatus::kTooLarge;
+        tooLarge.nWidth = static_cast<int>(std::min<py::ssize_t>(array.shape(1), INT_MAX));
+        tooLarge.nHeight = static_cast<int>(std::min<py::ssize_t>(array.shape(0), INT_MAX));
+        throw py::value_error(DescribeLoadFailure(tooLarge, name));
+    }
     return std::make_shared<const CImage>(ImageFromArray(array));
 }

@@ -115,11 +115,6 @@ void InitialiseLibrary()
 std::atomic<std::int64_t> g_nMaxSide{kMaxImageSide};
 std::atomic<std::int64_t> g_nMaxPixels{kMaxImagePixels};
 
-bool WithinLimits(std::int64_t nWidth, std::int64_t nHeight)
-{
-    return nWidth <= g_nMaxSide && nHeight <= g_nMaxSide && nWidth * nHeight <= g_nMaxPixels;
-}
-
 // Headers can name sides up to 2^32 - 1; those beyond int are noted as
 // INT_MAX, which the limits refuse all the same.
 int ClampedSide(unsigned nSide)
@@ -140,7 +135,7 @@ ELoadStatus ClassifyNoted(const std::string& refused, SLoadResult& result)
 {
     if (result.nWidth <= 0 || result.nHeight <= 0)
         return ELoadStatus::kUnreadable;
-    if (!WithinLimits(result.nWidth, result.nHeight))
+    if (!IsWithinImageLimits(result.nWidth, result.nHeight))
         return ELoadStatus::kTooLarge;
     if (refused.empty())
         return ELoadStatus::kOk;
@@ -530,6 +525,11 @@ SOpenFile OpenInMemory(std::span<const char> bytes)
 }
 
 } // namespace
+
+bool IsWithinImageLimits(std::int64_t nWidth, std::int64_t nHeight)
+{
+    return nWidth <= g_nMaxSide && nHeight <= g_nMaxSide && nWidth * nHeight <= g_nMaxPixels;
+}
 
 SImageLimits GetImageLimits()
 {

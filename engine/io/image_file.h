@@ -25,6 +25,8 @@ struct SImageLimits {
 // The limits in force. Tests and fuzzing lower them so that an oversized
 // header costs microseconds instead of a large allocation.
 SImageLimits GetImageLimits();
+// Whether an image of that size is within the limits in force.
+bool IsWithinImageLimits(std::int64_t nWidth, std::int64_t nHeight);
 void SetImageLimits(const SImageLimits& limits);
 
 enum class ELoadStatus {

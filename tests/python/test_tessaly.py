@@ -123,6 +123,8 @@ ERRORS = [
     ("depth_map", dict(left=GREY.astype(float)), TypeError, "not a float64 array of shape (10, 10)"),
     ("depth_map", dict(right=np.zeros((4, 4, 4), np.uint8)), ValueError, "right takes a uint8 array"),
     ("depth_map", dict(right=GREY[:0]), ValueError, "not an empty uint8 array of shape (0, 10)"),
+    ("depth_map", dict(left=np.zeros((1, 40000), np.uint8)), ValueError,
+     "The image left is too large (40000 x 1 pixels; the limit is 32768 pixels a side"),
     ("depth_map", dict(speed=6), ValueError, "The image left is too small to be reduced by the speed factor 6."),
     ("outline", dict(level=257), ValueError, "level takes a whole number from 0 to 256, not 257"),
     ("smooth", dict(degree=-1), ValueError, "degree takes a whole number from 0 to 1000, not -1"),
