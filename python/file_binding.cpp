@@ -46,11 +46,7 @@ py::array_t<std::uint8_t> ReadImage(py::handle pathArg, py::handle keepOrientati
         throw std::bad_alloc();
     if (loaded.status != ELoadStatus::kOk) {
         const std::string detail = DescribeLoadFailure(loaded, path);
-        PyErr_SetString(PyExc_OSError,
-                        (detail.empty()
-                             ? path + ": " + (loaded.strReason.empty() ? "not a readable image" : loaded.strReason)
-                             : detail)
-                            .c_str());
+        PyErr_SetString(PyExc_OSError, (detail.empty() ? DescribeUnreadable(loaded, path) : detail).c_str());
         throw py::error_already_set();
     }
     return RgbArray(loaded.image);

@@ -564,6 +564,11 @@ SLoadResult LoadJpegBytes(std::span<const char> bytes, EOrientation orientation)
     return LoadOpened(FIF_JPEG, OpenInMemory(bytes), orientation, {});
 }
 
+std::string DescribeUnreadable(const SLoadResult& result, const std::string& path)
+{
+    return path + ": " + (result.strReason.empty() ? "not a readable image" : result.strReason);
+}
+
 std::string DescribeLoadFailure(const SLoadResult& result, const std::string& path)
 {
     const std::string size = std::to_string(result.nWidth) + " x " + std::to_string(result.nHeight);

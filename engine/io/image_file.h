@@ -94,3 +94,6 @@ bool EncodeImage(const CImage& image, ESaveFormat format, std::FILE* pFile);
 // names the types read, a pixel format not read names it and those read;
 // empty for other cases.
 std::string DescribeLoadFailure(const SLoadResult& result, const std::string& path);
+// "PATH: " and why a file that DescribeLoadFailure has no text for was not
+// read, as the decoder said, else "not a readable image".
+std::string DescribeUnreadable(const SLoadResult& result, const std::string& path);

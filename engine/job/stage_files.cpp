@@ -65,7 +65,7 @@ std::shared_ptr<const CImage> CStageFiles::Loaded(SLoadResult loaded, const std:
     const std::string detail = DescribeLoadFailure(loaded, path);
     m_pHost->ShowMessage(detail.empty() ? loadMessage : detail);
     if (detail.empty())
-        m_pHost->ShowNotice(path + ": " + (loaded.strReason.empty() ? "not a readable image" : loaded.strReason));
+        m_pHost->ShowNotice(DescribeUnreadable(loaded, path));
     return nullptr;
 }
 
