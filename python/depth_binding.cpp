@@ -104,8 +104,7 @@ std::optional<int> ThreadsArg(py::handle threads)
     if (!threads.is_none())
         return WholeNumberArg(threads, "threads", 1, kMaxThreadBudget);
     if (const std::string problem = ApplyThreadsEnvironment(); !problem.empty())
-        if (PyErr_WarnEx(PyExc_RuntimeWarning, problem.c_str(), 2) != 0)
-            throw py::error_already_set();
+        Warn(PyExc_RuntimeWarning, problem);
     return std::nullopt;
 }
 
@@ -113,12 +112,9 @@ void WarnIfFlat(const S& settings)
 {
     if (settings.m_nMaxParallaxX != 0 || settings.m_nMaxParallaxY != 0)
         return;
-    if (PyErr_WarnEx(PyExc_UserWarning,
-                     "Both parallax limits are 0, so only the displacement (0, 0) is tried and the depth map is "
-                     "flat: give max_parallax the largest parallax of the pair, in pixels.",
-                     2)
-        != 0)
-        throw py::error_already_set();
+    Warn(PyExc_UserWarning,
+         "Both parallax limits are 0, so only the displacement (0, 0) is tried and the depth map "
+         "is flat: give max_parallax the largest parallax of the pair, in pixels.");
 }
 
 CPythonDepthMap DepthMapOfArrays(py::handle left, py::handle right, py::handle side, py::handle fragment,

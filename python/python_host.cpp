@@ -71,6 +71,11 @@ void CPythonHost::RaiseStop() const
 void CPythonHost::WarnNotices() const
 {
     for (const std::string& notice : m_notices)
-        if (PyErr_WarnEx(PyExc_UserWarning, notice.c_str(), 2) != 0)
-            throw py::error_already_set();
+        Warn(PyExc_UserWarning, notice);
+}
+
+void Warn(PyObject* category, const std::string& text)
+{
+    if (PyErr_WarnEx(category, text.c_str(), 2) != 0)
+        throw py::error_already_set();
 }

@@ -58,6 +58,10 @@ private:
     mutable std::chrono::steady_clock::time_point m_lastSignalCheck;
 };
 
+// A Python warning of the category, attributed to the caller of the module's
+// function; raises when warnings are errors.
+void Warn(PyObject* category, const std::string& text);
+
 // Runs job() without the GIL, then finishes the host (which raises what
 // stopped the job); the job's result.
 template <typename Failure, typename Job> auto RunWithoutGil(CPythonHost& host, Job job)
