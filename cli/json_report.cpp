@@ -96,18 +96,6 @@ nlohmann::ordered_json DepthSettingsJson(const SDepthSettings& settings)
             {"keep_orientation", settings.bKeepOrientation}};
 }
 
-const char* LayoutName(EStereoLayout layout)
-{
-    switch (layout) {
-    case EStereoLayout::kMpo:
-        return "mpo";
-    case EStereoLayout::kCrossEyed:
-        return "cross";
-    default:
-        return "parallel";
-    }
-}
-
 nlohmann::ordered_json RangeJson(const std::optional<SDisplacementRange>& range)
 {
     if (!range)

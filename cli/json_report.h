@@ -2,7 +2,6 @@
 #pragma once
 
 #include "cli/depth_settings.h"
-#include "engine/job/stereo_split.h"
 #include "engine/kernels/depth_map_assembly.h"
 
 #include <nlohmann/json.hpp>
@@ -48,8 +47,6 @@ bool PrintJson(const nlohmann::ordered_json& object);
 
 // The settings of a depth-map job as the options name them.
 nlohmann::ordered_json DepthSettingsJson(const SDepthSettings& settings);
-// "mpo", "cross" or "parallel", as the options name the layouts.
-const char* LayoutName(EStereoLayout layout);
 struct SDepthJobOutcome;
 // What a depth job made: its "depth_map" (null when not made), every file "written" and its "range".
 void ReportDepthJob(const SDepthJobOutcome& outcome, CJsonReport& report);

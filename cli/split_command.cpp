@@ -7,6 +7,7 @@
 #include "cli/output_folder.h"
 #include "cli/stereo_input.h"
 #include "engine/io/file_names.h"
+#include "engine/job/stereo_split.h"
 
 #include <cstdio>
 
@@ -39,7 +40,7 @@ int RunSplitCommand(const std::vector<std::string>& arguments)
     }
     CJsonReport report("split");
     report["file"] = input.strPath;
-    report["settings"] = {{"layout", LayoutName(input.layout)}, {"format", SaveExtension(saveFormat)}};
+    report["settings"] = {{"layout", StereoLayoutName(input.layout)}, {"format", SaveExtension(saveFormat)}};
     if (!UseOutputFolder(outputFolder, host))
         return FinishCommand(kExitFailed, {}, host, report);
     const std::optional<CStereoPair> views

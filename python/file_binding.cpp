@@ -73,12 +73,8 @@ py::tuple SplitFile(py::handle pathArg, py::handle layout, py::handle keepOrient
 {
     const std::string path = PathArg(pathArg, "path");
     EStereoLayout stereoLayout = StereoLayoutOf(path);
-    if (!layout.is_none()) {
-        const std::string word = WordArg(layout, "layout", {"mpo", "cross", "parallel"});
-        stereoLayout = word == "mpo" ? EStereoLayout::kMpo
-            : word == "cross"        ? EStereoLayout::kCrossEyed
-                                     : EStereoLayout::kParallel;
-    }
+    if (!layout.is_none())
+        stereoLayout = *ParseStereoLayout(WordArg(layout, "layout", {"mpo", "cross", "parallel"}));
     const EOrientation orientation = OrientationArg(keepOrientation);
     RaiseIfMissing(path);
     CPythonHost host;

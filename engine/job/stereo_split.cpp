@@ -297,6 +297,26 @@ bool PlaceViews(const std::array<std::string, 2>& targets, const std::array<CSaf
 
 } // namespace
 
+const char* StereoLayoutName(EStereoLayout layout)
+{
+    switch (layout) {
+    case EStereoLayout::kMpo:
+        return "mpo";
+    case EStereoLayout::kCrossEyed:
+        return "cross";
+    default:
+        return "parallel";
+    }
+}
+
+std::optional<EStereoLayout> ParseStereoLayout(std::string_view name)
+{
+    for (const EStereoLayout layout : {EStereoLayout::kMpo, EStereoLayout::kCrossEyed, EStereoLayout::kParallel})
+        if (name == StereoLayoutName(layout))
+            return layout;
+    return std::nullopt;
+}
+
 EStereoLayout StereoLayoutOf(const std::string& path)
 {
     const std::string extension = GetLowerExtension(path);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 enum class EStereoLayout {
     kMpo,       // a multi-picture JPEG file: its first image is the left view, its second the right
@@ -17,6 +18,10 @@ enum class EStereoLayout {
     kParallel,  // side by side with the left view in the left half
 };
 
+// "mpo", "cross" or "parallel": the layout's name in reports and arguments.
+const char* StereoLayoutName(EStereoLayout layout);
+// The layout of that name, if any.
+std::optional<EStereoLayout> ParseStereoLayout(std::string_view name);
 // The layout a file's name suggests, in any letter case: ".mpo" an MPO,
 // ".jps" cross-eyed, anything else parallel.
 EStereoLayout StereoLayoutOf(const std::string& path);
